@@ -1,0 +1,187 @@
+#pragma once
+
+#include <QWidget>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/program_state.h"
+#include "settings/game_settings.h"
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QAction;
+class QPushButton;
+
+namespace qz7 {
+
+class TFmQZ7_Save;
+
+// The server setup window: templates, game settings, maps, command line and commands. Its
+// controls are the working state; handlers read them into snapshots, call the subsystem's
+// function and write the result back.
+class TFmQZ7ServerSetup : public QWidget {
+    Q_OBJECT
+
+  public:
+    explicit TFmQZ7ServerSetup(ProgramState& program, QWidget* parent = nullptr);
+    ~TFmQZ7ServerSetup() override;
+
+    // The template-name dialog, created after this window; the template commands show it.
+    void setTemplateNameDialog(TFmQZ7_Save* dialog) { FmQZ7_Save = dialog; }
+
+    // Snapshots of the settings controls.
+    GameSettings readSettings() const;
+    void writeSettings(const GameSettings& settings);
+    std::vector<std::string> readRotation() const;
+
+    // Puts a mode label into the mode box as the program does: it becomes the remembered label.
+    void setModeLabel(const QString& label);
+
+    const std::filesystem::path& gameFolder() const { return GameFolder; }
+    const std::filesystem::path& templateStorePath() const { return TemplateStorePath; }
+
+    // Region 1: templates
+    QLabel* RzLabelPrivat;
+    QListWidget* RzListBoxListShablon;
+    QMenu* PopupMenu1;
+    QAction* N1;
+    QPushButton* RzBitBtnListShabUp;
+    QPushButton* RzBitBtnListShabDown;
+    QPushButton* RzBitBtnNewShablon;
+    QPushButton* RzBitBtnSaveShablon;
+    QPushButton* RzBitBtnDelShablon;
+
+    // Region 2: game settings, in field order
+    QGroupBox* RzGroupBox1;
+    QComboBox* RzComboBoxMode;
+    QComboBox* RzComboBoxmaxHealth;
+    QCheckBox* RzCheckBoxHard;
+    QComboBox* RzComboBoxLimiScore;
+    QLineEdit* RzEditTimeGames;
+    QCheckBox* RzCheckBoxfriendlyFire;
+    QCheckBox* RzCheckBoxPodstvolOff;
+    QCheckBox* RzCheckBoxShowKillCam;
+    QCheckBox* RzCheckBoxStandOff;
+    QLineEdit* RzEditPasswordGames;
+    QCheckBox* RzCheckBoxPerk;
+    QCheckBox* RzCheckBox3D;
+    QCheckBox* RzCheckBoxUserClass;
+    QCheckBox* RzCheckBoxHeadShot;
+    QCheckBox* RzCheckBoxRadar;
+    QCheckBox* RzCheckBoxKillStreaks;
+    QComboBox* RzComboBoxLife;
+    QComboBox* RzComboBoxNablud;
+    QComboBox* RzComboBoxRegen;
+    QLineEdit* RzEditMaxPlayer;
+
+    // Region 3: maps
+    QGroupBox* RzGroupBoxMaps;
+    QLabel* RzLabel5;
+    QLabel* RzLabelInfa;
+    QLabel* RzLabel7;
+    QListWidget* RzListBoxMapReposit;
+    QPushButton* RzBitBtnAddMap;
+    QPushButton* RzBitBtnDelMap;
+    QPushButton* RzBitBtnClearMap;
+    QLabel* RzLabel1;
+    QListWidget* RzListBoxMap;
+    QPushButton* RzBitBtnListMapUp;
+    QPushButton* RzBitBtnListMapDown;
+    QWidget* RzPanel3;
+    QLabel* Image1;
+    QLabel* RzLblNameMap;
+
+    // Region 4: command line and commands
+    QCheckBox* RzCheckBoxShans;
+    QLineEdit* RzEditCommand;
+    QPushButton* RzBitBtnCreateFiles;
+    QPushButton* RzBitBtnRunServer;
+    QPushButton* RzBitBtnRunClient;
+    QPushButton* RzMenuButton1;
+    QMenu* PopupMenu2;
+    QAction* N2;
+    QAction* N3;
+    QPushButton* RzBitBtn1;
+
+    // Window events
+    void FormCreate();
+    void FormShow();
+    bool FormCloseQuery();
+    void FormClose();
+
+    // Game settings
+    void RzComboBoxModeClick();
+    void RzComboBoxModeChange();
+
+    // Templates
+    void LoadShablon();
+    void N1Click();
+    void RzBitBtnListShabUpClick();
+    void RzBitBtnListShabDownClick();
+    void RzBitBtnNewShablonClick();
+    void RzBitBtnSaveShablonClick();
+    void RzBitBtnDelShablonClick();
+
+    // Maps
+    void RzListBoxMapRepositClick();
+    void RzListBoxMapRepositKeyDown();
+    void RzListBoxMapClick();
+    void RzBitBtnAddMapClick();
+    void RzBitBtnDelMapClick();
+    void RzBitBtnClearMapClick();
+    void RzBitBtnListMapUpClick();
+    void RzBitBtnListMapDownClick();
+
+    // Server files and launching
+    void RzBitBtnCreateFilesClick();
+    void RzBitBtnRunServerClick();
+    void RzBitBtnRunClientClick();
+
+    // Router ports
+    void N2Click();
+    void N3Click();
+    void RzBitBtn5Click();
+
+    // Whether the server's ports are forwarded and not yet removed.
+    bool PortsMapped = false;
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void createTemplateControls();
+    void createSettingsControls();
+    void createMapControls();
+    void createCommandControls();
+    void connectEvents();
+    void applyAppearance();
+
+    // Creation steps filled by the subsystems.
+    void loadMapCatalogue();    // catalogue, descriptions, first map shown
+    void loadTemplateStore();   // store read, first template applied
+    void writeTemplateStore();  // full write of the store from the template list
+
+    ProgramState& Program;
+    TFmQZ7_Save* FmQZ7_Save = nullptr;
+    std::filesystem::path GameFolder;
+    std::filesystem::path TemplateStorePath;
+    QString RememberedModeLabel;
+
+    // Maps state
+    std::vector<std::string> MapDescriptionList;
+
+    // Templates state
+    std::string PendingTemplateName;
+
+    // Router ports state
+};
+
+}  // namespace qz7

@@ -1,0 +1,106 @@
+#include "platform/atomic_file.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <random>
+
+#include "platform/game_paths.h"
+
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+namespace qz7 {
+
+namespace {
+
+std::optional<std::size_t> injectedFailure;
+
+std::string describe(const std::string& what, const std::filesystem::path& file, int error) {
+    return what + " " + utf8FromPath(file) + ": " + std::strerror(error);
+}
+
+std::filesystem::path temporaryBeside(const std::filesystem::path& target) {
+    static std::mt19937_64 names{std::random_device{}()};
+    std::filesystem::path name = target.filename();
+    name += ".tmp" + std::to_string(names() % 1000000000ULL);
+    return target.parent_path() / name;
+}
+
+void flushToDisk(std::FILE* file) {
+#ifdef _WIN32
+    _commit(_fileno(file));
+#else
+    ::fsync(fileno(file));
+#endif
+}
+
+void renameOver(const std::filesystem::path& from, const std::filesystem::path& to) {
+#ifdef _WIN32
+    if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        throw FileError(describe("Не удалось заменить файл", to, EACCES));
+#else
+    if (std::rename(from.c_str(), to.c_str()) != 0)
+        throw FileError(describe("Не удалось заменить файл", to, errno));
+    // Make the rename itself durable.
+    int folder = ::open(to.parent_path().empty() ? "." : to.parent_path().c_str(), O_RDONLY);
+    if (folder >= 0) {
+        ::fsync(folder);
+        ::close(folder);
+    }
+#endif
+}
+
+}  // namespace
+
+void setAtomicWriteFailureForTesting(std::optional<std::size_t> failAfterBytes) {
+    injectedFailure = failAfterBytes;
+}
+
+void writeFileAtomically(const std::filesystem::path& target, std::string_view bytes) {
+    const std::filesystem::path temporary = temporaryBeside(target);
+#ifdef _WIN32
+    std::FILE* file = _wfopen(temporary.c_str(), L"wbx");
+#else
+    std::FILE* file = std::fopen(temporary.c_str(), "wbx");
+#endif
+    if (file == nullptr) throw FileError(describe("Не удалось создать файл", target, errno));
+
+    std::size_t toWrite = bytes.size();
+    bool injected = injectedFailure && *injectedFailure < toWrite;
+    if (injected) toWrite = *injectedFailure;
+    bool written = std::fwrite(bytes.data(), 1, toWrite, file) == toWrite && !injected;
+    int error = injected ? ENOSPC : errno;
+    written = written && std::fflush(file) == 0;
+    if (written) flushToDisk(file);
+    written = (std::fclose(file) == 0) && written;
+    if (!written) {
+        std::error_code ignored;
+        std::filesystem::remove(temporary, ignored);
+        throw FileError(describe("Не удалось записать файл", target, error));
+    }
+    try {
+        renameOver(temporary, target);
+    } catch (...) {
+        std::error_code ignored;
+        std::filesystem::remove(temporary, ignored);
+        throw;
+    }
+}
+
+std::string readWholeFile(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) throw FileError(describe("Не удалось открыть файл", file, errno));
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) throw FileError(describe("Не удалось прочитать файл", file, errno));
+    return bytes;
+}
+
+}  // namespace qz7

@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Builds everything and runs the whole test suite through ctest, windows offscreen.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash tools/install-dependencies.sh
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j2
+export QT_QPA_PLATFORM=offscreen
+ctest --test-dir build --output-on-failure --timeout 600 -j2
