@@ -179,7 +179,13 @@ class TFmQZ7ServerSetup : public QWidget {
     std::vector<std::string> MapDescriptionList;
 
     // Templates state
-    std::string PendingTemplateName;
+    std::string PendingTemplateName;  // the last name confirmed in the template-name dialog
+    void LoadShablonFile(const std::filesystem::path& store);
+    void updateTemplateButtons();
+    std::vector<std::string> templateRecords() const;
+    // Runs the name dialog (showing the name given, else its last text); on "OK" the confirmed
+    // name becomes the pending name.
+    bool askTemplateName(const QString* shownName);
 
     // Router ports state
 };
