@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/windows1251.h"
+
 namespace qz7 {
 namespace {
 
@@ -56,6 +58,21 @@ TEST(TemplateValidation, ACharacterOutsideWindows1251IsRefusedAndShown) {
     EXPECT_EQ(findTemplateNameProblem("Сервер ★")->field, "имя шаблона");
     EXPECT_EQ(findTemplateNameProblem("Сервер №1 — «ночь»"), std::nullopt);
     EXPECT_EQ(findTemplateNameProblem(std::string(300, 'x')), std::nullopt);  // cut, not refused
+}
+
+TEST(TemplateValidation, MalformedUtf8CannotSmuggleASeparatorIntoTheLine) {
+    // "\xC0\xBB" is an overlong form of ";"; it must not pass as one.
+    GameSettings settings;
+    settings.Password =
+        "a\xC0\xBB"
+        "b";
+    const auto problem = problemOf(settings);
+    ASSERT_TRUE(problem);
+    EXPECT_EQ(problem->field, "пароль подключения");
+    EXPECT_EQ(windows1251FromUtf8("\xC0\xBB"), "?");
+    EXPECT_FALSE(fitsWindows1251("\xE0\x80\xBB"));  // three-byte overlong ";"
+    EXPECT_FALSE(fitsWindows1251("\xED\xA0\x80"));  // a surrogate
+    EXPECT_TRUE(fitsWindows1251("\xD0\xAF"));       // "Я"
 }
 
 TEST(TemplateValidation, TheSettingsLineMustStayWithin255Characters) {
