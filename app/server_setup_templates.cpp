@@ -27,12 +27,12 @@ std::string recordOf(const QListWidgetItem* item) {
     return item->data(kRecordRole).toByteArray().toStdString();
 }
 
-void setRecord(QListWidgetItem* item, const std::string& record) {
-    item->setData(kRecordRole, QByteArray::fromStdString(record));
+void setRecord(QListWidgetItem* item, std::string_view record) {
+    item->setData(kRecordRole, QByteArray(record.data(), qsizetype(record.size())));
     item->setText(QString::fromStdString(templateRecordName(record)));
 }
 
-QListWidgetItem* templateItem(const std::string& record) {
+QListWidgetItem* templateItem(std::string_view record) {
     auto* item = new QListWidgetItem;
     setRecord(item, record);
     return item;
@@ -43,6 +43,17 @@ bool refused(QWidget* owner, const std::optional<TemplateProblem>& problem) {
     if (!problem) return false;
     messageBoxes().error(owner, QString::fromStdString(problem->message));
     return true;
+}
+
+// The records of the template list in list order, for a full write.
+TemplateRecords recordsOfList(const QListWidget* list) {
+    TemplateRecords records;
+    records.reserve(std::size_t(list->count()));
+    for (int row = 0; row < list->count(); ++row) {
+        const QByteArray record = list->item(row)->data(kRecordRole).toByteArray();
+        records.append(std::string_view(record.constData(), std::size_t(record.size())));
+    }
+    return records;
 }
 
 void swapTemplates(QListWidget* list, int first, int second) {
@@ -68,12 +79,13 @@ void TFmQZ7ServerSetup::loadTemplateStore() {
 }
 
 void TFmQZ7ServerSetup::LoadShablonFile(const std::filesystem::path& store) {
-    const std::vector<std::string> records = readTemplateRecords(store);
+    const TemplateRecords records = readTemplateRecords(store);
     {
         const QSignalBlocker blocker(RzListBoxMap);
         RzListBoxMap->clear();
     }
-    for (const std::string& record : records) RzListBoxListShablon->addItem(templateItem(record));
+    for (std::size_t i = 0; i < records.size(); ++i)
+        RzListBoxListShablon->addItem(templateItem(records[i]));
 }
 
 void TFmQZ7ServerSetup::updateTemplateButtons() {
@@ -82,16 +94,8 @@ void TFmQZ7ServerSetup::updateTemplateButtons() {
     RzBitBtnSaveShablon->setEnabled(listed);
 }
 
-std::vector<std::string> TFmQZ7ServerSetup::templateRecords() const {
-    std::vector<std::string> records;
-    records.reserve(std::size_t(RzListBoxListShablon->count()));
-    for (int row = 0; row < RzListBoxListShablon->count(); ++row)
-        records.push_back(recordOf(RzListBoxListShablon->item(row)));
-    return records;
-}
-
 void TFmQZ7ServerSetup::writeTemplateStore() {
-    writeTemplateRecords(TemplateStorePath, templateRecords());
+    writeTemplateRecords(TemplateStorePath, recordsOfList(RzListBoxListShablon));
 }
 
 bool TFmQZ7ServerSetup::askTemplateName(const QString* shownName) {

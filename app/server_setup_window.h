@@ -182,7 +182,6 @@ class TFmQZ7ServerSetup : public QWidget {
     std::string PendingTemplateName;  // the last name confirmed in the template-name dialog
     void LoadShablonFile(const std::filesystem::path& store);
     void updateTemplateButtons();
-    std::vector<std::string> templateRecords() const;
     // Runs the name dialog (showing the name given, else its last text); on "OK" the confirmed
     // name becomes the pending name.
     bool askTemplateName(const QString* shownName);

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <fstream>
 #include <stdexcept>
+#include <utility>
 
 #include "platform/atomic_file.h"
 #include "platform/game_paths.h"
@@ -42,15 +43,24 @@ void dropPartialRecord(const std::filesystem::path& store) {
 
 }  // namespace
 
-std::vector<std::string> splitTemplateRecords(std::string_view bytes) {
-    std::vector<std::string> records;
-    records.reserve(bytes.size() / kTemplateRecordSize);
-    for (std::size_t at = 0; bytes.size() - at >= kTemplateRecordSize; at += kTemplateRecordSize)
-        records.emplace_back(bytes.substr(at, kTemplateRecordSize));
-    return records;
+TemplateRecords::TemplateRecords(std::string bytes) : Bytes(std::move(bytes)) {
+    Bytes.resize(Bytes.size() - Bytes.size() % kTemplateRecordSize);
 }
 
-std::vector<std::string> readTemplateRecords(const std::filesystem::path& store) {
+std::size_t TemplateRecords::size() const { return Bytes.size() / kTemplateRecordSize; }
+
+std::string_view TemplateRecords::operator[](std::size_t index) const {
+    return std::string_view(Bytes).substr(index * kTemplateRecordSize, kTemplateRecordSize);
+}
+
+void TemplateRecords::reserve(std::size_t records) { Bytes.reserve(records * kTemplateRecordSize); }
+
+void TemplateRecords::append(std::string_view record) {
+    requireWholeRecord(record);
+    Bytes += record;
+}
+
+TemplateRecords readTemplateRecords(const std::filesystem::path& store) {
     std::error_code error;
     if (!std::filesystem::exists(store, error)) {
         if (error) fail("Не удалось открыть файл", store, error);
@@ -63,7 +73,7 @@ std::vector<std::string> readTemplateRecords(const std::filesystem::path& store)
     std::string bytes(std::size_t(size), '\0');
     if (!in.read(bytes.data(), std::streamsize(size)))
         fail("Не удалось прочитать файл", store, errno);
-    return splitTemplateRecords(bytes);
+    return TemplateRecords(std::move(bytes));
 }
 
 void appendTemplateRecord(const std::filesystem::path& store, std::string_view record) {
@@ -80,15 +90,8 @@ void appendTemplateRecord(const std::filesystem::path& store, std::string_view r
     if (!out) fail("Не удалось записать файл", store, errno);
 }
 
-void writeTemplateRecords(const std::filesystem::path& store,
-                          const std::vector<std::string>& records) {
-    std::string bytes;
-    bytes.reserve(records.size() * kTemplateRecordSize);
-    for (const std::string& record : records) {
-        requireWholeRecord(record);
-        bytes += record;
-    }
-    writeFileAtomically(store, bytes);
+void writeTemplateRecords(const std::filesystem::path& store, const TemplateRecords& records) {
+    writeFileAtomically(store, records.bytes());
 }
 
 }  // namespace qz7

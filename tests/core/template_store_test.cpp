@@ -17,6 +17,18 @@ std::string recordOf(char fill, std::string_view name) {
     return record;
 }
 
+TemplateRecords recordsOf(std::initializer_list<std::string> records) {
+    TemplateRecords out;
+    for (const std::string& record : records) out.append(record);
+    return out;
+}
+
+std::vector<std::string> listed(const TemplateRecords& records) {
+    std::vector<std::string> out;
+    for (std::size_t i = 0; i < records.size(); ++i) out.emplace_back(records[i]);
+    return out;
+}
+
 class TemplateStoreTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -48,7 +60,7 @@ TEST_F(TemplateStoreTest, MissingFileIsAnEmptyStore) {
 TEST_F(TemplateStoreTest, ReadsWholeRecordsAndIgnoresATrailingPartOne) {
     const std::string a = recordOf('a', "first"), b = recordOf('b', "second");
     put(a + b + std::string(1736, 'z'));
-    EXPECT_EQ(readTemplateRecords(store), (std::vector<std::string>{a, b}));
+    EXPECT_EQ(listed(readTemplateRecords(store)), (std::vector<std::string>{a, b}));
     put(std::string(100, 'z'));
     EXPECT_TRUE(readTemplateRecords(store).empty());
     put("");
@@ -76,15 +88,15 @@ TEST_F(TemplateStoreTest, AppendAfterATrailingPartialRecordStartsOnARecordBounda
     put(a + "partial");
     appendTemplateRecord(store, b);
     EXPECT_EQ(contents(), a + b);
-    EXPECT_EQ(readTemplateRecords(store), (std::vector<std::string>{a, b}));
+    EXPECT_EQ(listed(readTemplateRecords(store)), (std::vector<std::string>{a, b}));
 }
 
 TEST_F(TemplateStoreTest, FullWriteReplacesTheStoreInListOrder) {
     const std::string a = recordOf('a', "first"), b = recordOf('b', "second");
     put(a + "stale partial");
-    writeTemplateRecords(store, {b, a});
+    writeTemplateRecords(store, recordsOf({b, a}));
     EXPECT_EQ(contents(), b + a);
-    writeTemplateRecords(store, {});
+    writeTemplateRecords(store, TemplateRecords{});
     EXPECT_TRUE(std::filesystem::exists(store));
     EXPECT_EQ(std::filesystem::file_size(store), 0u);
 }
@@ -93,17 +105,20 @@ TEST_F(TemplateStoreTest, AFailureInTheMiddleOfAFullWriteLeavesThePreviousStore)
     const std::string a = recordOf('a', "first"), b = recordOf('b', "second");
     put(a + b);
     setAtomicWriteFailureForTesting(1737 + 500);
-    EXPECT_THROW(writeTemplateRecords(store, {b, a, b}), FileError);
+    EXPECT_THROW(writeTemplateRecords(store, recordsOf({b, a, b})), FileError);
     EXPECT_EQ(contents(), a + b);
     // No temporary file is left beside the store.
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1);
 }
 
-TEST_F(TemplateStoreTest, ARecordOfTheWrongSizeIsRefusedBeforeAnythingIsWritten) {
-    const std::string a = recordOf('a', "first");
-    put(a);
-    EXPECT_THROW(writeTemplateRecords(store, {a, a + "x"}), std::invalid_argument);
-    EXPECT_EQ(contents(), a);
+TEST(TemplateRecords, HoldOnlyWholeRecords) {
+    const std::string a = recordOf('a', "first"), b = recordOf('b', "second");
+    EXPECT_EQ(listed(TemplateRecords(a + b + "partial")), (std::vector<std::string>{a, b}));
+    EXPECT_TRUE(TemplateRecords(std::string(1736, 'x')).empty());
+    TemplateRecords records = recordsOf({a});
+    EXPECT_THROW(records.append(a + "x"), std::invalid_argument);
+    EXPECT_THROW(records.append(""), std::invalid_argument);
+    EXPECT_EQ(records.bytes(), a);
 }
 
 }  // namespace
