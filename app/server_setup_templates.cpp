@@ -38,6 +38,34 @@ QListWidgetItem* templateItem(std::string_view record) {
     return item;
 }
 
+// Qt makes the first row current when a list without a current row gets the keyboard focus, as
+// when the window is shown again after "Новый" listed a template without selecting it. That is
+// no choice of the user's: it must neither apply a template over unsaved settings nor leave a row
+// that the commands would take as selected.
+class FocusWithoutSelecting : public QObject {
+  public:
+    using QObject::QObject;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* list = static_cast<QListWidget*>(watched);
+        if (event->type() != QEvent::FocusIn || list->currentRow() >= 0) return false;
+        {
+            const QSignalBlocker blocker(list);
+            static_cast<QObject*>(list)->event(event);
+        }
+        selectRowSilently(list, -1);
+        return true;
+    }
+};
+
+// The row of the selected template, or -1: a current row that is not selected (after Ctrl+click
+// on it) counts as nothing selected.
+int selectedRow(const QListWidget* list) {
+    const QListWidgetItem* item = list->currentItem();
+    return item != nullptr && item->isSelected() ? list->currentRow() : -1;
+}
+
 // Shows the problem in an error box; true when there was one and the command must stop.
 bool refused(QWidget* owner, const std::optional<TemplateProblem>& problem) {
     if (!problem) return false;
@@ -68,6 +96,7 @@ void swapTemplates(QListWidget* list, int first, int second) {
 
 void TFmQZ7ServerSetup::loadTemplateStore() {
     RzBitBtnNewShablon->setEnabled(true);
+    RzListBoxListShablon->installEventFilter(new FocusWithoutSelecting(RzListBoxListShablon));
     runWithDefaultErrorHandling([this] {
         LoadShablonFile(TemplateStorePath);
         if (RzListBoxListShablon->count() > 0) {
@@ -127,19 +156,20 @@ void TFmQZ7ServerSetup::LoadShablon() {
 }
 
 void TFmQZ7ServerSetup::N1Click() {
-    const QListWidgetItem* item = RzListBoxListShablon->currentItem();
+    const int row = selectedRow(RzListBoxListShablon);
+    const QListWidgetItem* item = row >= 0 ? RzListBoxListShablon->item(row) : nullptr;
     QGuiApplication::clipboard()->setText(item != nullptr ? item->text() : QString());
 }
 
 void TFmQZ7ServerSetup::RzBitBtnListShabUpClick() {
-    const int row = RzListBoxListShablon->currentRow();
+    const int row = selectedRow(RzListBoxListShablon);
     if (row <= 0) return;
     swapTemplates(RzListBoxListShablon, row, row - 1);
     selectRowSilently(RzListBoxListShablon, row - 1);
 }
 
 void TFmQZ7ServerSetup::RzBitBtnListShabDownClick() {
-    const int row = RzListBoxListShablon->currentRow();
+    const int row = selectedRow(RzListBoxListShablon);
     if (row < 0 || row + 1 >= RzListBoxListShablon->count()) return;
     swapTemplates(RzListBoxListShablon, row, row + 1);
     selectRowSilently(RzListBoxListShablon, row + 1);
@@ -163,7 +193,7 @@ void TFmQZ7ServerSetup::RzBitBtnNewShablonClick() {
 }
 
 void TFmQZ7ServerSetup::RzBitBtnSaveShablonClick() {
-    const int row = RzListBoxListShablon->currentRow();
+    const int row = selectedRow(RzListBoxListShablon);
     if (row < 0) return;
     const GameSettings settings = readSettings();
     const std::vector<std::string> rotation = readRotation();
@@ -190,7 +220,7 @@ void TFmQZ7ServerSetup::RzBitBtnSaveShablonClick() {
 }
 
 void TFmQZ7ServerSetup::RzBitBtnDelShablonClick() {
-    const int row = RzListBoxListShablon->currentRow();
+    const int row = selectedRow(RzListBoxListShablon);
     if (RzListBoxListShablon->count() > 0 && row < 0) return;
     if (row >= 0) {
         // Deleting applies no template: the settings, rotation and command line stay.

@@ -234,6 +234,8 @@ class TemplateCommandsTest : public QObject {
         const QString longName = QString(250, QChar(u'я'));
         session.names.answers = {QStringLiteral("Дубль"), QStringLiteral("Дубль"), longName};
         for (int i = 0; i < 3; ++i) setup.RzBitBtnNewShablonClick();
+        // "Новый" shows the name box as it was last left.
+        QCOMPARE(session.names.shownNames, (QStringList{"", "Дубль", "Дубль"}));
         QCOMPARE(listed(setup.RzListBoxListShablon),
                  (QStringList{"Дубль", "Дубль", longName.left(200)}));
         const std::string store = session.storeBytes();
@@ -257,6 +259,46 @@ class TemplateCommandsTest : public QObject {
         QCOMPARE(listed(setup.RzListBoxListShablon), (QStringList{"A", "B"}));
         QCOMPARE(setup.RzListBoxListShablon->currentRow(), -1);
         QCOMPARE(session.storeBytes(), store);
+    }
+
+    void showingTheWindowAgainSelectsAndAppliesNothingByItself() {
+        TemplateSession session;
+        TFmQZ7ServerSetup& setup = session.open();
+        setup.show();
+        QVERIFY(QTest::qWaitForWindowActive(&setup));
+        session.names.answers = {QStringLiteral("A")};
+        setup.RzBitBtnNewShablon->click();
+        setup.RzEditPasswordGames->setText(QStringLiteral("unsaved"));
+        QVERIFY(setup.close());
+        setup.show();
+        QVERIFY(QTest::qWaitForWindowActive(&setup));
+        QTRY_VERIFY(setup.RzListBoxListShablon->hasFocus());
+        QCOMPARE(setup.RzEditPasswordGames->text(), QStringLiteral("unsaved"));
+        QCOMPARE(setup.RzListBoxListShablon->currentRow(), -1);
+
+        // The keyboard still selects and applies.
+        QTest::keyClick(setup.RzListBoxListShablon, Qt::Key_Down);
+        QCOMPARE(setup.RzListBoxListShablon->currentRow(), 0);
+        QCOMPARE(setup.RzEditPasswordGames->text(), QString());
+    }
+
+    void aRowDeselectedWithCtrlCountsAsNothingSelected() {
+        TemplateSession session;
+        const std::string a = templateBytes("A");
+        session.putStore(a);
+        TFmQZ7ServerSetup& setup = session.open();
+        setup.show();
+        QListWidget* list = setup.RzListBoxListShablon;
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                          list->visualItemRect(list->item(0)).center());
+        QVERIFY(list->selectedItems().isEmpty());
+        setup.RzEditPasswordGames->setText(QStringLiteral("not for A"));
+        setup.RzBitBtnSaveShablon->click();
+        setup.RzBitBtnDelShablon->click();
+        QVERIFY(session.names.shownNames.isEmpty());
+        QCOMPARE(listed(list), QStringList{"A"});
+        QVERIFY(setup.close());
+        QCOMPARE(session.storeBytes(), a);
     }
 
     void valuesTheRecordCannotHoldAreRefusedBeforeTheDialog() {
