@@ -4,15 +4,17 @@ texture of the server setup window, the 16 x 16 button and menu pictures and the
 application icon. Everything is drawn from shapes and DejaVu letters; the texture
 noise is seeded, so every run writes the same files into resources/art/.
 
-Run from the repository root:  /usr/bin/python3 tools/make_artwork.py
+Run:  /usr/bin/python3 tools/make_artwork.py [--out FOLDER]
 """
 
+import argparse
 import math
 import pathlib
 import random
 
 from PIL import Image, ImageDraw, ImageFilter, ImageFont
 
+ROOT = pathlib.Path(__file__).resolve().parent.parent
 FONT_BOLD = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf"
 YELLOW = (255, 212, 0)
 BLUE = (36, 100, 214)
@@ -44,13 +46,14 @@ def launchBackground():
     image = Image.new("RGB", (width, height), (0, 0, 0))
     d = ImageDraw.Draw(image)
     d.rectangle([2, 2, width - 3, height - 3], outline=YELLOW, width=2)
-    # Largest letters that stay left of the buttons (from x = 260 on).
+    # The largest letters that stay left of the buttons (which begin at x = 260).
     points = 120
-    font = ImageFont.truetype(FONT_BOLD, points)
-    while d.textbbox((0, 0), "QZ7", font=font)[2] - d.textbbox((0, 0), "QZ7", font=font)[0] > 216:
-        points -= 1
+    while True:
         font = ImageFont.truetype(FONT_BOLD, points)
-    left, top, right, bottom = d.textbbox((0, 0), "QZ7", font=font)
+        left, top, right, bottom = d.textbbox((0, 0), "QZ7", font=font)
+        if right - left <= 216:
+            break
+        points -= 1
     textHeight = bottom - top
     x = 24 - left
     y = 74 + (116 - textHeight) // 2 - top
@@ -144,12 +147,16 @@ def arrowRight(fill, dark, light):
     return icon.result()
 
 
+def redCross(icon, x0, y0, x1, y1, stroke):
+    """A red X with a dark rim, from corner (x0, y0) to corner (x1, y1)."""
+    for colour, width in ((RED_DARK, stroke + 1.6), (RED, stroke)):
+        icon.line([(x0, y0), (x1, y1)], colour, width)
+        icon.line([(x1, y0), (x0, y1)], colour, width)
+
+
 def crossRed():
     icon = Icon()
-    icon.line([(3.5, 3.5), (12.5, 12.5)], RED_DARK, 4.2)
-    icon.line([(12.5, 3.5), (3.5, 12.5)], RED_DARK, 4.2)
-    icon.line([(3.5, 3.5), (12.5, 12.5)], RED, 2.6)
-    icon.line([(12.5, 3.5), (3.5, 12.5)], RED, 2.6)
+    redCross(icon, 3.5, 3.5, 12.5, 12.5, 2.6)
     return icon.result()
 
 
@@ -250,10 +257,7 @@ def trashCan():
     icon.polygon([(3.5, 5), (12.5, 5), (11.6, 15), (4.4, 15)], (200, 204, 210), (70, 74, 80), 0.8)
     for x in (6, 8, 10):
         icon.line([(x, 6.8), (x, 13.4)], (110, 114, 120), 0.8)
-    icon.line([(8.5, 7.5), (14.8, 13.8)], RED_DARK, 2.6)
-    icon.line([(14.8, 7.5), (8.5, 13.8)], RED_DARK, 2.6)
-    icon.line([(8.5, 7.5), (14.8, 13.8)], RED, 1.6)
-    icon.line([(14.8, 7.5), (8.5, 13.8)], RED, 1.6)
+    redCross(icon, 8.5, 7.5, 14.8, 13.8, 1.6)
     return icon.result()
 
 
@@ -325,8 +329,10 @@ def appIcon(size):
 
 
 def main():
-    root = pathlib.Path(__file__).resolve().parent.parent
-    out = root / "resources" / "art"
+    parser = argparse.ArgumentParser(description="Draws the window artwork.")
+    parser.add_argument("--out", type=pathlib.Path, default=ROOT / "resources" / "art",
+                        help="output folder (default: resources/art)")
+    out = parser.parse_args().out
     out.mkdir(parents=True, exist_ok=True)
 
     launchBackground().save(out / "launch_background.png", optimize=True)

@@ -5,9 +5,10 @@ Each picture is seeded from its map identifier, so every run gives the same
 files. Output: resources/maps/<MAP_ID>.jpg, baseline JPEG, 330 px high, 584 to
 588 px wide, each between 70 and 120 KB.
 
-Run from the repository root:  /usr/bin/python3 tools/make_previews.py [map_id ...]
+Run:  /usr/bin/python3 tools/make_previews.py [--out FOLDER] [map_id ...]
 """
 
+import argparse
 import io
 import pathlib
 import random
@@ -20,6 +21,7 @@ sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
 from preview_scene import Scene  # noqa: E402
 import preview_painters as painters  # noqa: E402
 
+ROOT = pathlib.Path(__file__).resolve().parent.parent
 HEIGHT = 330
 WIDTHS = (584, 585, 586, 587, 588)
 FONT = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf"
@@ -142,9 +144,16 @@ def render(index, mapId, name, painter):
     return encodeInRange(picture, seedOf(mapId))
 
 
-def main(selected):
-    root = pathlib.Path(__file__).resolve().parent.parent
-    outDir = root / "resources" / "maps"
+def main():
+    parser = argparse.ArgumentParser(description="Draws the map preview pictures.")
+    parser.add_argument("maps", nargs="*", help="map identifiers to draw (default: all)")
+    parser.add_argument("--out", type=pathlib.Path, default=ROOT / "resources" / "maps",
+                        help="output folder (default: resources/maps)")
+    args = parser.parse_args()
+    selected, outDir = set(args.maps), args.out
+    unknown = selected - {mapId for mapId, _, _ in MAPS}
+    if unknown:
+        parser.error("unknown map identifiers: " + ", ".join(sorted(unknown)))
     outDir.mkdir(parents=True, exist_ok=True)
     for index, (mapId, name, painter) in enumerate(MAPS):
         if selected and mapId not in selected:
@@ -155,4 +164,4 @@ def main(selected):
 
 
 if __name__ == "__main__":
-    main(set(sys.argv[1:]))
+    main()
