@@ -6,12 +6,14 @@ with no line end after the last one; the description file repeats every catalogu
 line, adds ": description" to the map lines, pads header and blank lines with
 blanks to 31 characters and ends every line, the last one too, with CR LF.
 
-Run from the repository root:  /usr/bin/python3 tools/make_map_texts.py
+Run:  /usr/bin/python3 tools/make_map_texts.py [--out FOLDER]
 """
 
+import argparse
 import pathlib
 import sys
 
+ROOT = pathlib.Path(__file__).resolve().parent.parent
 ENCODING = "cp1251"
 PADDED_WIDTH = 31
 MAX_DESCRIPTION_LENGTH = 42
@@ -111,9 +113,11 @@ def check(rows):
 
 
 def main():
+    parser = argparse.ArgumentParser(description="Writes SPISOK.txt and INFA.txt.")
+    parser.add_argument("--out", type=pathlib.Path, default=ROOT / "resources" / "text",
+                        help="output folder (default: resources/text)")
+    outDir = parser.parse_args().out
     check(CATALOGUE)
-    root = pathlib.Path(__file__).resolve().parent.parent
-    outDir = root / "resources" / "text"
     outDir.mkdir(parents=True, exist_ok=True)
     spisok = "\r\n".join(catalogueLine(row) for row in CATALOGUE)
     infa = "".join(descriptionLine(row) + "\r\n" for row in CATALOGUE)
