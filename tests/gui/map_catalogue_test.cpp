@@ -43,10 +43,16 @@ bool shows(const QLabel* image, const char* pictureName) {
     return pictureDistance(image, referencePicture(pictureName)) < 8.0;
 }
 
+// Clicks a row with the mouse, scrolling it into view first (the list lays out and scrolls
+// lazily, hence the event processing).
 void clickRow(QListWidget* list, int row) {
+    QCoreApplication::processEvents();
     list->scrollToItem(list->item(row));
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                      list->visualItemRect(list->item(row)).center());
+    QCoreApplication::processEvents();
+    const QRect rect = list->visualItemRect(list->item(row));
+    QVERIFY(list->viewport()->rect().contains(rect.center()));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+    QCOMPARE(list->currentRow(), row);
 }
 
 struct ShownMap {
