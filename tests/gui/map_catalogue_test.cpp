@@ -9,9 +9,11 @@
 #include "app/server_setup_window.h"
 #include "platform/resource_table.h"
 #include "support/game_folder.h"
+#include "support/list_clicks.h"
 #include "support/recording_message_boxes.h"
 
 using namespace qz7;
+using qz7::testing::clickRow;
 
 namespace {
 
@@ -41,18 +43,6 @@ double pictureDistance(const QLabel* image, const QImage& reference) {
 bool shows(const QLabel* image, const char* pictureName) {
     if (image->pixmap().isNull()) return false;
     return pictureDistance(image, referencePicture(pictureName)) < 8.0;
-}
-
-// Clicks a row with the mouse, scrolling it into view first (the list lays out and scrolls
-// lazily, hence the event processing).
-void clickRow(QListWidget* list, int row) {
-    QCoreApplication::processEvents();
-    list->scrollToItem(list->item(row));
-    QCoreApplication::processEvents();
-    const QRect rect = list->visualItemRect(list->item(row));
-    QVERIFY(list->viewport()->rect().contains(rect.center()));
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
-    QCOMPARE(list->currentRow(), row);
 }
 
 struct ShownMap {
