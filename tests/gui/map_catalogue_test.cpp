@@ -3,14 +3,13 @@
 #include <QListWidget>
 #include <QPixmap>
 #include <QtTest>
+#include <memory>
 
 #include "app/list_selection.h"
 #include "app/qz7_application.h"
-#include "app/server_setup_window.h"
 #include "platform/resource_table.h"
-#include "support/game_folder.h"
 #include "support/list_clicks.h"
-#include "support/recording_message_boxes.h"
+#include "support/shown_setup_window.h"
 
 using namespace qz7;
 using qz7::testing::clickRow;
@@ -65,27 +64,19 @@ const QString kSeatownDescription = QStringLiteral(" Город Босасо, С
 class MapCatalogueTest : public QObject {
     Q_OBJECT
 
-    testing::TemporaryGameFolder* folder = nullptr;
-    testing::RecordingMessageBoxes* boxes = nullptr;
-    ProgramState* program = nullptr;
+    std::unique_ptr<testing::ShownSetupWindow> fixture;
     TFmQZ7ServerSetup* window = nullptr;
+    testing::RecordingMessageBoxes* boxes = nullptr;
 
   private slots:
     void init() {
-        folder = new testing::TemporaryGameFolder;
-        boxes = new testing::RecordingMessageBoxes;
-        program = new ProgramState;
-        window = new TFmQZ7ServerSetup(*program);
-        window->show();
+        fixture = std::make_unique<testing::ShownSetupWindow>();
+        window = &fixture->window;
+        boxes = &fixture->boxes;
         QVERIFY(QTest::qWaitForWindowExposed(window));
     }
 
-    void cleanup() {
-        delete window;
-        delete program;
-        delete boxes;
-        delete folder;
-    }
+    void cleanup() { fixture.reset(); }
 
     void opensOnLockdownWithItsDescriptionAndPicture() {
         QListWidget* catalogue = window->RzListBoxMapReposit;

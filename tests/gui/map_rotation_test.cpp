@@ -2,13 +2,12 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QtTest>
+#include <memory>
 
 #include "app/list_selection.h"
 #include "app/qz7_application.h"
-#include "app/server_setup_window.h"
-#include "support/game_folder.h"
 #include "support/list_clicks.h"
-#include "support/recording_message_boxes.h"
+#include "support/shown_setup_window.h"
 
 using namespace qz7;
 using qz7::testing::clickRow;
@@ -30,10 +29,9 @@ QStringList items(const QListWidget* list) {
 class MapRotationTest : public QObject {
     Q_OBJECT
 
-    testing::TemporaryGameFolder* folder = nullptr;
-    testing::RecordingMessageBoxes* boxes = nullptr;
-    ProgramState* program = nullptr;
+    std::unique_ptr<testing::ShownSetupWindow> fixture;
     TFmQZ7ServerSetup* window = nullptr;
+    testing::RecordingMessageBoxes* boxes = nullptr;
 
     QListWidget* rotation() { return window->RzListBoxMap; }
     bool createFilesEnabled() { return window->RzBitBtnCreateFiles->isEnabled(); }
@@ -48,20 +46,15 @@ class MapRotationTest : public QObject {
 
   private slots:
     void init() {
-        folder = new testing::TemporaryGameFolder;
-        boxes = new testing::RecordingMessageBoxes;
-        program = new ProgramState;
-        window = new TFmQZ7ServerSetup(*program);
-        window->show();
+        fixture = std::make_unique<testing::ShownSetupWindow>();
+        window = &fixture->window;
+        boxes = &fixture->boxes;
         QVERIFY(QTest::qWaitForWindowExposed(window));
     }
 
     void cleanup() {
         QVERIFY(boxes->shown.isEmpty());
-        delete window;
-        delete program;
-        delete boxes;
-        delete folder;
+        fixture.reset();
     }
 
     void bothActionButtonsStartDisabledWithAnEmptyRotation() {
