@@ -6,7 +6,7 @@ import math
 
 from PIL import Image, ImageChops, ImageDraw, ImageFilter, ImageOps
 
-from preview_scene import SCALE, Frame, dilate, jitter, mix, scaleMask, subtract, threshold
+from preview_scene import SCALE, Frame, dilate, jitter, mix, scaleMask, shift, subtract, threshold
 
 ASPHALT = (74, 76, 78)
 ASPHALT_LIGHT = (104, 104, 100)
@@ -592,8 +592,14 @@ def cliffMonastery(sc):
     sc.ground((90, 116, 60), (118, 136, 74), (146, 154, 96), cell=80)
     heights = sc.noise(60, 5)
     cliffs = threshold(heights, 150)
-    sc.texture(cliffs, (110, 100, 90), (176, 166, 150), 30, 5)
-    sc.relief(1.0, heights=heights.point(lambda v: 255 if v > 150 else v // 2))
+    # Rock pillars: a long shadow on the valley side, a lit rim, weathered tops.
+    shadow = subtract(shift(cliffs, 10 * SCALE, 14 * SCALE), cliffs)
+    sc.paint(sc.solid((40, 48, 30)), scaleMask(shadow.filter(ImageFilter.GaussianBlur(SCALE)),
+                                               0.7))
+    sc.texture(cliffs, (104, 96, 88), (196, 186, 170), 10, 4)
+    rim = subtract(cliffs, shift(cliffs, 3 * SCALE, 3 * SCALE))
+    sc.paint(sc.solid((226, 220, 206)), scaleMask(rim, 0.6))
+    sc.relief(0.6, heights=heights)
     sc.block(cliffs)
     rng = sc.rng
     tops = []
@@ -906,26 +912,45 @@ def rockyCoastWreck(sc):
 
 
 def ancientRuins(sc):
+    """A colonnaded court of worn stone slabs with a temple base, fallen column
+    drums and broken walls around it, half taken back by grass."""
     sc.ground((150, 140, 100), (176, 164, 124), (200, 188, 150), cell=60)
     sc.patches((110, 130, 70), 0, 0, cell=30, level=150)
     frame = centreFrame(sc, 8)
     rng = sc.rng
-    sc.draw.polygon(frame.rect(-160 * SCALE, -100 * SCALE, 160 * SCALE, 100 * SCALE),
-                    fill=(206, 196, 170))
+    court = sc.compound(frame, -160 * SCALE, -100 * SCALE, 160 * SCALE, 100 * SCALE,
+                        (206, 196, 170), (170, 160, 136))
+    sc.texture(court, (186, 176, 150), (222, 214, 192), 5, 3)
+    for u in range(-160, 161, 16):
+        sc.draw.line([frame.point(u * SCALE, -100 * SCALE), frame.point(u * SCALE, 100 * SCALE)],
+                     fill=(170, 160, 136), width=SCALE)
+    for v in range(-100, 101, 12):
+        sc.draw.line([frame.point(-160 * SCALE, v * SCALE), frame.point(160 * SCALE, v * SCALE)],
+                     fill=(170, 160, 136), width=SCALE)
+    worn = ImageChops.multiply(court, threshold(sc.noise(16, 3), 170))
+    sc.texture(worn, (120, 130, 80), (160, 160, 104), 6)
+    sc.block(court)
+    sc.addBox(frame.rect(-40 * SCALE, -40 * SCALE, 60 * SCALE, 36 * SCALE), (214, 204, 178), 8,
+              "flat")
     for k in range(-150, 160, 20):
         for v in (-90, 90):
-            sc.addRound(*frame.point(k * SCALE, v * SCALE), 5 * SCALE, (226, 220, 204), 14, "tank")
-    for u0, v0, u1, v1 in ((-240, -150, -170, 150), (170, -150, 240, 150), (-240, -150, 240, -120),
-                           (-240, 120, 240, 150)):
+            if rng.random() < 0.8:
+                sc.addRound(*frame.point(k * SCALE, v * SCALE), 5 * SCALE, (226, 220, 204), 14,
+                            "tank")
+            else:
+                drum = Frame(*frame.point(k * SCALE, v * SCALE), rng.uniform(0, 180))
+                sc.addBox(drum.rect(0, -4 * SCALE, 22 * SCALE, 4 * SCALE), (214, 206, 186), 3,
+                          "plain")
+    for u0, v0, u1, v1 in ((-240, -150, -170, 150), (170, -150, 240, 150),
+                           (-240, -150, 240, -120), (-240, 120, 240, 150)):
         for _ in range(6):
             a = rng.uniform(u0, u1 - 20)
             b = rng.uniform(v0, v1 - 10)
             sc.addBox(frame.rect(a * SCALE, b * SCALE, (a + rng.uniform(8, 30)) * SCALE,
                                  (b + rng.uniform(6, 20)) * SCALE),
-                      jitter(rng, (190, 176, 140), 12),
-                      5, "ruined")
+                      jitter(rng, (190, 176, 140), 12), 5, "ruined")
     sc.rocks(80, (2, 5), [(200, 190, 160), (170, 160, 130)])
-    sc.trees(60, (4, 7), [(60, 90, 40)], area=(0, 0, 1, 1))
+    sc.trees(90, (4, 7), [(60, 90, 40), (74, 100, 46)])
     sc.flush()
     sc.relief(0.3)
 

@@ -59,6 +59,11 @@ def subtract(a, b):
     return ImageChops.subtract(a, b)
 
 
+def shift(mask, dx, dy):
+    """Moves a mask by whole pixels; what comes in at the edges is empty."""
+    return mask.transform(mask.size, Image.AFFINE, (1, 0, -dx, 0, 1, -dy), fillcolor=0)
+
+
 def scaleMask(mask, factor):
     return mask.point(lambda v: int(v * factor))
 
