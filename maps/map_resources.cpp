@@ -1,6 +1,7 @@
 #include "maps/map_resources.h"
 
 #include "platform/resource_table.h"
+#include "platform/windows1251.h"
 
 namespace qz7 {
 
@@ -27,15 +28,14 @@ std::vector<std::string> LoadTextResource(std::string_view name) {
 }
 
 DecodedImage LoadJpegResource(std::string_view name, int frameWidth, int frameHeight) {
-    auto bytes = findResource("JPEG", name);
+    const auto bytes = findResource("JPEG", name);
+    const std::string shownName = utf8FromWindows1251(name);  // names are resource bytes
     if (!bytes)
-        throw JpegError("Нет картинки карты \"" + std::string(name) +
-                        "\" среди ресурсов программы");
+        throw JpegError("Нет картинки карты \"" + shownName + "\" среди ресурсов программы");
     try {
         return decodeJpeg(*bytes, frameWidth, frameHeight);
     } catch (const JpegError& error) {
-        throw JpegError("Картинка карты \"" + std::string(name) + "\" не читается (" +
-                        error.what() + ")");
+        throw JpegError("Картинка карты \"" + shownName + "\" не читается (" + error.what() + ")");
     }
 }
 

@@ -17,8 +17,9 @@ std::vector<std::string> splitResourceLines(std::span<const unsigned char> bytes
 // does not exist gives no lines.
 std::vector<std::string> LoadTextResource(std::string_view name);
 
-// The JPEG resource of that name, decoded at the smallest DCT scale that still covers the given
-// frame (see decodeJpeg). Throws JpegError when there is no such resource or it does not decode.
+// The JPEG resource of that name (Windows-1251 bytes, like every resource text), decoded at the
+// smallest DCT scale that still covers the given frame (see decodeJpeg). Throws JpegError when
+// there is no such resource or it does not decode.
 DecodedImage LoadJpegResource(std::string_view name, int frameWidth, int frameHeight);
 
 }  // namespace qz7
