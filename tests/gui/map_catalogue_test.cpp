@@ -1,4 +1,5 @@
 #include <QImage>
+#include <QImageReader>
 #include <QLabel>
 #include <QListWidget>
 #include <QPixmap>
@@ -69,6 +70,11 @@ class MapCatalogueTest : public QObject {
     testing::RecordingMessageBoxes* boxes = nullptr;
 
   private slots:
+    void initTestCase() {
+        // The reference pictures are decoded by Qt's JPEG reader.
+        QVERIFY(QImageReader::supportedImageFormats().contains("jpeg"));
+    }
+
     void init() {
         fixture = std::make_unique<testing::ShownSetupWindow>();
         window = &fixture->window;
