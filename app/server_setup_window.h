@@ -176,7 +176,7 @@ class TFmQZ7ServerSetup : public QWidget {
     QString RememberedModeLabel;
 
     // Maps state
-    std::vector<std::string> MapDescriptionList;
+    std::vector<std::string> MapDescriptionList;  // description lines, Windows-1251 bytes
 
     // Templates state
     std::string PendingTemplateName;  // the last name confirmed in the template-name dialog
