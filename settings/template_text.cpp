@@ -1,6 +1,9 @@
 #include "settings/template_text.h"
 
+#include <algorithm>
 #include <map>
+
+#include "platform/windows1251.h"
 
 namespace qz7 {
 
@@ -30,6 +33,23 @@ bool isValidUtf8(std::string_view text) {
 }
 
 std::string quoted(std::string_view key) { return "«" + std::string(key) + "»"; }
+
+std::string settingsLineOfCodes(const std::array<std::string, kSettingsFieldCount>& codes) {
+    std::string line;
+    for (const std::string& code : codes) line += windows1251FromUtf8(code) + ";";
+    return line;
+}
+
+std::vector<std::string> windows1251Entries(const std::vector<std::string>& rotation) {
+    std::vector<std::string> entries;
+    for (const std::string& map : rotation) entries.push_back(windows1251FromUtf8(map));
+    return entries;
+}
+
+bool isQuotedValue(std::string_view key) {
+    return key == "Password" || key == "MaxHealth" || key == "ScoreLimit" || key == "TimeLimit" ||
+           key == "Lives" || key == "MaxPlayers";
+}
 
 }  // namespace
 
@@ -135,6 +155,62 @@ TemplateTextReading readTemplateText(
     for (const TextProblem& p : reading.problems) anyError = anyError || !p.warning;
     if (!anyError) reading.content = std::move(content);
     return reading;
+}
+
+TemplateContent contentOfRecord(const TemplateRecord& record) {
+    TemplateContent content;
+    content.name = utf8FromWindows1251(record.Name);
+    std::string remaining = record.SettingsLine;
+    for (std::string& code : content.settingsCodes)
+        code = utf8FromWindows1251(TakeField(remaining).value_or(""));
+    for (const std::string& field : record.MapFields) {
+        std::string rest = field;
+        while (auto entry = TakeField(rest))
+            content.rotation.push_back(utf8FromWindows1251(*entry));
+    }
+    content.commandLine = utf8FromWindows1251(record.CommandLine);
+    return content;
+}
+
+TemplateRecord recordOfContent(const TemplateContent& content) {
+    TemplateRecord record;
+    record.Name = templateNameField(content.name);
+    record.SettingsLine = settingsLineOfCodes(content.settingsCodes);
+    record.MapFields = packRotation(windows1251Entries(content.rotation)).fields;
+    record.CommandLine = windows1251FromUtf8(content.commandLine);
+    return record;
+}
+
+std::optional<std::string> checkTemplateValue(std::string_view key, std::string_view value) {
+    if (!fitsWindows1251(value)) return "есть символ, которого нет в кодировке Windows-1251";
+    const bool isSetting = std::find(settingsFieldKeys().begin(), settingsFieldKeys().end(), key) !=
+                           settingsFieldKeys().end();
+    if ((isSetting || key == kMapKey) && value.find(';') != std::string_view::npos)
+        return "содержит \";\", которая разделяет поля шаблона";
+    if (isQuotedValue(key) && value.find('"') != std::string_view::npos)
+        return "содержит кавычку \", которая разорвала бы строку файла сервера";
+    if (key == kMapKey && (value.empty() || value.find(' ') != std::string_view::npos))
+        return "имя карты пустое или содержит пробел";
+    if (key == kNameKey && windows1251Length(value) > kNameLayout.capacity)
+        return "длиннее " + std::to_string(kNameLayout.capacity) + " символов";
+    if (key == kCommandLineKey && windows1251Length(value) > kCommandLineLayout.capacity)
+        return "длиннее " + std::to_string(kCommandLineLayout.capacity) + " символов";
+    return std::nullopt;
+}
+
+std::vector<TextProblem> checkTemplateContent(const TemplateContent& content) {
+    std::vector<TextProblem> problems;
+    const std::size_t lineLength = settingsLineOfCodes(content.settingsCodes).size();
+    if (lineLength > kSettingsLineLayout.capacity)
+        problems.push_back({0, "настройки вместе занимают " + std::to_string(lineLength) +
+                                   " символов, в шаблоне есть место для " +
+                                   std::to_string(kSettingsLineLayout.capacity)});
+    const std::size_t stored = packRotation(windows1251Entries(content.rotation)).entriesStored;
+    if (stored < content.rotation.size())
+        problems.push_back({0, "в четыре поля карт шаблона помещаются только " +
+                                   std::to_string(stored) + " из " +
+                                   std::to_string(content.rotation.size()) + " карт"});
+    return problems;
 }
 
 }  // namespace qz7

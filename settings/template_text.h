@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "settings/game_settings.h"
+#include "settings/template_record.h"
 
 namespace qz7 {
 
@@ -49,5 +50,24 @@ TemplateTextReading readTemplateText(
     const std::function<std::optional<std::string>(std::string_view key, std::string_view value)>&
         checkValue,
     const std::function<bool(std::string_view map)>& isKnownMap);
+
+// The content of a stored record, as UTF-8 text: the twenty settings codes by position (missing
+// ones empty), the rotation entries of the four map fields in order.
+TemplateContent contentOfRecord(const TemplateRecord& record);
+
+// The record that stores the content, built the way the window builds one: the settings line
+// from the codes, the rotation packed into the map fields. The content must have passed
+// checkTemplateContent.
+TemplateRecord recordOfContent(const TemplateContent& content);
+
+// What the window's rules would refuse in one value of the text form (nothing when it is fine):
+// a character Windows-1251 cannot hold, a ";" in a setting or map, a double quote in a value the
+// server files put between quotes, a map with a blank, a name over 200 or a command line over 255
+// characters.
+std::optional<std::string> checkTemplateValue(std::string_view key, std::string_view value);
+
+// The rules that concern the whole template: the settings line within 255 characters and the
+// rotation within the four map fields. Each problem has line 0.
+std::vector<TextProblem> checkTemplateContent(const TemplateContent& content);
 
 }  // namespace qz7

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace qz7::cli {
+
+// Exit statuses of qz7ctl.
+constexpr int kExitSuccess = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+
+// An operation of qz7ctl that failed; the text goes to standard error, in Russian.
+class CliError : public std::runtime_error {
+  public:
+    explicit CliError(const std::string& message, int exitCode = kExitFailed)
+        : std::runtime_error(message), ExitCode(exitCode) {}
+    int exitCode() const { return ExitCode; }
+
+  private:
+    int ExitCode;
+};
+
+}  // namespace qz7::cli

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "settings/template_store.h"
+
+namespace qz7::cli {
+
+// The game folder qz7ctl works in and its template store.
+class GameFolder {
+  public:
+    explicit GameFolder(std::filesystem::path folder);
+
+    const std::filesystem::path& path() const { return Folder; }
+    std::filesystem::path templateStorePath() const;
+
+    // The store's records; read once, on first use.
+    const TemplateRecords& records();
+
+    // The index of the template a user named: "#N" is position N (from 1), anything else a name.
+    // A name that no template or several templates carry is an error; the latter lists positions.
+    std::size_t findTemplate(const std::string& nameOrPosition);
+
+  private:
+    std::filesystem::path Folder;
+    std::optional<TemplateRecords> Records;
+};
+
+}  // namespace qz7::cli

@@ -1,0 +1,138 @@
+#include "cli/template_commands.h"
+
+#include <nlohmann/json.hpp>
+#include <ostream>
+
+#include "cli/cli_error.h"
+#include "cli/map_catalogue.h"
+#include "platform/atomic_file.h"
+#include "platform/game_paths.h"
+#include "settings/game_settings.h"
+#include "settings/template_record.h"
+#include "settings/template_text.h"
+
+namespace qz7::cli {
+
+namespace {
+
+TemplateContent contentAt(GameFolder& game, std::size_t index) {
+    return contentOfRecord(decodeTemplateRecord(game.records()[index]));
+}
+
+// What the settings controls would show for the template: its codes put back onto the defaults.
+std::array<std::string, kSettingsFieldCount> shownValues(const TemplateContent& content) {
+    GameSettings settings;
+    applySettingsFieldCodes(settings, content.settingsCodes);
+    std::array<std::string, kSettingsFieldCount> shown = settingsFieldCodes(settings);
+    auto onOff = [](bool on) { return std::string(on ? "вкл" : "выкл"); };
+    shown[0] = settings.GameMode;
+    shown[16] = settings.Lives;
+    shown[17] = settings.Spectator;
+    shown[18] = settings.HealthRegen;
+    const std::pair<std::size_t, bool> checks[] = {
+        {2, settings.Hardcore},       {5, settings.FriendlyFire},     {6, settings.NoUnderbarrel},
+        {7, settings.KillCam},        {8, settings.NoDefaultClasses}, {10, settings.Perks},
+        {11, settings.ThirdPerson},   {12, settings.CustomClasses},   {13, settings.HeadshotsOnly},
+        {14, settings.RadarAlwaysOn}, {15, settings.Killstreaks}};
+    for (auto [field, on] : checks) shown[field] = onOff(on);
+    return shown;
+}
+
+}  // namespace
+
+void listTemplates(GameFolder& game, bool json, std::ostream& out) {
+    nlohmann::json rows = nlohmann::json::array();
+    for (std::size_t i = 0; i < game.records().size(); ++i) {
+        TemplateContent content = contentAt(game, i);
+        if (json) {
+            rows.push_back({{"position", i + 1},
+                            {"name", content.name},
+                            {"mode", content.settingsCodes[0]},
+                            {"maps", content.rotation.size()}});
+        } else {
+            out << '#' << i + 1 << "\t" << content.name << "\t" << content.settingsCodes[0]
+                << "\tкарт: " << content.rotation.size() << "\n";
+        }
+    }
+    if (json) out << rows.dump(2) << "\n";
+}
+
+void showTemplate(GameFolder& game, const std::string& which, bool json, std::ostream& out) {
+    const std::size_t index = game.findTemplate(which);
+    const TemplateContent content = contentAt(game, index);
+    const auto shown = shownValues(content);
+
+    if (json) {
+        nlohmann::json settings = nlohmann::json::array();
+        for (std::size_t i = 0; i < kSettingsFieldCount; ++i) {
+            settings.push_back({{"key", settingsFieldKeys()[i]},
+                                {"label", settingsFieldCaptions()[i]},
+                                {"value", shown[i]},
+                                {"stored", content.settingsCodes[i]}});
+        }
+        nlohmann::json rotation = nlohmann::json::array();
+        for (const std::string& map : content.rotation) {
+            auto name = mapDisplayName(map);
+            rotation.push_back({{"id", map}, {"name", name ? nlohmann::json(*name) : nullptr}});
+        }
+        out << nlohmann::json{{"position", index + 1},
+                              {"name", content.name},
+                              {"settings", settings},
+                              {"rotation", rotation},
+                              {"commandLine", content.commandLine}}
+                   .dump(2)
+            << "\n";
+        return;
+    }
+
+    out << "Шаблон #" << index + 1 << ": " << content.name << "\n";
+    for (std::size_t i = 0; i < kSettingsFieldCount; ++i)
+        out << settingsFieldCaptions()[i] << ": " << shown[i] << "\n";
+    out << "Карты шаблона (" << content.rotation.size() << "):\n";
+    for (std::size_t i = 0; i < content.rotation.size(); ++i) {
+        const std::string& map = content.rotation[i];
+        out << "  " << i + 1 << ". " << map << " - "
+            << mapDisplayName(map).value_or("(нет в списке карт)") << "\n";
+    }
+    out << "Строка запуска сервера: " << content.commandLine << "\n";
+}
+
+void exportTemplate(GameFolder& game, const std::string& which,
+                    const std::optional<std::string>& outputFile, std::ostream& out) {
+    const std::string text = writeTemplateText(contentAt(game, game.findTemplate(which)));
+    if (outputFile)
+        writeFileAtomically(pathFromUtf8(*outputFile), text);
+    else
+        out << text;
+}
+
+std::size_t importTemplate(GameFolder& game, const std::string& file,
+                           const std::optional<std::string>& name, std::ostream& err) {
+    const std::string text = readWholeFile(pathFromUtf8(file));
+    TemplateTextReading reading = readTemplateText(text, checkTemplateValue, isCatalogueMap);
+    if (reading.content) {
+        if (name) {
+            if (auto problem = checkTemplateValue("Name", *name))
+                reading.problems.push_back({0, "имя из --name: " + *problem});
+            reading.content->name = *name;
+        }
+        for (TextProblem& problem : checkTemplateContent(*reading.content))
+            reading.problems.push_back(std::move(problem));
+    }
+
+    bool anyError = !reading.content;
+    for (const TextProblem& problem : reading.problems) {
+        err << file << ":";
+        if (problem.line > 0) err << problem.line << ":";
+        err << (problem.warning ? " предупреждение: " : " ошибка: ") << problem.message << "\n";
+        anyError = anyError || !problem.warning;
+    }
+    if (anyError) throw CliError("Шаблон не добавлен: в файле есть ошибки");
+
+    TemplateRecords records = game.records();
+    records.append(encodeTemplateRecord(recordOfContent(*reading.content)));
+    writeTemplateRecords(game.templateStorePath(), records);
+    return records.size();
+}
+
+}  // namespace qz7::cli

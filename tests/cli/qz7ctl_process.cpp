@@ -1,0 +1,67 @@
+#include "qz7ctl_process.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace qz7::testing {
+
+namespace {
+std::string slurp(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+}  // namespace
+
+ProcessResult runQz7ctl(const std::vector<std::string>& arguments,
+                        const std::filesystem::path& folder) {
+    const auto outFile =
+        std::filesystem::temp_directory_path() / ("qz7ctl_out_" + std::to_string(::getpid()));
+    const auto errFile =
+        std::filesystem::temp_directory_path() / ("qz7ctl_err_" + std::to_string(::getpid()));
+    std::vector<std::string> argv{QZ7CTL_PATH};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    std::vector<char*> args;
+    for (std::string& a : argv) args.push_back(a.data());
+    args.push_back(nullptr);
+
+    pid_t child = ::fork();
+    if (child == 0) {
+        if (::chdir(folder.c_str()) != 0) ::_exit(126);
+        int out = ::open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        int err = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        int in = ::open("/dev/null", O_RDONLY);
+        ::dup2(out, 1);
+        ::dup2(err, 2);
+        ::dup2(in, 0);
+        ::execv(args[0], args.data());
+        ::_exit(127);
+    }
+    ProcessResult result;
+    int status = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    while (::waitpid(child, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            ::kill(child, SIGKILL);
+            ::waitpid(child, &status, 0);
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.out = slurp(outFile);
+    result.err = slurp(errFile);
+    std::filesystem::remove(outFile);
+    std::filesystem::remove(errFile);
+    return result;
+}
+
+}  // namespace qz7::testing

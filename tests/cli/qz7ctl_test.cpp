@@ -1,0 +1,196 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "platform/windows1251.h"
+#include "qz7ctl_process.h"
+
+namespace qz7::testing {
+namespace {
+
+const std::string kDefaultLine = "все против всех;50;0;5000;15;1;1;1;0;;1;0;1;0;0;1;0;1;5;12;";
+const std::string kCommand = "+set dedicated 1 +set sv_config server_mod.cfg";
+
+// A template record laid out by hand: length byte and Windows-1251 text at each field's offset.
+std::string record(const std::string& name, const std::string& settings,
+                   const std::string& mapField1, const std::string& command = kCommand) {
+    std::string bytes(1737, '\0');
+    auto put = [&](std::size_t offset, const std::string& utf8) {
+        const std::string text = windows1251FromUtf8(utf8);
+        bytes[offset] = char(text.size());
+        bytes.replace(offset + 1, text.size(), text);
+    };
+    put(0, name);
+    put(201, settings);
+    put(457, mapField1);
+    put(1481, command);
+    return bytes;
+}
+
+class Qz7ctl : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        folder = std::filesystem::temp_directory_path() /
+                 ("qz7ctl_test_" + std::to_string(::getpid()) + "_" +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(folder / "admin");
+    }
+    void TearDown() override { std::filesystem::remove_all(folder); }
+
+    std::filesystem::path store() const { return folder / "ServerSetup_QZ7.cfg"; }
+    void writeFile(const std::filesystem::path& file, const std::string& bytes) {
+        std::ofstream(file, std::ios::binary) << bytes;
+    }
+    std::string readFile(const std::filesystem::path& file) {
+        std::ifstream in(file, std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+    ProcessResult run(const std::vector<std::string>& arguments) {
+        return runQz7ctl(arguments, folder);
+    }
+
+    // Three templates: two carry the same name, the last a mode label the game does not know.
+    void writeThreeTemplates() {
+        writeFile(store(), record("Альфа", kDefaultLine, "mp_dome;mp_alpha;") +
+                               record("Дубль", kDefaultLine, "mp_seatown;") +
+                               record("Дубль",
+                                      "неизвестный режим;100;1;15000 ;10;0;0;0;1;секрет;0;1;0;1;"
+                                      "1;0;3;2;10;18;",
+                                      "mp_nowhere;mp_dome;"));
+    }
+
+    std::filesystem::path folder;
+};
+
+TEST_F(Qz7ctl, ListsTemplatesInStoreOrder) {
+    writeThreeTemplates();
+    ProcessResult result = run({"list"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out,
+              "#1\tАльфа\tвсе против всех\tкарт: 2\n"
+              "#2\tДубль\tвсе против всех\tкарт: 1\n"
+              "#3\tДубль\tнеизвестный режим\tкарт: 2\n");
+
+    ProcessResult json = run({"list", "--json"});
+    ASSERT_EQ(json.exitCode, 0);
+    nlohmann::json rows = nlohmann::json::parse(json.out);
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[2]["position"], 3);
+    EXPECT_EQ(rows[2]["mode"], "неизвестный режим");
+    EXPECT_EQ(rows[0]["maps"], 2);
+}
+
+TEST_F(Qz7ctl, ShowsSettingsAsTheWindowShowsThem) {
+    writeThreeTemplates();
+    ProcessResult result = run({"show", "#3"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_NE(result.out.find("Шаблон #3: Дубль\n- режим игры: неизвестный режим\n"),
+              std::string::npos);
+    EXPECT_NE(result.out.find("- лимит очков: 15000 \n"), std::string::npos);
+    EXPECT_NE(result.out.find("- хардкор включен: вкл\n"), std::string::npos);
+    EXPECT_NE(result.out.find("- пароль подключения: секрет\n"), std::string::npos);
+    EXPECT_NE(result.out.find("- жизни: 3\n"), std::string::npos);
+    EXPECT_NE(result.out.find("- наблюдатель: для всех\n"), std::string::npos);
+    EXPECT_NE(result.out.find("- восстановление здоровья: быстро\n"), std::string::npos);
+    EXPECT_NE(result.out.find("  1. mp_nowhere - (нет в списке карт)\n  2. mp_dome - Dome\n"),
+              std::string::npos);
+    EXPECT_NE(result.out.find("Строка запуска сервера: " + kCommand + "\n"), std::string::npos);
+
+    ProcessResult byName = run({"show", "Альфа", "--json"});
+    ASSERT_EQ(byName.exitCode, 0) << byName.err;
+    nlohmann::json shown = nlohmann::json::parse(byName.out);
+    EXPECT_EQ(shown["settings"][16]["value"], "неогран.");
+    EXPECT_EQ(shown["settings"][16]["stored"], "0");
+    EXPECT_EQ(shown["rotation"][1]["name"], "Lockdown");
+}
+
+TEST_F(Qz7ctl, AmbiguousOrUnknownTemplatesAreErrors) {
+    writeThreeTemplates();
+    ProcessResult ambiguous = run({"show", "Дубль"});
+    EXPECT_EQ(ambiguous.exitCode, 1);
+    EXPECT_NE(ambiguous.err.find("#2, #3"), std::string::npos);
+    EXPECT_TRUE(ambiguous.out.empty());
+    EXPECT_EQ(run({"show", "Нет такого"}).exitCode, 1);
+    EXPECT_EQ(run({"show", "#4"}).exitCode, 1);
+    EXPECT_EQ(run({"show", "#0"}).exitCode, 1);
+}
+
+TEST_F(Qz7ctl, ExportThenImportGivesTheSameRecord) {
+    writeThreeTemplates();
+    const std::string before = readFile(store());
+    ASSERT_EQ(run({"export", "#3", "-o", "third.txt"}).exitCode, 0);
+    ProcessResult imported = run({"import", "third.txt"});
+    ASSERT_EQ(imported.exitCode, 0) << imported.err;
+    EXPECT_NE(imported.err.find("mp_nowhere"), std::string::npos);  // warned, not refused
+    const std::string after = readFile(store());
+    ASSERT_EQ(after.size(), 4u * 1737);
+    EXPECT_EQ(after.substr(0, 3 * 1737), before);
+    EXPECT_EQ(after.substr(3 * 1737), before.substr(2 * 1737));
+
+    ASSERT_EQ(run({"import", "third.txt", "--name", "Новое имя"}).exitCode, 0);
+    EXPECT_EQ(run({"list"}).out.substr(run({"list"}).out.rfind("#5")),
+              "#5\tНовое имя\tнеизвестный режим\tкарт: 2\n");
+}
+
+TEST_F(Qz7ctl, BrokenImportsReportEveryProblemAndWriteNothing) {
+    writeThreeTemplates();
+    const std::string before = readFile(store());
+    ProcessResult exported = run({"export", "Альфа"});
+    ASSERT_EQ(exported.exitCode, 0);
+    std::string text = exported.out;
+
+    auto lineOf = [&](const std::string& key) {
+        const std::size_t at = text.find("\n" + key + "=");
+        return 2 + std::count(text.begin(), text.begin() + at, '\n');
+    };
+    auto replaceLine = [&](const std::string& key, const std::string& line) {
+        const std::size_t start = text.find("\n" + key + "=") + 1;
+        text.replace(start, text.find('\n', start) - start, line);
+    };
+    const int passwordLine = int(lineOf("Password"));
+    const int commandLine = int(lineOf("CommandLine"));
+    const int healthLine = int(lineOf("MaxHealth"));
+    replaceLine("Password", "Password=a;b");
+    replaceLine("CommandLine", "CommandLine=" + std::string(256, 'x'));
+    replaceLine("MaxHealth", "Colour=red");  // an unknown key, and MaxHealth now missing
+    text += "Map=mp_\xFF\n";
+    const int badBytesLine = int(std::count(text.begin(), text.end(), '\n'));
+    writeFile(folder / "broken.txt", text);
+
+    ProcessResult result = run({"import", "broken.txt"});
+    EXPECT_EQ(result.exitCode, 1);
+    for (int line : {passwordLine, commandLine, healthLine, badBytesLine})
+        EXPECT_NE(result.err.find("broken.txt:" + std::to_string(line) + ": ошибка"),
+                  std::string::npos)
+            << "line " << line << " in:\n"
+            << result.err;
+    EXPECT_NE(result.err.find("«MaxHealth»"), std::string::npos);
+    EXPECT_EQ(readFile(store()), before);
+}
+
+TEST_F(Qz7ctl, UsageErrorsExitWithTwo) {
+    EXPECT_EQ(run({}).exitCode, 2);
+    EXPECT_EQ(run({"show"}).exitCode, 2);
+    EXPECT_EQ(run({"list", "--bogus"}).exitCode, 2);
+    EXPECT_EQ(run({"frobnicate"}).exitCode, 2);
+    ProcessResult help = run({"import", "--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_NE(help.out.find("--name"), std::string::npos);
+}
+
+TEST_F(Qz7ctl, WorksInTheGivenGameFolder) {
+    writeThreeTemplates();
+    ProcessResult result = runQz7ctl({"--game-dir", folder.string(), "list"}, "/");
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_NE(result.out.find("#3"), std::string::npos);
+    EXPECT_EQ(run({"--game-dir", (folder / "missing").string(), "list"}).exitCode, 1);
+}
+
+}  // namespace
+}  // namespace qz7::testing
