@@ -1,25 +1,73 @@
 #include "app/program_start.h"
 
+#include <QEvent>
+#include <QTimer>
+#include <cstdlib>
+
 #include "app/launch_manager_window.h"
-#include "app/program_state.h"
 #include "app/qz7_application.h"
 #include "app/server_setup_window.h"
 #include "settings/template_name_dialog.h"
 
 namespace qz7 {
 
+namespace {
+
+// Closes the watched window once, right after its first paint has been handled.
+class CloseAfterFirstPaint : public QObject {
+  public:
+    using QObject::QObject;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            auto* window = static_cast<QWidget*>(watched);
+            window->removeEventFilter(this);
+            QTimer::singleShot(0, window, [window] { window->close(); });
+        }
+        return false;
+    }
+};
+
+bool exitWhenShownRequested() {
+    const char* value = std::getenv("QZ7_EXIT_WHEN_SHOWN");
+    return value != nullptr && *value != '\0';
+}
+
+}  // namespace
+
+ProgramWindows::ProgramWindows(ProgramState& program, const QStringList& arguments) {
+    FormMenedger = std::make_unique<TFormMenedger>(program, arguments);
+    CreationOrder << FormMenedger->objectName();
+    FmQZ7ServerSetup = std::make_unique<TFmQZ7ServerSetup>(program);
+    CreationOrder << FmQZ7ServerSetup->objectName();
+    FormMenedger->setServerSetupWindow(FmQZ7ServerSetup.get());
+    FmQZ7_Save = std::make_unique<TFmQZ7_Save>(FmQZ7ServerSetup.get());
+    CreationOrder << FmQZ7_Save->objectName();
+    FmQZ7ServerSetup->setTemplateNameDialog(FmQZ7_Save.get());
+}
+
+// The dialog is a child of the setup window: it goes first, the main window last.
+ProgramWindows::~ProgramWindows() {
+    FmQZ7_Save.reset();
+    FmQZ7ServerSetup.reset();
+    FormMenedger.reset();
+}
+
+int runEventLoop(TFormMenedger& mainWindow) {
+    // The main window ends the program when it closes; no other window's closing may end it.
+    QApplication::setQuitOnLastWindowClosed(false);
+    CloseAfterFirstPaint closer;
+    if (exitWhenShownRequested()) mainWindow.installEventFilter(&closer);
+    mainWindow.show();
+    return QApplication::exec();
+}
+
 int runProgram(int argc, char** argv) {
     Qz7Application application(argc, argv);
     ProgramState program;
-
-    TFormMenedger FormMenedger(program, QCoreApplication::arguments());
-    TFmQZ7ServerSetup FmQZ7ServerSetup(program);
-    FormMenedger.setServerSetupWindow(&FmQZ7ServerSetup);
-    TFmQZ7_Save FmQZ7_Save(&FmQZ7ServerSetup);
-    FmQZ7ServerSetup.setTemplateNameDialog(&FmQZ7_Save);
-
-    FormMenedger.show();
-    return QApplication::exec();
+    ProgramWindows windows(program, QCoreApplication::arguments());
+    return runEventLoop(windows.launchManager());
 }
 
 }  // namespace qz7
