@@ -36,16 +36,30 @@ void paintRing(QPainter& painter, const QRect& area, int inset, const QColor& to
     painter.fillRect(QRect(ring.right(), ring.top() + 1, 1, ring.height() - 1), bottomRight);
 }
 
+// A shade between two colours, `part` of the way from the first to the second.
+QColor blend(const QColor& from, const QColor& to, qreal part) {
+    return QColor::fromRgbF(from.redF() + (to.redF() - from.redF()) * part,
+                            from.greenF() + (to.greenF() - from.greenF()) * part,
+                            from.blueF() + (to.blueF() - from.blueF()) * part);
+}
+
 }  // namespace
 
 void BumpBorder::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    const QColor light = Colour.lighter(145);
-    const QColor dark = Colour.darker(170);
+    const QColor light = Colour.lighter(150);
+    const QColor dark = Colour.darker(180);
+    // Each bevel fades from its strongest shade at the outside towards the frame's colour.
     int inset = 0;
-    for (int i = 0; i < BevelWidth; ++i) paintRing(painter, rect(), inset++, light, dark);
+    for (int i = 0; i < BevelWidth; ++i) {
+        const qreal part = qreal(i) / BevelWidth;
+        paintRing(painter, rect(), inset++, blend(light, Colour, part), blend(dark, Colour, part));
+    }
     for (int i = 0; i < BorderWidth; ++i) paintRing(painter, rect(), inset++, Colour, Colour);
-    for (int i = 0; i < BevelWidth; ++i) paintRing(painter, rect(), inset++, dark, light);
+    for (int i = 0; i < BevelWidth; ++i) {
+        const qreal part = qreal(BevelWidth - 1 - i) / BevelWidth;
+        paintRing(painter, rect(), inset++, blend(dark, Colour, part), blend(light, Colour, part));
+    }
 }
 
 }  // namespace qz7

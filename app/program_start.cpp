@@ -13,20 +13,28 @@ namespace qz7 {
 
 namespace {
 
-// Closes the watched window once, right after its first paint has been handled.
+// Closes a window once, right after it has first been painted. The window itself may receive no
+// paint event when its children cover it, so the first paint of any of its widgets counts; the
+// close is queued, so it comes after the whole paint pass.
 class CloseAfterFirstPaint : public QObject {
   public:
-    using QObject::QObject;
+    explicit CloseAfterFirstPaint(QWidget& window) : Window(window) {
+        Window.installEventFilter(this);
+        for (QWidget* child : Window.findChildren<QWidget*>()) child->installEventFilter(this);
+    }
 
   protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Paint) {
-            auto* window = static_cast<QWidget*>(watched);
-            window->removeEventFilter(this);
-            QTimer::singleShot(0, window, [window] { window->close(); });
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint && !Closing) {
+            Closing = true;
+            QTimer::singleShot(0, &Window, [this] { Window.close(); });
         }
         return false;
     }
+
+  private:
+    QWidget& Window;
+    bool Closing = false;
 };
 
 bool exitWhenShownRequested() {
@@ -57,8 +65,8 @@ ProgramWindows::~ProgramWindows() {
 int runEventLoop(TFormMenedger& mainWindow) {
     // The main window ends the program when it closes; no other window's closing may end it.
     QApplication::setQuitOnLastWindowClosed(false);
-    CloseAfterFirstPaint closer;
-    if (exitWhenShownRequested()) mainWindow.installEventFilter(&closer);
+    std::unique_ptr<CloseAfterFirstPaint> closer;
+    if (exitWhenShownRequested()) closer = std::make_unique<CloseAfterFirstPaint>(mainWindow);
     mainWindow.show();
     return QApplication::exec();
 }
