@@ -150,8 +150,8 @@ void TFmQZ7ServerSetup::createSettingsControls() {
 
     // The eleven switches in two columns at the right, in field order down each column.
     constexpr int kChecksPerColumn = 6;
-    constexpr int kColumnLeft[] = {348, 582};
-    constexpr int kColumnWidth[] = {230, 260};
+    constexpr int kColumnLeft[] = {346, 580};
+    constexpr int kColumnWidth[] = {232, 262};
     int check = 0;
     auto checkBox = [&](const char* name, std::string_view caption, bool on) {
         auto* box = named(new QCheckBox(text(caption), RzGroupBox1), name);
@@ -216,11 +216,11 @@ void TFmQZ7ServerSetup::createMapControls() {
 
     heading(RzGroupBoxMaps, QStringLiteral("Карты шаблона"), {276, 34, 140, 18}, "RzLabel1");
     RzListBoxMap = named(new QListWidget(RzGroupBoxMaps), "RzListBoxMap");
-    RzListBoxMap->setGeometry(276, kListTop, 140, kListBottom - kListTop - 34);
+    RzListBoxMap->setGeometry(276, kListTop, 148, kListBottom - kListTop - 34);
     RzBitBtnListMapUp = commandButton(RzGroupBoxMaps, QStringLiteral("Up"), "RzBitBtnListMapUp",
-                                      {276, kListBottom - 30, 67, 30});
+                                      {276, kListBottom - 30, 72, 30});
     RzBitBtnListMapDown = commandButton(RzGroupBoxMaps, QStringLiteral("Down"),
-                                        "RzBitBtnListMapDown", {349, kListBottom - 30, 67, 30});
+                                        "RzBitBtnListMapDown", {352, kListBottom - 30, 72, 30});
 
     // The preview in its grooved frame, the map's name under it.
     auto* frame = named(new QFrame(RzGroupBoxMaps), "RzPanel3");
