@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -53,26 +54,23 @@ void setPicture(QPushButton* button, const char* name) {
     button->setIconSize(QSize(16, 16));
 }
 
-}  // namespace
-
-void TFmQZ7ServerSetup::applyAppearance() {
-    setWindowTitle(QStringLiteral("Настройка выделенного сервера QZ7 для TeknoGods 2.8.0.4"));
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    setFixedSize(869, 756);
-    setFont(windowDefaultFont());
+// Fonts, colours, the texture and the pictures: put in place when the window is first shown,
+// before it is first painted, so that a start-up that never shows the window does not pay for
+// them.
+void applyLook(TFmQZ7ServerSetup& window) {
+    window.setFont(windowDefaultFont());
 
     // The beige desert camouflage, tiled over the whole window.
-    QPalette background = palette();
+    QPalette background = window.palette();
     background.setBrush(QPalette::Window,
                         QBrush(QPixmap(QStringLiteral(":/art/desert_camo_tile.png"))));
-    setPalette(background);
-    setAutoFillBackground(true);
-    setStyleSheet(QString::fromLatin1(kCommandButtonStyle));
+    window.setPalette(background);
+    window.setAutoFillBackground(true);
+    window.setStyleSheet(QString::fromLatin1(kCommandButtonStyle));
 
     const QFont headingFont = tahomaFont(13, true);
     const QFont captionFont = arialNarrowFont(15, true);
-    for (QWidget* child : findChildren<QWidget*>()) {
+    for (QWidget* child : window.findChildren<QWidget*>()) {
         const QVariant role = child->property("qz7role");
         if (role == QLatin1String("heading")) {
             child->setFont(headingFont);
@@ -84,50 +82,82 @@ void TFmQZ7ServerSetup::applyAppearance() {
         }
     }
 
-    RzLabelPrivat->setFont(arialFont(14, true));
-    setTextColour(RzLabelPrivat, kPrivatColour);
-    RzListBoxListShablon->setFont(arialFont(14, true));
+    window.RzLabelPrivat->setFont(arialFont(14, true));
+    setTextColour(window.RzLabelPrivat, kPrivatColour);
+    window.RzListBoxListShablon->setFont(arialFont(14, true));
 
     // The box's own edit line does not follow the box's font by itself.
-    RzComboBoxMode->setFont(tahomaFont(13, true));
-    RzComboBoxMode->lineEdit()->setFont(tahomaFont(13, true));
-    setTextColour(RzComboBoxMode, kModeColour);
-    setTextColour(RzComboBoxMode->lineEdit(), kModeColour);
+    window.RzComboBoxMode->setFont(tahomaFont(13, true));
+    window.RzComboBoxMode->lineEdit()->setFont(tahomaFont(13, true));
+    setTextColour(window.RzComboBoxMode, kModeColour);
+    setTextColour(window.RzComboBoxMode->lineEdit(), kModeColour);
 
-    RzListBoxMapReposit->setFont(arialFont(14, false));
-    RzListBoxMap->setFont(arialFont(14, false));
-    RzLabelInfa->setFont(arialFont(14, true, true));
-    setTextColour(RzLabelInfa, kDescriptionColour);
+    window.RzListBoxMapReposit->setFont(arialFont(14, false));
+    window.RzListBoxMap->setFont(arialFont(14, false));
+    window.RzLabelInfa->setFont(arialFont(14, true, true));
+    setTextColour(window.RzLabelInfa, kDescriptionColour);
+    window.RzLblNameMap->setFont(arialFont(15, true));
+    setTextColour(window.RzLblNameMap, kMapNameColour);
+    window.RzEditCommand->setFont(arialFont(14, false));
+
+    setPicture(window.RzBitBtnListShabUp, "arrow_up");
+    setPicture(window.RzBitBtnListShabDown, "arrow_down");
+    setPicture(window.RzBitBtnNewShablon, "new");
+    setPicture(window.RzBitBtnSaveShablon, "save");
+    setPicture(window.RzBitBtnDelShablon, "delete");
+    QIcon add = picture("arrow_right");
+    add.addFile(QStringLiteral(":/art/arrow_right_disabled.png"), QSize(), QIcon::Disabled);
+    window.RzBitBtnAddMap->setIcon(add);
+    window.RzBitBtnAddMap->setIconSize(QSize(20, 20));
+    setPicture(window.RzBitBtnDelMap, "arrow_left");
+    window.RzBitBtnDelMap->setIconSize(QSize(20, 20));
+    setPicture(window.RzBitBtnClearMap, "cross_red");
+    setPicture(window.RzBitBtnListMapUp, "arrow_up");
+    setPicture(window.RzBitBtnListMapDown, "arrow_down");
+    setPicture(window.RzBitBtnCreateFiles, "files");
+    setPicture(window.RzBitBtnRunServer, "run_server");
+    setPicture(window.RzBitBtnRunClient, "run_client");
+    setPicture(window.RzMenuButton1, "flag_chequered");
+    setPicture(window.RzBitBtn1, "close");
+    window.N2->setIcon(picture("ports_forward"));
+    window.N3->setIcon(picture("ports_remove"));
+}
+
+// Runs applyLook once, when the window is first shown.
+class LookOnFirstShow : public QObject {
+  public:
+    explicit LookOnFirstShow(TFmQZ7ServerSetup& window) : QObject(&window), Window(window) {
+        Window.installEventFilter(this);
+    }
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Show) {
+            Window.removeEventFilter(this);
+            applyLook(Window);
+            deleteLater();
+        }
+        return false;
+    }
+
+  private:
+    TFmQZ7ServerSetup& Window;
+};
+
+}  // namespace
+
+void TFmQZ7ServerSetup::applyAppearance() {
+    setWindowTitle(QStringLiteral("Настройка выделенного сервера QZ7 для TeknoGods 2.8.0.4"));
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setFixedSize(869, 756);
+
+    // Layout properties that do not change how much text a control holds.
     RzLabelInfa->setWordWrap(false);
     RzLabelInfa->setTextFormat(Qt::PlainText);
     RzLabelInfa->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    RzLblNameMap->setFont(arialFont(15, true));
-    setTextColour(RzLblNameMap, kMapNameColour);
     RzLblNameMap->setFrameStyle(QFrame::Panel | QFrame::Raised);
     RzLblNameMap->setLineWidth(1);
-    RzEditCommand->setFont(arialFont(14, false));
-
-    setPicture(RzBitBtnListShabUp, "arrow_up");
-    setPicture(RzBitBtnListShabDown, "arrow_down");
-    setPicture(RzBitBtnNewShablon, "new");
-    setPicture(RzBitBtnSaveShablon, "save");
-    setPicture(RzBitBtnDelShablon, "delete");
-    QIcon add = picture("arrow_right");
-    add.addFile(QStringLiteral(":/art/arrow_right_disabled.png"), QSize(), QIcon::Disabled);
-    RzBitBtnAddMap->setIcon(add);
-    RzBitBtnAddMap->setIconSize(QSize(20, 20));
-    setPicture(RzBitBtnDelMap, "arrow_left");
-    RzBitBtnDelMap->setIconSize(QSize(20, 20));
-    setPicture(RzBitBtnClearMap, "cross_red");
-    setPicture(RzBitBtnListMapUp, "arrow_up");
-    setPicture(RzBitBtnListMapDown, "arrow_down");
-    setPicture(RzBitBtnCreateFiles, "files");
-    setPicture(RzBitBtnRunServer, "run_server");
-    setPicture(RzBitBtnRunClient, "run_client");
-    setPicture(RzMenuButton1, "flag_chequered");
-    setPicture(RzBitBtn1, "close");
-    N2->setIcon(picture("ports_forward"));
-    N3->setIcon(picture("ports_remove"));
 
     // Centred on the desktop, kept on it when the desktop is smaller than the window.
     if (QScreen* screen = this->screen()) {
@@ -135,6 +165,7 @@ void TFmQZ7ServerSetup::applyAppearance() {
         move(std::max(desktop.left(), desktop.center().x() - width() / 2),
              std::max(desktop.top(), desktop.center().y() - height() / 2));
     }
+    new LookOnFirstShow(*this);
 }
 
 }  // namespace qz7

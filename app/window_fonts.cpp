@@ -1,7 +1,6 @@
 #include "app/window_fonts.h"
 
 #include <QFontDatabase>
-#include <QHash>
 
 namespace qz7 {
 
@@ -24,16 +23,11 @@ QFont pixelFont(const QStringList& families, int pixelSize, bool bold, bool ital
 }  // namespace
 
 QString firstCyrillicFamily(const QStringList& families) {
-    // Asking the font database is slow enough to matter at start-up: remember each answer.
-    static QHash<QString, bool> cyrillic;
-    for (const QString& family : families) {
-        auto known = cyrillic.constFind(family);
-        if (known == cyrillic.constEnd())
-            known = cyrillic.insert(family, QFontDatabase::hasFamily(family) &&
-                                                QFontDatabase::writingSystems(family).contains(
-                                                    QFontDatabase::Cyrillic));
-        if (*known) return family;
-    }
+    // One question for all families: asking family by family makes fontconfig resolve each name,
+    // which is slow enough to matter at start-up.
+    static const QStringList cyrillic = QFontDatabase::families(QFontDatabase::Cyrillic);
+    for (const QString& family : families)
+        if (cyrillic.contains(family, Qt::CaseInsensitive)) return family;
     return families.isEmpty() ? QString() : families.back();
 }
 

@@ -359,6 +359,8 @@ class SetupWindowControlsTest : public QObject {
     }
 
     void theWindowHasItsSizeBorderAndPlace() {
+        window->show();  // the look is put in place when the window is first shown
+        QVERIFY(QTest::qWaitForWindowExposed(window));
         QCOMPARE(window->size(), QSize(869, 756));
         QCOMPARE(window->minimumSize(), window->maximumSize());
         QVERIFY(!(window->windowFlags() & Qt::WindowMaximizeButtonHint));
@@ -375,6 +377,8 @@ class SetupWindowControlsTest : public QObject {
     }
 
     void fontsAndColoursOfTheRegions() {
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
         auto pixelSize = [](QWidget* w) { return w->font().pixelSize(); };
         QCOMPARE(window->font().pointSize(), 8);
         QCOMPARE(pixelSize(control<QLabel>("RzLabelTemplates")), 13);
