@@ -19,7 +19,7 @@ namespace {
 const char* const kLargeButtonStyle =
     "QPushButton { background-color: rgb(253, 247, 200); border: 2px solid rgb(0, 60, 116);"
     " color: rgb(128, 0, 0); }"
-    "QPushButton:hover { background-color: rgb(255, 253, 232); border-color: rgb(0, 96, 184); }"
+    "QPushButton:hover { background-color: rgb(255, 236, 140); border-color: rgb(0, 96, 184); }"
     "QPushButton:pressed { background-color: rgb(240, 228, 160); }"
     "QPushButton:focus { outline: none; }";
 

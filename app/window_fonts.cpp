@@ -25,7 +25,16 @@ QFont pixelFont(const QStringList& families, int pixelSize, bool bold, bool ital
 QString firstCyrillicFamily(const QStringList& families) {
     // One question for all families: asking family by family makes fontconfig resolve each name,
     // which is slow enough to matter at start-up.
-    static const QStringList cyrillic = QFontDatabase::families(QFontDatabase::Cyrillic);
+    // A family that several foundries provide is listed once per foundry, as "Name [foundry]".
+    static const QStringList cyrillic = [] {
+        QStringList names;
+        for (QString family : QFontDatabase::families(QFontDatabase::Cyrillic)) {
+            const qsizetype foundry = family.indexOf(QLatin1String(" ["));
+            if (foundry > 0) family.truncate(foundry);
+            names << family;
+        }
+        return names;
+    }();
     for (const QString& family : families)
         if (cyrillic.contains(family, Qt::CaseInsensitive)) return family;
     return families.isEmpty() ? QString() : families.back();

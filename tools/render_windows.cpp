@@ -42,7 +42,8 @@ int main(int argc, char** argv) {
 
     // The launch manager's client button under the mouse shows its highlight.
     QTest::mouseMove(manager.RzBtnClientRun);
-    QTest::qWait(50);
+    for (int wait = 0; wait < 100 && !manager.RzBtnClientRun->underMouse(); ++wait)
+        QTest::qWait(10);
     saved = save(manager, output + QStringLiteral("/launch_manager_hover.png")) && saved;
     return saved ? 0 : 1;
 }

@@ -79,6 +79,13 @@ class LaunchManagerLookTest : public QObject {
                  QStringLiteral("DejaVu Sans"));
         QCOMPARE(firstCyrillicFamily({"No Such Family QZ7", "Also Missing"}),
                  QStringLiteral("Also Missing"));
+        // A family known only with a foundry ("Name [foundry]") counts by its name.
+        for (const QString& listed : QFontDatabase::families(QFontDatabase::Cyrillic)) {
+            const qsizetype foundry = listed.indexOf(QLatin1String(" ["));
+            if (foundry <= 0) continue;
+            const QString name = listed.left(foundry);
+            QCOMPARE(firstCyrillicFamily({"No Such Family QZ7", name}), name);
+        }
     }
 
     void theButtonsArePaleYellowWithMaroonCaptionsAndLightUpUnderTheMouse() {
