@@ -408,6 +408,11 @@ class SetupWindowControlsTest : public QObject {
         QCOMPARE(window->RzLblNameMap->frameShadow(), QFrame::Raised);
         QCOMPARE(pixelSize(window->RzBitBtnCreateFiles), 13);
         QVERIFY(!window->RzBitBtnCreateFiles->icon().isNull());
+        // Command buttons: very light grey faces in dark blue frames.
+        const QImage button = window->RzBitBtnNewShablon->grab().toImage();
+        const int middle = button.height() / 2;
+        QCOMPARE(QColor(button.pixel(0, middle)), QColor(0, 60, 116));
+        QCOMPARE(QColor(button.pixel(4, middle)), QColor(244, 244, 240));
         QVERIFY(!window->RzBitBtn1->icon().isNull());
         QVERIFY(!window->N2->icon().isNull());
         QVERIFY(!window->N3->icon().isNull());
