@@ -20,8 +20,7 @@ const char* const kLargeButtonStyle =
     "QPushButton { background-color: rgb(253, 247, 200); border: 2px solid rgb(0, 60, 116);"
     " color: rgb(128, 0, 0); }"
     "QPushButton:hover { background-color: rgb(255, 236, 140); border-color: rgb(0, 96, 184); }"
-    "QPushButton:pressed { background-color: rgb(240, 228, 160); }"
-    "QPushButton:focus { outline: none; }";
+    "QPushButton:pressed { background-color: rgb(240, 228, 160); }";
 
 QPushButton* largeButton(const QString& caption, const char* name, const QRect& geometry,
                          QWidget* parent) {
@@ -30,7 +29,6 @@ QPushButton* largeButton(const QString& caption, const char* name, const QRect& 
     button->setGeometry(geometry);
     button->setFont(comicFont(17, true));
     button->setStyleSheet(QString::fromLatin1(kLargeButtonStyle));
-    button->setCursor(Qt::PointingHandCursor);
     return button;
 }
 
