@@ -318,6 +318,18 @@ class SetupWindowControlsTest : public QObject {
         QTest::keyClicks(box->lineEdit(), QStringLiteral("abc"));
         QCOMPARE(box->currentText(), QStringLiteral("коммандный бой"));
 
+        // Picked with the mouse from the open list.
+        box->showPopup();
+        QAbstractItemView* list = box->view();
+        QVERIFY(QTest::qWaitForWindowExposed(list->window()));
+        const QModelIndex infection = list->model()->index(14, 0);
+        list->scrollTo(infection);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualRect(infection).center());
+        QCOMPARE(box->currentText(), QStringLiteral("заражение"));
+        QTest::keyClicks(box->lineEdit(), QStringLiteral("z"));
+        QCOMPARE(box->currentText(), QStringLiteral("заражение"));
+
         // A label the program puts in is kept the same way.
         window->setModeLabel(QStringLiteral("последний патрон"));
         QTest::keyClicks(box->lineEdit(), QStringLiteral("q"));
