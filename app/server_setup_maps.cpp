@@ -24,11 +24,6 @@ QString fromWindows1251(const std::string& bytes) {
 
 std::string toWindows1251(const QString& text) { return windows1251FromUtf8(text.toStdString()); }
 
-// The selected row of a single-selection list, -1 for none. The current row is taken: when the
-// user clicks a row, the list reports the change of the current row before it moves the
-// selection there, and the click handler must already see the new row.
-int selectedRow(const QListWidget* list) { return list->currentRow(); }
-
 QString selectedText(const QListWidget* list) {
     const int row = selectedRow(list);
     return row < 0 ? QString() : list->item(row)->text();

@@ -38,34 +38,6 @@ QListWidgetItem* templateItem(std::string_view record) {
     return item;
 }
 
-// Qt makes the first row current when a list without a current row gets the keyboard focus, as
-// when the window is shown again after "Новый" listed a template without selecting it. That is
-// no choice of the user's: it must neither apply a template over unsaved settings nor leave a row
-// that the commands would take as selected.
-class FocusWithoutSelecting : public QObject {
-  public:
-    using QObject::QObject;
-
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        auto* list = static_cast<QListWidget*>(watched);
-        if (event->type() != QEvent::FocusIn || list->currentRow() >= 0) return false;
-        {
-            const QSignalBlocker blocker(list);
-            static_cast<QObject*>(list)->event(event);
-        }
-        selectRowSilently(list, -1);
-        return true;
-    }
-};
-
-// The row of the selected template, or -1: a current row that is not selected (after Ctrl+click
-// on it) counts as nothing selected.
-int selectedRow(const QListWidget* list) {
-    const QListWidgetItem* item = list->currentItem();
-    return item != nullptr && item->isSelected() ? list->currentRow() : -1;
-}
-
 // Shows the problem in an error box; true when there was one and the command must stop.
 bool refused(QWidget* owner, const std::optional<TemplateProblem>& problem) {
     if (!problem) return false;
@@ -96,7 +68,6 @@ void swapTemplates(QListWidget* list, int first, int second) {
 
 void TFmQZ7ServerSetup::loadTemplateStore() {
     RzBitBtnNewShablon->setEnabled(true);
-    RzListBoxListShablon->installEventFilter(new FocusWithoutSelecting(RzListBoxListShablon));
     runWithDefaultErrorHandling([this] {
         LoadShablonFile(TemplateStorePath);
         if (RzListBoxListShablon->count() > 0) {
