@@ -1,6 +1,7 @@
 #include "app/program_start.h"
 
 #include <QEvent>
+#include <QIcon>
 #include <QTimer>
 #include <cstdlib>
 
@@ -73,6 +74,7 @@ int runEventLoop(TFormMenedger& mainWindow) {
 
 int runProgram(int argc, char** argv) {
     Qz7Application application(argc, argv);
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/art/app_icon.png")));
     ProgramState program;
     ProgramWindows windows(program, QCoreApplication::arguments());
     return runEventLoop(windows.launchManager());
