@@ -3,7 +3,8 @@
 // getrusage), side by side with a minimal Qt Widgets program that opens one empty window.
 // Both run offscreen with QZ7_EXIT_WHEN_SHOWN set, so each closes its window after the first
 // paint; each child runs in a fresh empty game folder. One process start is one iteration; run
-// with --benchmark_repetitions to get medians.
+// with --benchmark_repetitions=30 --benchmark_enable_random_interleaving=true to get medians
+// that a changing machine load does not tilt towards either program.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <spawn.h>
