@@ -4,11 +4,35 @@
 #include <QCloseEvent>
 #include <QPushButton>
 
+#include "app/launch_manager_decoration.h"
 #include "app/led_display.h"
 #include "app/qz7_application.h"
 #include "app/server_setup_window.h"
+#include "app/window_fonts.h"
 
 namespace qz7 {
+
+namespace {
+
+// The large buttons: pale yellow faces in dark blue frames with maroon captions, brighter while
+// the mouse is over them.
+const char* const kLargeButtonStyle =
+    "QPushButton { background-color: rgb(253, 247, 200); border: 2px solid rgb(0, 60, 116);"
+    " color: rgb(128, 0, 0); }"
+    "QPushButton:hover { background-color: rgb(255, 236, 140); border-color: rgb(0, 96, 184); }"
+    "QPushButton:pressed { background-color: rgb(240, 228, 160); }";
+
+QPushButton* largeButton(const QString& caption, const char* name, const QRect& geometry,
+                         QWidget* parent) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setGeometry(geometry);
+    button->setFont(comicFont(17, true));
+    button->setStyleSheet(QString::fromLatin1(kLargeButtonStyle));
+    return button;
+}
+
+}  // namespace
 
 TFormMenedger::TFormMenedger(ProgramState& program, const QStringList& arguments, QWidget* parent)
     : QWidget(parent), Program(program) {
@@ -24,20 +48,20 @@ void TFormMenedger::createControls() {
     setFixedSize(527, 182);
     move(581, 321);
 
-    RzBackground1 = new QWidget(this);
+    setFont(windowDefaultFont());
+
+    RzBackground1 =
+        new CentredPicture(QPixmap(QStringLiteral(":/art/launch_background.png")), this);
     RzBackground1->setObjectName(QStringLiteral("RzBackground1"));
     RzBackground1->setGeometry(0, 0, 527, 182);
-    RzBorder1 = new QWidget(this);
+    RzBorder1 = new BumpBorder(QColor(255, 128, 0), 3, 5, this);
     RzBorder1->setObjectName(QStringLiteral("RzBorder1"));
     RzBorder1->setGeometry(0, 0, 527, 182);
-    RzBorder1->setAttribute(Qt::WA_TransparentForMouseEvents);
 
-    RzBtnClientRun = new QPushButton(QStringLiteral("Запустить клиент QZ7"), this);
-    RzBtnClientRun->setObjectName(QStringLiteral("RzBtnClientRun"));
-    RzBtnClientRun->setGeometry(264, 33, 233, 36);
-    RzBtnServerRun = new QPushButton(QStringLiteral("Запустить сервер QZ7"), this);
-    RzBtnServerRun->setObjectName(QStringLiteral("RzBtnServerRun"));
-    RzBtnServerRun->setGeometry(264, 90, 233, 37);
+    RzBtnClientRun = largeButton(QStringLiteral("Запустить клиент QZ7"), "RzBtnClientRun",
+                                 {264, 33, 233, 36}, this);
+    RzBtnServerRun = largeButton(QStringLiteral("Запустить сервер QZ7"), "RzBtnServerRun",
+                                 {264, 90, 233, 37}, this);
     setTabOrder(RzBtnClientRun, RzBtnServerRun);
 
     RzLEDDisplay1 = new RzLEDDisplay(
@@ -71,8 +95,9 @@ void TFormMenedger::FormClose() {}
 void TFormMenedger::closeEvent(QCloseEvent* event) {
     FormClose();
     event->accept();
-    // Closing the main window ends the program; the setup window is not closed the ordinary way.
-    QCoreApplication::quit();
+    // Closing the main window ends the program at once. exit() rather than quit(): quit() would
+    // first close every other window, running the setup window's close check and close handler.
+    QCoreApplication::exit(0);
 }
 
 }  // namespace qz7

@@ -1,15 +1,171 @@
-// The look of the setup window: caption, size, fonts and colours.
+// The look of the setup window: caption, size and place, background texture, fonts, colours and
+// the pictures of the buttons.
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QFrame>
+#include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScreen>
 
 #include "app/server_setup_window.h"
+#include "app/window_fonts.h"
 
 namespace qz7 {
+
+namespace {
+
+const QColor kCaptionColour(106, 0, 0);
+const QColor kModeColour(0, 0, 210);
+const QColor kPrivatColour(0, 0, 255);
+const QColor kDescriptionColour(0, 0, 202);
+const QColor kMapNameColour(119, 0, 0);
+
+// Command buttons: very light grey faces in dark blue frames, lighter under the mouse.
+const char* const kCommandButtonStyle =
+    "QPushButton[qz7role=\"command\"] { background-color: rgb(244, 244, 240);"
+    " border: 1px solid rgb(0, 60, 116); border-radius: 2px; padding: 2px 6px;"
+    " color: black; }"
+    "QPushButton[qz7role=\"command\"]:hover { background-color: rgb(255, 255, 255);"
+    " border-color: rgb(0, 110, 210); }"
+    "QPushButton[qz7role=\"command\"]:pressed { background-color: rgb(222, 226, 232); }"
+    "QPushButton[qz7role=\"command\"]:disabled { color: rgb(150, 150, 150);"
+    " border-color: rgb(150, 160, 175); }"
+    "QPushButton[qz7role=\"command\"]::menu-indicator { subcontrol-position: right center;"
+    " subcontrol-origin: padding; right: 2px; }";
+
+void setTextColour(QWidget* widget, const QColor& colour) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    palette.setColor(QPalette::Text, colour);
+    widget->setPalette(palette);
+}
+
+QIcon picture(const char* name) {
+    return QIcon(QStringLiteral(":/art/") + QLatin1String(name) + QStringLiteral(".png"));
+}
+
+void setPicture(QPushButton* button, const char* name) {
+    button->setIcon(picture(name));
+    button->setIconSize(QSize(16, 16));
+}
+
+// Fonts, colours, the texture and the pictures: put in place when the window is first shown,
+// before it is first painted, so that a start-up that never shows the window does not pay for
+// them.
+void applyLook(TFmQZ7ServerSetup& window) {
+    window.setFont(windowDefaultFont());
+
+    // The beige desert camouflage, tiled over the whole window.
+    QPalette background = window.palette();
+    background.setBrush(QPalette::Window,
+                        QBrush(QPixmap(QStringLiteral(":/art/desert_camo_tile.png"))));
+    window.setPalette(background);
+    window.setAutoFillBackground(true);
+    window.setStyleSheet(QString::fromLatin1(kCommandButtonStyle));
+
+    const QFont headingFont = tahomaFont(13, true);
+    const QFont captionFont = arialNarrowFont(15, true);
+    for (QWidget* child : window.findChildren<QWidget*>()) {
+        const QVariant role = child->property("qz7role");
+        if (role == QLatin1String("heading")) {
+            child->setFont(headingFont);
+        } else if (role == QLatin1String("caption")) {
+            child->setFont(captionFont);
+            setTextColour(child, kCaptionColour);
+        } else if (role == QLatin1String("command")) {
+            child->setFont(headingFont);
+        }
+    }
+
+    window.RzLabelPrivat->setFont(arialFont(14, true));
+    setTextColour(window.RzLabelPrivat, kPrivatColour);
+    window.RzListBoxListShablon->setFont(arialFont(14, true));
+
+    // The box's own edit line does not follow the box's font by itself.
+    window.RzComboBoxMode->setFont(tahomaFont(13, true));
+    window.RzComboBoxMode->lineEdit()->setFont(tahomaFont(13, true));
+    setTextColour(window.RzComboBoxMode, kModeColour);
+    setTextColour(window.RzComboBoxMode->lineEdit(), kModeColour);
+
+    window.RzListBoxMapReposit->setFont(arialFont(14, false));
+    window.RzListBoxMap->setFont(arialFont(14, false));
+    window.RzLabelInfa->setFont(arialFont(14, true, true));
+    setTextColour(window.RzLabelInfa, kDescriptionColour);
+    window.RzLblNameMap->setFont(arialFont(15, true));
+    setTextColour(window.RzLblNameMap, kMapNameColour);
+    window.RzEditCommand->setFont(arialFont(14, false));
+
+    setPicture(window.RzBitBtnListShabUp, "arrow_up");
+    setPicture(window.RzBitBtnListShabDown, "arrow_down");
+    setPicture(window.RzBitBtnNewShablon, "new");
+    setPicture(window.RzBitBtnSaveShablon, "save");
+    setPicture(window.RzBitBtnDelShablon, "delete");
+    QIcon add = picture("arrow_right");
+    add.addFile(QStringLiteral(":/art/arrow_right_disabled.png"), QSize(), QIcon::Disabled);
+    window.RzBitBtnAddMap->setIcon(add);
+    window.RzBitBtnAddMap->setIconSize(QSize(20, 20));
+    setPicture(window.RzBitBtnDelMap, "arrow_left");
+    window.RzBitBtnDelMap->setIconSize(QSize(20, 20));
+    setPicture(window.RzBitBtnClearMap, "cross_red");
+    setPicture(window.RzBitBtnListMapUp, "arrow_up");
+    setPicture(window.RzBitBtnListMapDown, "arrow_down");
+    setPicture(window.RzBitBtnCreateFiles, "files");
+    setPicture(window.RzBitBtnRunServer, "run_server");
+    setPicture(window.RzBitBtnRunClient, "run_client");
+    setPicture(window.RzMenuButton1, "flag_chequered");
+    setPicture(window.RzBitBtn1, "close");
+    window.N2->setIcon(picture("ports_forward"));
+    window.N3->setIcon(picture("ports_remove"));
+}
+
+// Runs applyLook once, when the window is first shown.
+class LookOnFirstShow : public QObject {
+  public:
+    explicit LookOnFirstShow(TFmQZ7ServerSetup& window) : QObject(&window), Window(window) {
+        Window.installEventFilter(this);
+    }
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Show) {
+            Window.removeEventFilter(this);
+            applyLook(Window);
+            deleteLater();
+        }
+        return false;
+    }
+
+  private:
+    TFmQZ7ServerSetup& Window;
+};
+
+}  // namespace
 
 void TFmQZ7ServerSetup::applyAppearance() {
     setWindowTitle(QStringLiteral("Настройка выделенного сервера QZ7 для TeknoGods 2.8.0.4"));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFixedSize(869, 756);
+
+    // Layout properties that do not change how much text a control holds.
+    RzLabelInfa->setWordWrap(false);
+    RzLabelInfa->setTextFormat(Qt::PlainText);
+    RzLabelInfa->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    RzLblNameMap->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    RzLblNameMap->setLineWidth(1);
+
+    // Centred on the desktop, kept on it when the desktop is smaller than the window.
+    if (QScreen* screen = this->screen()) {
+        const QRect desktop = screen->availableGeometry();
+        move(std::max(desktop.left(), desktop.center().x() - width() / 2),
+             std::max(desktop.top(), desktop.center().y() - height() / 2));
+    }
+    new LookOnFirstShow(*this);
 }
 
 }  // namespace qz7

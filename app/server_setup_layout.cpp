@@ -1,6 +1,9 @@
-// Creation and placement of the setup window's controls, with their design-time values.
+// Creation and placement of the setup window's controls, with their design-time values. The
+// window is 869 x 756 and holds four regions, top to bottom: templates, game settings, maps,
+// command line with the command buttons.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -25,11 +28,10 @@ Widget* named(Widget* widget, const char* name) {
     return widget;
 }
 
-QLabel* heading(QWidget* parent, const QString& caption, int x, int y, const char* name) {
+QLabel* heading(QWidget* parent, const QString& caption, QRect geometry, const char* name) {
     auto* label = named(new QLabel(caption, parent), name);
     label->setProperty("qz7role", "heading");
-    label->move(x, y);
-    label->adjustSize();
+    label->setGeometry(geometry);
     return label;
 }
 
@@ -51,56 +53,69 @@ QComboBox* editableList(QWidget* parent, const char* name,
     return box;
 }
 
+// Region tops and heights.
+constexpr int kMargin = 12;
+constexpr int kWidth = 869 - 2 * kMargin;
+constexpr int kSettingsTop = 132;
+constexpr int kMapsTop = 362;
+constexpr int kCommandTop = 660;
+
 }  // namespace
 
 void TFmQZ7ServerSetup::createTemplateControls() {
-    heading(this, QStringLiteral("Существующие шаблоны настроек сервера"), 12, 6,
+    heading(this, QStringLiteral("Существующие шаблоны настроек сервера"), {kMargin, 6, 420, 18},
             "RzLabelTemplates");
 
     RzLabelPrivat = named(new QLabel(QStringLiteral("Property Rovazid"), this), "RzLabelPrivat");
     RzLabelPrivat->setAlignment(Qt::AlignCenter);
-    RzLabelPrivat->setGeometry(520, 4, 337, 22);
+    RzLabelPrivat->setGeometry(520, 4, 337, 20);
 
     RzListBoxListShablon = named(new QListWidget(this), "RzListBoxListShablon");
     RzListBoxListShablon->setToolTip(QStringLiteral("Создать новый наблон настроек"));
-    RzListBoxListShablon->setGeometry(12, 28, 600, 110);
+    RzListBoxListShablon->setGeometry(kMargin, 28, 600, 100);
     RzListBoxListShablon->setContextMenuPolicy(Qt::CustomContextMenu);
     PopupMenu1 = named(new QMenu(this), "PopupMenu1");
     N1 = PopupMenu1->addAction(QStringLiteral("копировать"));
     N1->setObjectName(QStringLiteral("N1"));
     connect(RzListBoxListShablon, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { PopupMenu1->popup(RzListBoxListShablon->mapToGlobal(at)); });
+            [this](const QPoint& at) {
+                PopupMenu1->popup(RzListBoxListShablon->viewport()->mapToGlobal(at));
+            });
 
     RzBitBtnListShabUp =
-        commandButton(this, QStringLiteral("Up"), "RzBitBtnListShabUp", {620, 28, 70, 28});
+        commandButton(this, QStringLiteral("Up"), "RzBitBtnListShabUp", {620, 28, 78, 30});
     RzBitBtnListShabDown =
-        commandButton(this, QStringLiteral("Down"), "RzBitBtnListShabDown", {620, 60, 70, 28});
+        commandButton(this, QStringLiteral("Down"), "RzBitBtnListShabDown", {620, 63, 78, 30});
     RzBitBtnNewShablon =
-        commandButton(this, QStringLiteral("Новый"), "RzBitBtnNewShablon", {705, 28, 152, 32});
+        commandButton(this, QStringLiteral("Новый"), "RzBitBtnNewShablon", {706, 28, 151, 30});
     RzBitBtnNewShablon->setToolTip(QStringLiteral("Создать новый шаблон"));
     RzBitBtnSaveShablon =
-        commandButton(this, QStringLiteral("Сохранить"), "RzBitBtnSaveShablon", {705, 66, 152, 32});
+        commandButton(this, QStringLiteral("Сохранить"), "RzBitBtnSaveShablon", {706, 63, 151, 30});
     RzBitBtnSaveShablon->setToolTip(QStringLiteral("Сохранить изменения"));
     RzBitBtnDelShablon =
-        commandButton(this, QStringLiteral("Удалить"), "RzBitBtnDelShablon", {705, 104, 152, 32});
+        commandButton(this, QStringLiteral("Удалить"), "RzBitBtnDelShablon", {706, 98, 151, 30});
     RzBitBtnDelShablon->setToolTip(QStringLiteral("Удалить шаблон настроек"));
 }
 
 void TFmQZ7ServerSetup::createSettingsControls() {
     using L = SettingsFieldLabels;
-    heading(this, QStringLiteral("Настройки игры"), 12, 144, "RzLabelSettings");
+    heading(this, QStringLiteral("Настройки игры"), {kMargin, kSettingsTop, 300, 18},
+            "RzLabelSettings");
     RzGroupBox1 = named(new QGroupBox(this), "RzGroupBox1");
-    RzGroupBox1->setGeometry(12, 162, 845, 206);
+    RzGroupBox1->setGeometry(kMargin, kSettingsTop + 20, kWidth, 206);
 
-    // Lists and edit boxes in the left column, each with its caption at its right.
+    // Lists and edit boxes in the left column, one a row, each with its caption at its right.
+    constexpr int kRowPitch = 22;
+    constexpr int kColumnRight = 342;
     int row = 0;
     auto place = [&](QWidget* control, std::string_view caption, int width) {
-        const int y = 8 + row * 22;
+        const int y = 6 + row * kRowPitch;
         control->setGeometry(10, y, width, 21);
+        const int captionLeft = 10 + width + 6;
         auto* label = new QLabel(text(caption), RzGroupBox1);
         label->setObjectName(QStringLiteral("Label") + control->objectName());
         label->setProperty("qz7role", "caption");
-        label->setGeometry(15 + width, y, 400 - width, 21);
+        label->setGeometry(captionLeft, y, kColumnRight - captionLeft, 21);
         ++row;
     };
     GameSettings defaults;
@@ -108,38 +123,43 @@ void TFmQZ7ServerSetup::createSettingsControls() {
     RzComboBoxMode->setEditable(true);
     RzComboBoxMode->setInsertPolicy(QComboBox::NoInsert);
     RzComboBoxMode->setCurrentText(text(defaults.GameMode));
-    place(RzComboBoxMode, L::GameMode, 190);
+    place(RzComboBoxMode, L::GameMode, 214);
     RzComboBoxmaxHealth =
         editableList(RzGroupBox1, "RzComboBoxmaxHealth", maxHealthChoices(), defaults.MaxHealth);
-    place(RzComboBoxmaxHealth, L::MaxHealth, 110);
+    place(RzComboBoxmaxHealth, L::MaxHealth, 80);
     RzComboBoxLimiScore =
         editableList(RzGroupBox1, "RzComboBoxLimiScore", scoreLimitChoices(), defaults.ScoreLimit);
-    place(RzComboBoxLimiScore, L::ScoreLimit, 110);
+    place(RzComboBoxLimiScore, L::ScoreLimit, 80);
     RzEditTimeGames =
         named(new QLineEdit(text(defaults.TimeLimit), RzGroupBox1), "RzEditTimeGames");
-    place(RzEditTimeGames, L::TimeLimit, 110);
+    place(RzEditTimeGames, L::TimeLimit, 80);
     RzEditPasswordGames =
         named(new QLineEdit(text(defaults.Password), RzGroupBox1), "RzEditPasswordGames");
-    place(RzEditPasswordGames, L::Password, 110);
+    place(RzEditPasswordGames, L::Password, 130);
     RzComboBoxLife = editableList(RzGroupBox1, "RzComboBoxLife", livesChoices(), defaults.Lives);
-    place(RzComboBoxLife, L::Lives, 110);
+    place(RzComboBoxLife, L::Lives, 100);
     RzComboBoxNablud =
         editableList(RzGroupBox1, "RzComboBoxNablud", spectatorChoices(), defaults.Spectator);
-    place(RzComboBoxNablud, L::Spectator, 160);
+    place(RzComboBoxNablud, L::Spectator, 130);
     RzComboBoxRegen =
         editableList(RzGroupBox1, "RzComboBoxRegen", healthRegenChoices(), defaults.HealthRegen);
-    place(RzComboBoxRegen, L::HealthRegen, 160);
+    place(RzComboBoxRegen, L::HealthRegen, 130);
     RzEditMaxPlayer =
         named(new QLineEdit(text(defaults.MaxPlayers), RzGroupBox1), "RzEditMaxPlayer");
-    place(RzEditMaxPlayer, L::MaxPlayers, 110);
+    place(RzEditMaxPlayer, L::MaxPlayers, 80);
 
-    // The eleven switches in two columns at the right.
+    // The eleven switches in two columns at the right, in field order down each column.
+    constexpr int kChecksPerColumn = 6;
+    constexpr int kColumnLeft[] = {346, 580};
+    constexpr int kColumnWidth[] = {232, 262};
     int check = 0;
     auto checkBox = [&](const char* name, std::string_view caption, bool on) {
         auto* box = named(new QCheckBox(text(caption), RzGroupBox1), name);
         box->setProperty("qz7role", "caption");
         box->setChecked(on);
-        box->setGeometry(check < 6 ? 420 : 640, 8 + (check % 6) * 30, check < 6 ? 215 : 200, 24);
+        const int column = check / kChecksPerColumn;
+        box->setGeometry(kColumnLeft[column], 8 + (check % kChecksPerColumn) * 32,
+                         kColumnWidth[column], 24);
         ++check;
         return box;
     };
@@ -171,50 +191,60 @@ void TFmQZ7ServerSetup::createSettingsControls() {
 
 void TFmQZ7ServerSetup::createMapControls() {
     RzGroupBoxMaps = named(new QGroupBox(this), "RzGroupBoxMaps");
-    RzGroupBoxMaps->setGeometry(12, 372, 845, 300);
+    RzGroupBoxMaps->setGeometry(kMargin, kMapsTop, kWidth, 292);
 
+    // The description line across the top.
     RzLabel5 = named(new QLabel(QStringLiteral("Описание карты:"), RzGroupBoxMaps), "RzLabel5");
     RzLabel5->setProperty("qz7role", "heading");
-    RzLabel5->setGeometry(10, 8, 120, 22);
+    RzLabel5->setGeometry(10, 6, 124, 22);
     RzLabelInfa =
         named(new QLabel(QStringLiteral("                    "), RzGroupBoxMaps), "RzLabelInfa");
-    RzLabelInfa->setGeometry(132, 8, 703, 22);
+    RzLabelInfa->setGeometry(136, 6, kWidth - 146, 22);
 
-    RzLabel7 =
-        heading(RzGroupBoxMaps, QStringLiteral("Доступные игровые карты"), 10, 36, "RzLabel7");
+    // Catalogue, add / remove / clear, rotation with its Up and Down under it.
+    constexpr int kListTop = 54;
+    constexpr int kListBottom = 282;
+    heading(RzGroupBoxMaps, QStringLiteral("Доступные игровые карты"), {10, 34, 200, 18},
+            "RzLabel7");
     RzListBoxMapReposit = named(new QListWidget(RzGroupBoxMaps), "RzListBoxMapReposit");
-    RzListBoxMapReposit->setGeometry(10, 56, 180, 234);
+    RzListBoxMapReposit->setGeometry(10, kListTop, 176, kListBottom - kListTop);
 
-    RzBitBtnAddMap = commandButton(RzGroupBoxMaps, QString(), "RzBitBtnAddMap", {196, 90, 40, 30});
-    RzBitBtnDelMap = commandButton(RzGroupBoxMaps, QString(), "RzBitBtnDelMap", {196, 126, 40, 30});
+    RzBitBtnAddMap = commandButton(RzGroupBoxMaps, QString(), "RzBitBtnAddMap", {192, 96, 78, 30});
+    RzBitBtnDelMap = commandButton(RzGroupBoxMaps, QString(), "RzBitBtnDelMap", {192, 132, 78, 30});
     RzBitBtnClearMap = commandButton(RzGroupBoxMaps, QStringLiteral("Cancel"), "RzBitBtnClearMap",
-                                     {196, 162, 40, 30});
+                                     {192, 168, 78, 30});
 
-    RzLabel1 = heading(RzGroupBoxMaps, QStringLiteral("Карты шаблона"), 242, 36, "RzLabel1");
+    heading(RzGroupBoxMaps, QStringLiteral("Карты шаблона"), {276, 34, 140, 18}, "RzLabel1");
     RzListBoxMap = named(new QListWidget(RzGroupBoxMaps), "RzListBoxMap");
-    RzListBoxMap->setGeometry(242, 56, 130, 234);
-    RzBitBtnListMapUp =
-        commandButton(RzGroupBoxMaps, QStringLiteral("Up"), "RzBitBtnListMapUp", {376, 90, 50, 30});
+    RzListBoxMap->setGeometry(276, kListTop, 148, kListBottom - kListTop - 34);
+    RzBitBtnListMapUp = commandButton(RzGroupBoxMaps, QStringLiteral("Up"), "RzBitBtnListMapUp",
+                                      {276, kListBottom - 30, 72, 30});
     RzBitBtnListMapDown = commandButton(RzGroupBoxMaps, QStringLiteral("Down"),
-                                        "RzBitBtnListMapDown", {376, 126, 50, 30});
+                                        "RzBitBtnListMapDown", {352, kListBottom - 30, 72, 30});
 
-    RzPanel3 = named(new QWidget(RzGroupBoxMaps), "RzPanel3");
-    RzPanel3->setGeometry(430, 36, 405, 230);
+    // The preview in its grooved frame, the map's name under it.
+    auto* frame = named(new QFrame(RzGroupBoxMaps), "RzPanel3");
+    frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    frame->setLineWidth(1);
+    frame->setGeometry(kWidth - 10 - 405, 32, 405, 230);
+    RzPanel3 = frame;
     Image1 = named(new QLabel(RzPanel3), "Image1");
     Image1->setGeometry(2, 2, 401, 226);
-    Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Image1->setAlignment(Qt::AlignCenter);
     RzLblNameMap =
         named(new QLabel(QStringLiteral("Описание карты:"), RzGroupBoxMaps), "RzLblNameMap");
     RzLblNameMap->setAlignment(Qt::AlignCenter);
-    RzLblNameMap->setGeometry(430, 268, 405, 24);
+    RzLblNameMap->setGeometry(kWidth - 10 - 405, 264, 405, 22);
 }
 
 void TFmQZ7ServerSetup::createCommandControls() {
-    heading(this, QStringLiteral("Строка запуска сервера"), 12, 678, "RzLabelCommand");
+    heading(this, QStringLiteral("Строка запуска сервера"), {kMargin, kCommandTop + 2, 190, 18},
+            "RzLabelCommand");
     RzCheckBoxShans =
         named(new QCheckBox(text(SettingsFieldLabels::RandomMapChance), this), "RzCheckBoxShans");
+    RzCheckBoxShans->setProperty("qz7role", "caption");
     RzCheckBoxShans->setChecked(true);
-    RzCheckBoxShans->setGeometry(240, 675, 500, 22);
+    RzCheckBoxShans->setGeometry(220, kCommandTop, 420, 22);
 
     RzEditCommand =
         named(new QLineEdit(QStringLiteral("+set dedicated 1 +set sv_config server_mod.cfg  +set "
@@ -222,24 +252,25 @@ void TFmQZ7ServerSetup::createCommandControls() {
                                            "Manual_MapRot  +start_map_rotate"),
                             this),
               "RzEditCommand");
-    RzEditCommand->setGeometry(12, 698, 845, 24);
+    RzEditCommand->setGeometry(kMargin, kCommandTop + 24, kWidth, 26);
     RzEditCommand->setCursorPosition(0);
 
+    constexpr int kButtonTop = kCommandTop + 56;
     RzBitBtnCreateFiles = commandButton(this, QStringLiteral("Сформировать файлы "),
-                                        "RzBitBtnCreateFiles", {12, 727, 180, 26});
+                                        "RzBitBtnCreateFiles", {kMargin, kButtonTop, 196, 32});
     RzBitBtnCreateFiles->setToolTip(
         QStringLiteral("Сформировать файлы необходимые для запуска выделенного сервера"));
     RzBitBtnCreateFiles->setEnabled(false);
     RzBitBtnRunServer = commandButton(this, QStringLiteral("Запустить сервер     "),
-                                      "RzBitBtnRunServer", {198, 727, 180, 26});
+                                      "RzBitBtnRunServer", {216, kButtonTop, 180, 32});
     RzBitBtnRunServer->setEnabled(false);
     RzBitBtnRunClient = commandButton(this, QStringLiteral("Запуск клиента  Tekno  "),
-                                      "RzBitBtnRunClient", {384, 727, 190, 26});
+                                      "RzBitBtnRunClient", {404, kButtonTop, 204, 32});
     RzBitBtnRunClient->setToolTip(
         QStringLiteral("Если был запущен сервер. Обязательно дождитесь его полного запуска."));
 
     RzMenuButton1 =
-        commandButton(this, QStringLiteral("Порты"), "RzMenuButton1", {580, 727, 120, 26});
+        commandButton(this, QStringLiteral("Порты"), "RzMenuButton1", {616, kButtonTop, 104, 32});
     RzMenuButton1->setToolTip(
         QStringLiteral("При использовании роутера.\rЕсли у роутера включен "
                        "режим UpnP.\rПробрасываются порты необходимые для "
@@ -251,8 +282,8 @@ void TFmQZ7ServerSetup::createCommandControls() {
     N3->setObjectName(QStringLiteral("N3"));
     RzMenuButton1->setMenu(PopupMenu2);
 
-    RzBitBtn1 =
-        commandButton(this, QStringLiteral("Закрыть        "), "RzBitBtn1", {706, 727, 151, 26});
+    RzBitBtn1 = commandButton(this, QStringLiteral("Закрыть        "), "RzBitBtn1",
+                              {728, kButtonTop, 129, 32});
 }
 
 }  // namespace qz7

@@ -1,33 +1,82 @@
+
+#include <QListWidget>
 #include <QPushButton>
+#include <QTimer>
 #include <QtTest>
+#include <fstream>
+#include <stdexcept>
 
 #include "app/launch_manager_window.h"
+#include "app/program_start.h"
 #include "app/qz7_application.h"
 #include "app/server_setup_window.h"
+#include "platform/game_paths.h"
 #include "settings/template_name_dialog.h"
 #include "support/game_folder.h"
 #include "support/recording_message_boxes.h"
 
 using namespace qz7;
 
+namespace {
+
+// Counts the close events that reach a window.
+class CloseEventCounter : public QObject {
+  public:
+    int closeEvents = 0;
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Close) ++closeEvents;
+        return false;
+    }
+};
+
+// The time of a file's last modification; any rewrite, also one through a temporary file, gives
+// it a new one.
+std::filesystem::file_time_type modifiedAt(const std::filesystem::path& file) {
+    return std::filesystem::last_write_time(file);
+}
+
+// Ends a stuck event loop so that a fault fails the test instead of hanging it.
+class LoopWatchdog {
+  public:
+    LoopWatchdog() {
+        timer.setSingleShot(true);
+        QObject::connect(&timer, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+        timer.start(10000);
+    }
+
+  private:
+    QTimer timer;
+};
+
+}  // namespace
+
 class StartupTest : public QObject {
     Q_OBJECT
 
   private slots:
-    void windowsCarryTheirNamesAndCaptions() {
+    void windowsAreCreatedInOrderWithTheirNamesAndCaptions() {
         testing::TemporaryGameFolder folder;
         ProgramState program;
-        TFormMenedger manager(program, {"qz7manager"});
-        TFmQZ7ServerSetup setup(program);
-        TFmQZ7_Save dialog(&setup);
-        QCOMPARE(manager.objectName(), QStringLiteral("FormMenedger"));
-        QCOMPARE(manager.windowTitle(), QStringLiteral("Менеджер запуска игры Steel Horizon"));
-        QCOMPARE(setup.objectName(), QStringLiteral("FmQZ7ServerSetup"));
-        QCOMPARE(setup.windowTitle(),
+        ProgramWindows windows(program, {"qz7manager"});
+        QCOMPARE(windows.creationOrder(),
+                 QStringList({"FormMenedger", "FmQZ7ServerSetup", "FmQZ7_Save"}));
+        QCOMPARE(windows.launchManager().windowTitle(),
+                 QStringLiteral("Менеджер запуска игры Steel Horizon"));
+        QCOMPARE(QCoreApplication::applicationName(),
+                 QStringLiteral("Менеджер запуска игры Steel Horizon"));
+        QCOMPARE(windows.serverSetup().windowTitle(),
                  QStringLiteral("Настройка выделенного сервера QZ7 для TeknoGods 2.8.0.4"));
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("FmQZ7_Save"));
-        QVERIFY(!setup.isVisible());
-        QCOMPARE(setup.gameFolder(), folder.path());
+        // The setup window is created hidden, its creation having read the game folder.
+        QVERIFY(!windows.serverSetup().isVisible());
+        QCOMPARE(windows.serverSetup().gameFolder(), folder.path());
+        QCOMPARE(windows.serverSetup().templateStorePath(),
+                 gamePath(folder.path(), "\\ServerSetup_QZ7.cfg"));
+        // The dialog belongs to the setup window and is placed beside it as it stood.
+        QCOMPARE(windows.templateNameDialog().parentWidget(), &windows.serverSetup());
+        QCOMPARE(windows.templateNameDialog().pos(),
+                 windows.serverSetup().pos() + QPoint(-20, 120));
     }
 
     void profileNameComesFromTheFirstArgument() {
@@ -35,27 +84,123 @@ class StartupTest : public QObject {
         ProgramState program;
         TFormMenedger withArgument(program, {"qz7manager", "Player One"});
         QCOMPARE(QString::fromStdString(program.ClientProfileName), QStringLiteral("Player One"));
+        TFormMenedger emptyArgument(program, {"qz7manager", ""});
+        QVERIFY(program.ClientProfileName.empty());
+        TFormMenedger cyrillic(program, {"qz7manager", "Игрок", "second"});
+        QCOMPARE(QString::fromStdString(program.ClientProfileName), QStringLiteral("Игрок"));
         TFormMenedger without(program, {"qz7manager"});
         QVERIFY(program.ClientProfileName.empty());
     }
 
-    void serverButtonShowsOneSetupWindow() {
+    void serverButtonTwiceLeavesOneSetupWindowInFront() {
         testing::TemporaryGameFolder folder;
         ProgramState program;
-        TFormMenedger manager(program, {"qz7manager"});
-        TFmQZ7ServerSetup setup(program);
-        manager.setServerSetupWindow(&setup);
+        ProgramWindows windows(program, {"qz7manager"});
+        TFormMenedger& manager = windows.launchManager();
+        TFmQZ7ServerSetup& setup = windows.serverSetup();
         manager.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&manager));
+
         QTest::mouseClick(manager.RzBtnServerRun, Qt::LeftButton);
         QVERIFY(setup.isVisible());
+        QVERIFY(QTest::qWaitForWindowActive(&setup));
+        manager.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&manager));
+
         QTest::mouseClick(manager.RzBtnServerRun, Qt::LeftButton);
-        QVERIFY(setup.isVisible());
-        const auto windows = QApplication::topLevelWidgets();
-        QCOMPARE(std::count_if(windows.begin(), windows.end(),
+        QVERIFY(QTest::qWaitForWindowActive(&setup));
+        const auto windowsShown = QApplication::topLevelWidgets();
+        QCOMPARE(std::count_if(windowsShown.begin(), windowsShown.end(),
                                [](QWidget* w) {
                                    return w->objectName() == "FmQZ7ServerSetup" && w->isVisible();
                                }),
                  1);
+        // Showing it gives the template list the keyboard focus.
+        QCOMPARE(QApplication::focusWidget(), setup.RzListBoxListShablon);
+    }
+
+    void closingTheLaunchManagerEndsTheProgramWithoutClosingTheSetupWindow() {
+        testing::TemporaryGameFolder folder;
+        const std::filesystem::path store = folder.path() / "ServerSetup_QZ7.cfg";
+        std::ofstream(store, std::ios::binary).flush();
+        // An old time, which a rewrite now cannot give it again.
+        const auto before = modifiedAt(store) - std::chrono::hours(24 * 365);
+        std::filesystem::last_write_time(store, before);
+
+        testing::RecordingMessageBoxes boxes;
+        ProgramState program;
+        ProgramWindows windows(program, {"qz7manager"});
+        TFormMenedger& manager = windows.launchManager();
+        TFmQZ7ServerSetup& setup = windows.serverSetup();
+        setup.PortsMapped = true;  // a close of the setup window would ask about the ports
+        CloseEventCounter counter;
+        setup.installEventFilter(&counter);
+
+        QTimer::singleShot(0, &manager, [&] {
+            QTest::mouseClick(manager.RzBtnServerRun, Qt::LeftButton);
+            manager.close();
+        });
+        LoopWatchdog watchdog;
+        QCOMPARE(runEventLoop(manager), 0);
+
+        QCOMPARE(counter.closeEvents, 0);
+        QVERIFY(boxes.shown.isEmpty());
+        QVERIFY(setup.isVisible());  // never hidden by a close of its own
+        QVERIFY(modifiedAt(store) == before);
+    }
+
+    void exitWhenShownClosesTheMainWindowAfterItsFirstPaint() {
+        testing::TemporaryGameFolder folder;
+        ProgramState program;
+        ProgramWindows windows(program, {"qz7manager"});
+        qputenv("QZ7_EXIT_WHEN_SHOWN", "1");
+        LoopWatchdog watchdog;
+        const int result = runEventLoop(windows.launchManager());
+        qunsetenv("QZ7_EXIT_WHEN_SHOWN");
+        QCOMPARE(result, 0);
+        QVERIFY(!windows.launchManager().isVisible());
+        QVERIFY(!windows.serverSetup().isVisible());
+    }
+
+    void anExceptionEscapingAHandlerIsShownAndTheProgramGoesOn() {
+        testing::RecordingMessageBoxes boxes;
+        QPushButton button;
+        QString failure;
+        int clicks = 0;
+        QObject::connect(&button, &QPushButton::clicked, [&] {
+            ++clicks;
+            throw std::runtime_error(failure.toStdString());
+        });
+        button.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&button));
+
+        const QStringList texts = {"Не удалось открыть файл",
+                                   "Ошибка ввода-вывода 103",
+                                   "Файл \\ServerSetup_QZ7.cfg.",
+                                   "Нет доступа!",
+                                   "Отказано (код 5)",
+                                   "Конец строки "};
+        for (const QString& text : texts) {
+            failure = text;
+            QTest::mouseClick(&button, Qt::LeftButton);
+        }
+        QCOMPARE(clicks, int(texts.size()));
+        QCOMPARE(boxes.shown, QStringList({
+                                  "application: Не удалось открыть файл.",
+                                  "application: Ошибка ввода-вывода 103.",
+                                  "application: Файл \\ServerSetup_QZ7.cfg.",
+                                  "application: Нет доступа!",
+                                  "application: Отказано (код 5)",
+                                  "application: Конец строки ",
+                              }));
+    }
+
+    void theApplicationErrorTextEndsInAFullStopAfterALetterOrDigit() {
+        QCOMPARE(applicationErrorText("Ошибка"), QStringLiteral("Ошибка."));
+        QCOMPARE(applicationErrorText("I/O error 32"), QStringLiteral("I/O error 32."));
+        QCOMPARE(applicationErrorText("Готово."), QStringLiteral("Готово."));
+        QCOMPARE(applicationErrorText("Что?"), QStringLiteral("Что?"));
+        QCOMPARE(applicationErrorText(""), QString());
     }
 };
 

@@ -1,0 +1,68 @@
+#include "app/window_fonts.h"
+
+#include <QFontDatabase>
+
+namespace qz7 {
+
+namespace {
+
+const QStringList& tahomaFamilies() {
+    static const QStringList families{"Tahoma", "DejaVu Sans Condensed", "DejaVu Sans",
+                                      "Liberation Sans"};
+    return families;
+}
+
+QFont pixelFont(const QStringList& families, int pixelSize, bool bold, bool italic = false) {
+    QFont font(firstCyrillicFamily(families));
+    font.setPixelSize(pixelSize);
+    font.setBold(bold);
+    font.setItalic(italic);
+    return font;
+}
+
+}  // namespace
+
+QString firstCyrillicFamily(const QStringList& families) {
+    // One question for all families: asking family by family makes fontconfig resolve each name,
+    // which is slow enough to matter at start-up.
+    // A family that several foundries provide is listed once per foundry, as "Name [foundry]".
+    static const QStringList cyrillic = [] {
+        QStringList names;
+        for (QString family : QFontDatabase::families(QFontDatabase::Cyrillic)) {
+            const qsizetype foundry = family.indexOf(QLatin1String(" ["));
+            if (foundry > 0) family.truncate(foundry);
+            names << family;
+        }
+        return names;
+    }();
+    for (const QString& family : families)
+        if (cyrillic.contains(family, Qt::CaseInsensitive)) return family;
+    return families.isEmpty() ? QString() : families.back();
+}
+
+QFont windowDefaultFont() {
+    QFont font(firstCyrillicFamily(tahomaFamilies()));
+    font.setPointSize(8);
+    return font;
+}
+
+QFont tahomaFont(int pixelSize, bool bold) { return pixelFont(tahomaFamilies(), pixelSize, bold); }
+
+QFont comicFont(int pixelSize, bool bold) {
+    // A rounded informal face where the casual one is missing; it has to write Russian, since
+    // the captions do.
+    return pixelFont({"Comic Sans MS", "Comic Neue", "URW Gothic", "DejaVu Sans"}, pixelSize, bold);
+}
+
+QFont arialNarrowFont(int pixelSize, bool bold) {
+    return pixelFont({"Arial Narrow", "Liberation Sans Narrow", "Nimbus Sans Narrow",
+                      "DejaVu Sans Condensed", "DejaVu Sans"},
+                     pixelSize, bold);
+}
+
+QFont arialFont(int pixelSize, bool bold, bool italic) {
+    return pixelFont({"Arial", "Liberation Sans", "Nimbus Sans", "DejaVu Sans"}, pixelSize, bold,
+                     italic);
+}
+
+}  // namespace qz7
