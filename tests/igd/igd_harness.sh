@@ -19,6 +19,7 @@
 #   IGD_LEASE_FILE    miniupnpd's own record of its mappings, one "PROTO:EXT:CLIENT:INT:TIME:DESC"
 #                     line each (empty or absent when nothing is mapped); unset with --no-gateway
 #   IGD_DENIED_PORTS  the ports given by --deny, blank separated
+#   IGD_DESCRIPTION_URL  the gateway's UPnP description address; unset with --no-gateway
 #
 # Exit status: the command's, 77 when namespaces cannot be made here (ctest's skip code, with
 # the reason on stderr), 124 when the command timed out, 70 when the gateway did not come up.
@@ -137,7 +138,7 @@ ip netns exec "$ns_gw" sh -c 'echo 1 > /proc/sys/net/ipv4/ip_forward' || fail_se
 export IGD_LAN_ADDRESS="$lan_net.2"
 export IGD_EXTERNAL_ADDRESS="$ext_net.1"
 export IGD_DENIED_PORTS="${deny_ports[*]}"
-unset IGD_LEASE_FILE
+unset IGD_LEASE_FILE IGD_DESCRIPTION_URL
 
 if [ "$no_gateway" -eq 0 ]; then
     # miniupnpd only adds rules to its chains; the table and chains must exist first.
@@ -192,6 +193,7 @@ EOF
     } >"$run_dir/miniupnpd.conf"
     : >"$run_dir/leases"
     export IGD_LEASE_FILE="$run_dir/leases"
+    export IGD_DESCRIPTION_URL="http://$lan_net.1:5000/rootDesc.xml"
 
     # Without /dev/log miniupnpd's syslog falls back to the console; a private mount
     # namespace with /dev/console bound to /dev/null keeps that off the machine's console.
