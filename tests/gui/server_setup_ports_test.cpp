@@ -10,6 +10,7 @@
 
 #include "app/server_setup_window.h"
 #include "support/game_folder.h"
+#include "support/port_messages.h"
 #include "support/recording_message_boxes.h"
 #include "tests/fakes/fake_port_gateway.h"
 
@@ -17,12 +18,10 @@ using namespace qz7;
 
 namespace {
 
-const QString kForwarded = QStringLiteral("plain: Порты проброшены");
-const QString kRemoved = QStringLiteral("plain: Порты удалены");
-const QString kFailed = QStringLiteral("plain: Ошибка при выполнении операции");
-const QString kCloseQuestion = QStringLiteral(
-    "confirm: Внимание были не закрыты проброшенные порты для работы сервера. Закрыть "
-    "программу?");
+const QString& kForwarded = testing::kPortsForwardedBox;
+const QString& kRemoved = testing::kPortsRemovedBox;
+const QString& kFailed = testing::kPortsFailedBox;
+const QString& kCloseQuestion = testing::kPortsCloseQuestion;
 
 // A setup window in a temporary game folder, with recorded message boxes and a fake router.
 struct PortsFixture {

@@ -9,18 +9,17 @@
 #include "net/miniupnpc_gateway.h"
 #include "platform/platform.h"
 #include "support/game_folder.h"
+#include "support/port_messages.h"
 #include "support/recording_message_boxes.h"
 
 using namespace qz7;
 
 namespace {
 
-const QString kForwarded = QStringLiteral("plain: Порты проброшены");
-const QString kRemoved = QStringLiteral("plain: Порты удалены");
-const QString kFailed = QStringLiteral("plain: Ошибка при выполнении операции");
-const QString kCloseQuestion = QStringLiteral(
-    "confirm: Внимание были не закрыты проброшенные порты для работы сервера. Закрыть "
-    "программу?");
+const QString& kForwarded = testing::kPortsForwardedBox;
+const QString& kRemoved = testing::kPortsRemovedBox;
+const QString& kFailed = testing::kPortsFailedBox;
+const QString& kCloseQuestion = testing::kPortsCloseQuestion;
 
 QString lanAddress() { return QString::fromLocal8Bit(qgetenv("IGD_LAN_ADDRESS")); }
 
