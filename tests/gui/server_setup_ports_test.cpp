@@ -68,6 +68,18 @@ class ServerSetupPortsTest : public QObject {
         QCOMPARE(actions[0]->text(), QStringLiteral("Пробросить порты"));
         QCOMPARE(actions[1]->objectName(), QStringLiteral("N3"));
         QCOMPARE(actions[1]->text(), QStringLiteral("Убрать порты"));
+        // The pictures come from the embedded artwork: forward, remove, and the flag.
+        auto showsPicture = [](const QIcon& icon, const char* file) {
+            const QImage picture = QImage(QStringLiteral(":/art/") + QLatin1String(file))
+                                       .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+            return !picture.isNull() &&
+                   icon.pixmap(picture.size())
+                           .toImage()
+                           .convertToFormat(QImage::Format_ARGB32_Premultiplied) == picture;
+        };
+        QVERIFY(showsPicture(actions[0]->icon(), "ports_forward.png"));
+        QVERIFY(showsPicture(actions[1]->icon(), "ports_remove.png"));
+        QVERIFY(showsPicture(button->icon(), "flag_chequered.png"));
     }
 
     void choosingFromTheMenuRunsTheCommand() {
