@@ -5,6 +5,7 @@
 #include <miniupnpc/upnperrors.h>
 
 #include <array>
+#include <stdexcept>
 #include <string_view>
 
 namespace qz7 {
@@ -118,6 +119,8 @@ MiniupnpcGateway::~MiniupnpcGateway() = default;
 
 PortMappingCollection* MiniupnpcGateway::staticPortMappingCollection() {
     collection_.reset();
+    // Without sockets nothing can be asked: a failure, not a network without a router.
+    if (!sockets_.ready()) throw std::runtime_error("the socket library could not be started");
     collection_ = connectRemembered();
     if (!collection_) collection_ = discover();
     if (collection_) descriptionUrl_ = collection_->descriptionUrl();

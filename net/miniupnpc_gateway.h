@@ -4,6 +4,7 @@
 #include <string>
 
 #include "net/port_mapping_gateway.h"
+#include "platform/network_session.h"
 
 namespace qz7 {
 
@@ -36,6 +37,7 @@ class MiniupnpcGateway final : public PortMappingGateway {
     std::unique_ptr<Collection> connectRemembered();
     std::unique_ptr<Collection> discover();
 
+    NetworkSession sockets_;
     int discoveryMilliseconds_;
     int discoveryCount_ = 0;
     std::string descriptionUrl_;

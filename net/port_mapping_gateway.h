@@ -30,8 +30,9 @@ class PortMappingGateway {
   public:
     virtual ~PortMappingGateway() = default;
 
-    // The router's collection, or nullptr when no UPnP router answers. The collection stays
-    // valid until the next call or the gateway's destruction.
+    // The router's collection, or nullptr when no UPnP router answers; throws when the network
+    // cannot be asked at all. The collection stays valid until the next call or the gateway's
+    // destruction.
     virtual PortMappingCollection* staticPortMappingCollection() = 0;
 };
 
