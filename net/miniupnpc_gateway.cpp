@@ -2,7 +2,6 @@
 
 #include <miniupnpc/miniupnpc.h>
 #include <miniupnpc/upnpcommands.h>
-#include <miniupnpc/upnperrors.h>
 
 #include <array>
 #include <stdexcept>
@@ -42,8 +41,10 @@ UPNPDev* discoverDevices(int milliseconds) {
     return upnpDiscoverDevices(kGatewayTypes, milliseconds, nullptr, nullptr, UPNP_LOCAL_PORT_ANY,
                                0, 2, &error, kSearchAllTypes);
 #else
-    return upnpDiscoverDevices(kGatewayTypes, milliseconds, nullptr, nullptr, UPNP_LOCAL_PORT_ANY,
-                               0, &error, kSearchAllTypes);
+    // Older releases search one kind after another.
+    static_cast<void>(kGatewayTypes);
+    static_cast<void>(kSearchAllTypes);
+    return upnpDiscover(milliseconds, nullptr, nullptr, 0, 0, &error);
 #endif
 }
 
