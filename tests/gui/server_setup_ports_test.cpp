@@ -15,13 +15,9 @@
 #include "tests/fakes/fake_port_gateway.h"
 
 using namespace qz7;
+using namespace qz7::testing::port_boxes;
 
 namespace {
-
-const QString& kForwarded = testing::kPortsForwardedBox;
-const QString& kRemoved = testing::kPortsRemovedBox;
-const QString& kFailed = testing::kPortsFailedBox;
-const QString& kCloseQuestion = testing::kPortsCloseQuestion;
 
 // A setup window in a temporary game folder, with recorded message boxes and a fake router.
 struct PortsFixture {

@@ -13,13 +13,9 @@
 #include "support/recording_message_boxes.h"
 
 using namespace qz7;
+using namespace qz7::testing::port_boxes;
 
 namespace {
-
-const QString& kForwarded = testing::kPortsForwardedBox;
-const QString& kRemoved = testing::kPortsRemovedBox;
-const QString& kFailed = testing::kPortsFailedBox;
-const QString& kCloseQuestion = testing::kPortsCloseQuestion;
 
 QString lanAddress() { return QString::fromLocal8Bit(qgetenv("IGD_LAN_ADDRESS")); }
 
