@@ -57,7 +57,7 @@ skip() {
 }
 
 [ "$(id -u)" -eq 0 ] || skip "needs root to create network namespaces"
-for tool in ip nft unshare mount timeout; do
+for tool in ip ss nft unshare mount timeout; do
     command -v "$tool" >/dev/null 2>&1 || skip "'$tool' is not installed"
 done
 miniupnpd_bin=$(command -v miniupnpd || echo /usr/sbin/miniupnpd)
@@ -205,11 +205,12 @@ EOF
         >"$run_dir/miniupnpd.log" 2>&1 &
     gateway_pid=$!
 
-    # Ready when its HTTP port accepts connections (at most 5 s).
+    # Ready when both its HTTP port and its SSDP port listen (at most 5 s).
     ready=0
     for _ in $(seq 1 50); do
         if ! kill -0 "$gateway_pid" 2>/dev/null; then break; fi
-        if ip netns exec "$ns_lan" bash -c "exec 3<>/dev/tcp/$lan_net.1/5000" 2>/dev/null; then
+        if [ -n "$(ss -N "$ns_gw" -Hltn 'sport = :5000')" ] &&
+            [ -n "$(ss -N "$ns_gw" -Hlun 'sport = :1900')" ]; then
             ready=1
             break
         fi
