@@ -199,17 +199,30 @@ EOF
 
     # Without /dev/log miniupnpd's syslog falls back to the console; a private mount
     # namespace with /dev/console bound to /dev/null keeps that off the machine's console.
+    # It runs as a daemon at its ordinary log level, as on a router: in the foreground (-d)
+    # it logs every request at debug level, which costs more than the request itself. With
+    # IGD_HARNESS_SHOW_LOG set it runs in the foreground and its log is kept and shown.
+    foreground=""
+    [ -n "${IGD_HARNESS_SHOW_LOG:-}" ] && foreground="-d"
     ip netns exec "$ns_gw" unshare --mount --propagation private sh -c \
-        'mount --bind /dev/null /dev/console && exec "$0" -d -f "$1" -P "$2"' \
-        "$miniupnpd_bin" "$run_dir/miniupnpd.conf" "$run_dir/miniupnpd.pid" \
+        'mount --bind /dev/null /dev/console && exec "$0" $1 -f "$2" -P "$3"' \
+        "$miniupnpd_bin" "$foreground" "$run_dir/miniupnpd.conf" "$run_dir/miniupnpd.pid" \
         >"$run_dir/miniupnpd.log" 2>&1 &
-    gateway_pid=$!
+    starter_pid=$!
+    if [ -n "$foreground" ]; then
+        gateway_pid=$starter_pid
+    else
+        wait "$starter_pid" || fail_setup "miniupnpd did not start: $(cat "$run_dir/miniupnpd.log")"
+    fi
 
-    # Ready when both its HTTP port and its SSDP port listen (at most 5 s).
+    # Ready when it runs and both its HTTP port and its SSDP port listen (at most 5 s).
     ready=0
     for _ in $(seq 1 50); do
-        if ! kill -0 "$gateway_pid" 2>/dev/null; then break; fi
-        if [ -n "$(ss -N "$ns_gw" -Hltn 'sport = :5000')" ] &&
+        if [ -z "$gateway_pid" ] && [ -s "$run_dir/miniupnpd.pid" ]; then
+            gateway_pid=$(cat "$run_dir/miniupnpd.pid")
+        fi
+        if [ -n "$gateway_pid" ] && ! kill -0 "$gateway_pid" 2>/dev/null; then break; fi
+        if [ -n "$gateway_pid" ] && [ -n "$(ss -N "$ns_gw" -Hltn 'sport = :5000')" ] &&
             [ -n "$(ss -N "$ns_gw" -Hlun 'sport = :1900')" ]; then
             ready=1
             break
