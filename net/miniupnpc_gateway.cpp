@@ -26,11 +26,11 @@ bool isValidIgd(int code) {
 }
 
 // Searches for every kind of gateway at once and then waits a single time, so that a network
-// without a router costs one wait instead of one per kind.
+// without a router costs one wait instead of one per kind. A version 2 gateway answers the
+// search for version 1 as well.
 UPNPDev* discoverDevices(int milliseconds) {
     static const char* const kGatewayTypes[] = {
         "urn:schemas-upnp-org:device:InternetGatewayDevice:1",
-        "urn:schemas-upnp-org:device:InternetGatewayDevice:2",
         "urn:schemas-upnp-org:service:WANIPConnection:1",
         "urn:schemas-upnp-org:service:WANPPPConnection:1",
         nullptr,
