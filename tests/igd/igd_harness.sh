@@ -21,7 +21,8 @@
 #   IGD_DENIED_PORTS  the ports given by --deny, blank separated
 #   IGD_DESCRIPTION_URL  the gateway's UPnP description address; unset with --no-gateway
 #
-# With IGD_HARNESS_SHOW_LOG set, miniupnpd's log is printed to stderr at the end.
+# With IGD_HARNESS_SHOW_LOG set, miniupnpd runs in the foreground at debug level and its log
+# is printed to stderr at the end (this slows every request down).
 #
 # Exit status: the command's, 77 when namespaces cannot be made here (ctest's skip code, with
 # the reason on stderr), 124 when the command timed out, 70 when the gateway did not come up.
