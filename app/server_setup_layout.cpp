@@ -5,7 +5,6 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QGroupBox>
-#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -279,11 +278,8 @@ void TFmQZ7ServerSetup::createCommandControls() {
     PopupMenu2 = named(new QMenu(this), "PopupMenu2");
     N2 = PopupMenu2->addAction(QStringLiteral("Пробросить порты"));
     N2->setObjectName(QStringLiteral("N2"));
-    N2->setIcon(QIcon(QStringLiteral(":/art/ports_forward.png")));
     N3 = PopupMenu2->addAction(QStringLiteral("Убрать порты"));
     N3->setObjectName(QStringLiteral("N3"));
-    N3->setIcon(QIcon(QStringLiteral(":/art/ports_remove.png")));
-    RzMenuButton1->setIcon(QIcon(QStringLiteral(":/art/flag_chequered.png")));
     RzMenuButton1->setMenu(PopupMenu2);
 
     RzBitBtn1 = commandButton(this, QStringLiteral("Закрыть        "), "RzBitBtn1",

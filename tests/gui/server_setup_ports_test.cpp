@@ -64,7 +64,10 @@ class ServerSetupPortsTest : public QObject {
         QCOMPARE(actions[0]->text(), QStringLiteral("Пробросить порты"));
         QCOMPARE(actions[1]->objectName(), QStringLiteral("N3"));
         QCOMPARE(actions[1]->text(), QStringLiteral("Убрать порты"));
-        // The pictures come from the embedded artwork: forward, remove, and the flag.
+        // The pictures come from the embedded artwork (put in place when the window is first
+        // shown): forward, remove, and the flag.
+        f.setup.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.setup));
         auto showsPicture = [](const QIcon& icon, const char* file) {
             const QImage picture = QImage(QStringLiteral(":/art/") + QLatin1String(file))
                                        .convertToFormat(QImage::Format_ARGB32_Premultiplied);
