@@ -118,12 +118,19 @@ MiniupnpcGateway::MiniupnpcGateway(int discoveryMilliseconds)
 
 MiniupnpcGateway::~MiniupnpcGateway() = default;
 
+std::unique_ptr<MiniupnpcGateway> MiniupnpcGateway::atDescriptionUrl(std::string descriptionUrl) {
+    auto gateway = std::make_unique<MiniupnpcGateway>();
+    gateway->descriptionUrl_ = std::move(descriptionUrl);
+    gateway->discoveryAllowed_ = false;
+    return gateway;
+}
+
 PortMappingCollection* MiniupnpcGateway::staticPortMappingCollection() {
     collection_.reset();
     // Without sockets nothing can be asked: a failure, not a network without a router.
     if (!sockets_.ready()) throw std::runtime_error("the socket library could not be started");
     collection_ = connectRemembered();
-    if (!collection_) collection_ = discover();
+    if (!collection_ && discoveryAllowed_) collection_ = discover();
     if (collection_) descriptionUrl_ = collection_->descriptionUrl();
     return collection_.get();
 }

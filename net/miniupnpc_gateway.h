@@ -20,6 +20,8 @@ class MiniupnpcGateway final : public PortMappingGateway {
     static constexpr int kDefaultDiscoveryMilliseconds = 1000;
 
     explicit MiniupnpcGateway(int discoveryMilliseconds = kDefaultDiscoveryMilliseconds);
+    // A router known by its description address: it alone is asked, and nothing is discovered.
+    static std::unique_ptr<MiniupnpcGateway> atDescriptionUrl(std::string descriptionUrl);
     ~MiniupnpcGateway() override;
     MiniupnpcGateway(const MiniupnpcGateway&) = delete;
     MiniupnpcGateway& operator=(const MiniupnpcGateway&) = delete;
@@ -39,6 +41,7 @@ class MiniupnpcGateway final : public PortMappingGateway {
 
     NetworkSession sockets_;
     int discoveryMilliseconds_;
+    bool discoveryAllowed_ = true;
     int discoveryCount_ = 0;
     std::string descriptionUrl_;
     std::unique_ptr<Collection> collection_;
