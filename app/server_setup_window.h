@@ -2,10 +2,12 @@
 
 #include <QWidget>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/program_state.h"
+#include "net/port_mapping_gateway.h"
 #include "settings/game_settings.h"
 
 class QCheckBox;
@@ -151,6 +153,10 @@ class TFmQZ7ServerSetup : public QWidget {
     // Whether the server's ports are forwarded and not yet removed.
     bool PortsMapped = false;
 
+    // The router service the port commands use (not owned); nullptr restores the window's own,
+    // which reaches the router through miniupnpc.
+    void setPortMappingGateway(PortMappingGateway* gateway) { PortGatewayInUse = gateway; }
+
   protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -187,6 +193,9 @@ class TFmQZ7ServerSetup : public QWidget {
     bool askTemplateName(const QString* shownName);
 
     // Router ports state
+    PortMappingGateway& portMappingGateway();
+    std::unique_ptr<PortMappingGateway> OwnPortGateway;  // made on first use, kept for the run
+    PortMappingGateway* PortGatewayInUse = nullptr;
 };
 
 }  // namespace qz7

@@ -1,0 +1,247 @@
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QProgressBar>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QSemaphore>
+#include <QTimer>
+#include <QtTest>
+
+#include "app/server_setup_window.h"
+#include "support/game_folder.h"
+#include "support/port_messages.h"
+#include "support/recording_message_boxes.h"
+#include "tests/fakes/fake_port_gateway.h"
+
+using namespace qz7;
+using namespace qz7::testing::port_boxes;
+
+namespace {
+
+// A setup window in a temporary game folder, with recorded message boxes and a fake router.
+struct PortsFixture {
+    testing::TemporaryGameFolder folder;
+    testing::RecordingMessageBoxes boxes;
+    ProgramState program;
+    testing::FakePortGateway gateway;
+    TFmQZ7ServerSetup setup{program};
+
+    PortsFixture() { setup.setPortMappingGateway(&gateway); }
+};
+
+// What the progress dialog showed while the batch was held at one mapping.
+struct HeldBatchView {
+    bool seen = false;
+    bool modal = false;
+    QString label;
+    int value = -1;
+    int maximum = -1;
+    bool cancelButton = true;
+    bool setupStillVisible = false;
+};
+
+}  // namespace
+
+class ServerSetupPortsTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void portsButtonCarriesItsHintAndMenu() {
+        PortsFixture f;
+        auto* button = f.setup.findChild<QPushButton*>(QStringLiteral("RzMenuButton1"));
+        QVERIFY(button != nullptr);
+        QCOMPARE(button->text(), QStringLiteral("Порты"));
+        QCOMPARE(button->toolTip(),
+                 QStringLiteral("При использовании роутера.\rЕсли у роутера включен режим "
+                                "UpnP.\rПробрасываются порты необходимые для работы сервера. "));
+        QMenu* menu = button->menu();
+        QVERIFY(menu != nullptr);
+        QCOMPARE(menu->objectName(), QStringLiteral("PopupMenu2"));
+        const auto actions = menu->actions();
+        QCOMPARE(actions.size(), 2);
+        QCOMPARE(actions[0]->objectName(), QStringLiteral("N2"));
+        QCOMPARE(actions[0]->text(), QStringLiteral("Пробросить порты"));
+        QCOMPARE(actions[1]->objectName(), QStringLiteral("N3"));
+        QCOMPARE(actions[1]->text(), QStringLiteral("Убрать порты"));
+        // The pictures come from the embedded artwork (put in place when the window is first
+        // shown): forward, remove, and the flag.
+        f.setup.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.setup));
+        auto showsPicture = [](const QIcon& icon, const char* file) {
+            const QImage picture = QImage(QStringLiteral(":/art/") + QLatin1String(file))
+                                       .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+            return !picture.isNull() &&
+                   icon.pixmap(picture.size())
+                           .toImage()
+                           .convertToFormat(QImage::Format_ARGB32_Premultiplied) == picture;
+        };
+        QVERIFY(showsPicture(actions[0]->icon(), "ports_forward.png"));
+        QVERIFY(showsPicture(actions[1]->icon(), "ports_remove.png"));
+        QVERIFY(showsPicture(button->icon(), "flag_chequered.png"));
+    }
+
+    void choosingFromTheMenuRunsTheCommand() {
+        PortsFixture f;
+        f.setup.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.setup));
+        // The menu runs its own loop while open: pick "Убрать порты" from inside it.
+        QTimer::singleShot(0, &f.setup, [&f] {
+            QTRY_VERIFY(f.setup.PopupMenu2->isVisible());
+            f.setup.PopupMenu2->setActiveAction(f.setup.N3);
+            QTest::keyClick(f.setup.PopupMenu2, Qt::Key_Return);
+        });
+        QTest::mouseClick(f.setup.RzMenuButton1, Qt::LeftButton);
+        QTRY_COMPARE(f.boxes.shown, QStringList{kRemoved});
+        QCOMPARE(f.gateway.collection.requests.size(), size_t(70));
+        QCOMPARE(f.gateway.collection.requests.front().action, std::string("remove"));
+    }
+
+    void forwardingSetsPortsMappedOnlyWhenAllSucceed() {
+        PortsFixture f;
+        f.setup.N2Click();
+        QCOMPARE(f.boxes.shown, QStringList{kForwarded});
+        QVERIFY(f.setup.PortsMapped);
+        QCOMPARE(f.gateway.lookups, 1);
+
+        PortsFixture failing;
+        failing.gateway.collection.failing = {{27040, "TCP"}};
+        failing.setup.N2Click();
+        QCOMPARE(failing.boxes.shown, QStringList{kFailed});
+        QVERIFY(!failing.setup.PortsMapped);
+        QCOMPARE(failing.gateway.collection.requests.size(), size_t(70));
+
+        failing.setup.PortsMapped = true;  // an earlier full forwarding
+        failing.setup.N2Click();
+        QVERIFY(failing.setup.PortsMapped);
+    }
+
+    void forwardingWithoutARouterReportsTheError() {
+        PortsFixture f;
+        f.gateway.present = false;
+        f.setup.N2Click();
+        QCOMPARE(f.boxes.shown, QStringList{kFailed});
+        QVERIFY(!f.setup.PortsMapped);
+    }
+
+    void removalClearsPortsMappedOnlyWhenAllSucceed() {
+        PortsFixture f;
+        f.setup.PortsMapped = true;
+        f.gateway.collection.throwing = {{3074, "UDP"}};
+        f.setup.N3Click();
+        QCOMPARE(f.boxes.shown, QStringList{kFailed});
+        QVERIFY(f.setup.PortsMapped);
+        QCOMPARE(f.gateway.collection.requests.size(), size_t(70));
+
+        f.gateway.collection.throwing.clear();
+        f.setup.N3Click();
+        QCOMPARE(f.boxes.shown, (QStringList{kFailed, kRemoved}));
+        QVERIFY(!f.setup.PortsMapped);
+
+        PortsFixture absent;
+        absent.gateway.present = false;
+        absent.setup.PortsMapped = true;
+        absent.setup.N3Click();
+        QCOMPARE(absent.boxes.shown, QStringList{kRemoved});
+        QVERIFY(!absent.setup.PortsMapped);
+    }
+
+    void progressDialogCountsAndBlocksTheWindow() {
+        PortsFixture f;
+        f.setup.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.setup));
+        f.setup.PortsMapped = true;  // a close would ask the question if it got through
+
+        QSemaphore held, release;
+        f.gateway.collection.beforeRequest = [&](int number) {
+            if (number == 35) {
+                held.release();
+                release.acquire();
+            }
+        };
+        HeldBatchView view;
+        int polls = 0;
+        QTimer poll;
+        poll.setInterval(5);
+        connect(&poll, &QTimer::timeout, &f.setup, [&] {
+            auto* dialog =
+                f.setup.findChild<QProgressDialog*>(QStringLiteral("PortProgressDialog"));
+            const bool atHeldMapping = dialog != nullptr && dialog->value() == 34;
+            if (!atHeldMapping && ++polls < 2000) return;
+            poll.stop();
+            if (dialog != nullptr) {
+                view.seen = true;
+                view.modal = QApplication::activeModalWidget() == dialog && dialog->isVisible();
+                view.label = dialog->labelText();
+                view.value = dialog->value();
+                view.maximum = dialog->maximum();
+                view.cancelButton = dialog->findChild<QPushButton*>() != nullptr;
+                // Through the window system, as a real click comes, so that modality applies.
+                QTest::mouseClick(f.setup.windowHandle(), Qt::LeftButton, {},
+                                  f.setup.RzBitBtn1->geometry().center());
+                QTest::keyClick(dialog, Qt::Key_Escape);
+                view.setupStillVisible = f.setup.isVisible() && dialog->isVisible();
+            }
+            held.acquire();
+            release.release();
+        });
+        poll.start();
+        f.setup.N2Click();
+
+        QVERIFY(view.seen);
+        QVERIFY(view.modal);
+        QCOMPARE(view.label, QStringLiteral("Проброс портов: 34 из 70"));
+        QCOMPARE(view.value, 34);
+        QCOMPARE(view.maximum, 70);
+        QVERIFY(!view.cancelButton);
+        QVERIFY(view.setupStillVisible);
+        // Neither the close button nor Escape got through: no question, no second command.
+        QCOMPARE(f.boxes.shown, QStringList{kForwarded});
+        QCOMPARE(f.gateway.collection.requests.size(), size_t(70));
+        auto* dialog = f.setup.findChild<QProgressDialog*>(QStringLiteral("PortProgressDialog"));
+        QVERIFY(dialog == nullptr || !dialog->isVisible());
+    }
+
+    void closingWithoutForwardedPortsAsksNothing() {
+        PortsFixture f;
+        f.setup.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.setup));
+        // The same kind of click that the progress dialog must block.
+        QTest::mouseClick(f.setup.windowHandle(), Qt::LeftButton, {},
+                          f.setup.RzBitBtn1->geometry().center());
+        QVERIFY(!f.setup.isVisible());
+        QVERIFY(f.boxes.shown.isEmpty());
+    }
+
+    void closingWithForwardedPortsAsksEachTime() {
+        PortsFixture f;
+        f.setup.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.setup));
+        f.setup.N2Click();
+        QVERIFY(f.setup.PortsMapped);
+
+        f.boxes.answers = {false};
+        QTest::mouseClick(f.setup.RzBitBtn1, Qt::LeftButton);
+        QVERIFY(f.setup.isVisible());
+        QVERIFY(f.setup.PortsMapped);
+
+        f.boxes.answers = {true};
+        f.setup.close();  // the title-bar button's way
+        QVERIFY(!f.setup.isVisible());
+        QVERIFY(f.setup.PortsMapped);
+        const auto removals = std::count_if(
+            f.gateway.collection.requests.begin(), f.gateway.collection.requests.end(),
+            [](const auto& request) { return request.action == "remove"; });
+        QCOMPARE(removals, 0);
+
+        f.setup.show();
+        f.boxes.answers = {false};
+        f.setup.close();
+        QCOMPARE(f.boxes.shown,
+                 (QStringList{kForwarded, kCloseQuestion, kCloseQuestion, kCloseQuestion}));
+        QVERIFY(f.setup.isVisible());
+    }
+};
+
+QTEST_MAIN(ServerSetupPortsTest)
+#include "server_setup_ports_test.moc"
