@@ -4,6 +4,7 @@
 
 #include "cli/cli_error.h"
 #include "cli/game_folder.h"
+#include "cli/port_commands.h"
 #include "cli/template_commands.h"
 #include "platform/game_paths.h"
 
@@ -29,9 +30,20 @@ void CliCommands::addTo(CLI::App& app) {
     Import = app.add_subcommand("import", "добавить шаблон из текстового вида в конец списка");
     Import->add_option("FILE", InputFile, "файл шаблона в текстовом виде")->required();
     Import->add_option("--name", ImportName, "имя нового шаблона вместо имени из файла");
+
+    Ports = app.add_subcommand("ports",
+                               "пробросить (open) или убрать (close) 70 портов сервера на роутере");
+    Ports->add_option("ACTION", PortAction, "open или close")
+        ->required()
+        ->check(CLI::IsMember({"open", "close"}));
+    Ports->add_option("--igd", IgdUrl, "адрес описания роутера (UPnP); без поиска роутера в сети");
 }
 
 int CliCommands::run(const std::string& gameDir, std::ostream& out, std::ostream& err) {
+    if (*Ports) {
+        runPortBatch(PortAction == "open", IgdUrl, out, err);
+        return kExitSuccess;
+    }
     GameFolder game(pathFromUtf8(gameDir));
     if (*List) {
         listTemplates(game, Json, out);

@@ -18,12 +18,15 @@ class CliCommands {
     CLI::App* Show = nullptr;
     CLI::App* Export = nullptr;
     CLI::App* Import = nullptr;
+    CLI::App* Ports = nullptr;
 
     bool Json = false;
     std::string Template;
     std::optional<std::string> OutputFile;
     std::string InputFile;
     std::optional<std::string> ImportName;
+    std::string PortAction;
+    std::optional<std::string> IgdUrl;
 };
 
 }  // namespace qz7::cli
