@@ -1,0 +1,90 @@
+#include "server/recipe.h"
+
+#include "platform/windows1251.h"
+#include "server/text_lines.h"
+
+namespace qz7 {
+
+namespace {
+
+char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
+
+bool beginsWithKeyAndBlank(std::string_view line, std::string_view key) {
+    if (line.size() <= key.size() || line[key.size()] != ' ') return false;
+    for (std::size_t i = 0; i < key.size(); ++i) {
+        if (asciiLower(line[i]) != asciiLower(key[i])) return false;
+    }
+    return true;
+}
+
+std::string quoted(std::string_view value) {
+    std::string text;
+    text.reserve(value.size() + 2);
+    text += '"';
+    text += value;
+    text += '"';
+    return text;
+}
+
+}  // namespace
+
+std::array<RecipeOption, kRecipeOptionCount> recipeOptions(const GameSettings& s) {
+    return {{
+        {"gameOpt gametype", modeCode(s.GameMode)},
+        {"gameOpt commonOption.maxHealth", s.MaxHealth},
+        {"gameOpt commonOption.hardcoreModeOn", checkCode(s.Hardcore)},
+        {"gameOpt commonOption.scoreLimit", s.ScoreLimit},
+        {"gameOpt commonOption.timeLimit", s.TimeLimit},
+        {"gameOpt commonOption.friendlyFire", checkCode(s.FriendlyFire)},
+        {"gameOpt defaultClasses.axis.[0].class.inUse", checkCode(s.NoDefaultClasses)},
+        {"gameOpt commonOption.attachmentRestricted.m320", checkCode(s.NoUnderbarrel)},
+        {"gameOpt commonOption.showKillcam", checkCode(s.KillCam)},
+        {"gameOpt commonOption.allowPerks", checkCode(s.Perks)},
+        {"gameOpt commonOption.forceThirdPersonView", checkCode(s.ThirdPerson)},
+        {"gameOpt commonOption.allowCustomClasses", checkCode(s.CustomClasses)},
+        {"gameOpt commonOption.headshotsOnly", checkCode(s.HeadshotsOnly)},
+        {"gameOpt commonOption.radarAlwaysOn", checkCode(s.RadarAlwaysOn)},
+        {"gameOpt commonOption.spectateModeAllowed", spectatorCode(s.Spectator)},
+        {"gameOpt commonOption.allowKillstreaks", checkCode(s.Killstreaks)},
+        {"gameOpt commonOption.numLives", livesCode(s.Lives)},
+        {"gameOpt commonOption.healthRegen", regenerationCode(s.HealthRegen)},
+    }};
+}
+
+std::size_t findOptionLine(const std::vector<std::string>& lines, std::string_view key) {
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (beginsWithKeyAndBlank(lines[i], key)) return i;
+    }
+    return lines.size();
+}
+
+std::string withOptionValue(std::string_view line, std::size_t keyLength, std::string_view value) {
+    const std::size_t opening = line.find('"');
+    if (opening == std::string_view::npos) {
+        std::string rewritten(line.substr(0, keyLength));
+        rewritten += ' ';
+        return rewritten + quoted(value);
+    }
+    const std::size_t closing = line.find('"', opening + 1);
+    const std::size_t rest = closing == std::string_view::npos ? line.size() : closing + 1;
+    std::string replaced(line.substr(0, opening));
+    replaced += quoted(value);
+    replaced += line.substr(rest);
+    return replaced;
+}
+
+std::string formRecipe(std::string_view baseRecipe, const GameSettings& settings) {
+    std::vector<std::string> lines = splitRecipeLines(baseRecipe);
+    for (const RecipeOption& option : recipeOptions(settings)) {
+        const std::string value = windows1251FromUtf8(option.value);
+        std::size_t index = findOptionLine(lines, option.key);
+        if (index < lines.size()) {
+            lines[index] = withOptionValue(lines[index], option.key.size(), value);
+        } else {
+            lines.push_back(std::string(option.key) + ' ' + quoted(value));
+        }
+    }
+    return joinLinesWithCrLf(lines);
+}
+
+}  // namespace qz7

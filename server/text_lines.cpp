@@ -1,0 +1,56 @@
+#include "server/text_lines.h"
+
+namespace qz7 {
+
+std::vector<std::string> splitRecipeLines(std::string_view bytes) {
+    bytes = bytes.substr(0, bytes.find('\0'));
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        std::size_t end = bytes.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) {
+            lines.emplace_back(bytes.substr(start));
+            break;
+        }
+        lines.emplace_back(bytes.substr(start, end - start));
+        start = end + 1;
+        if (bytes[end] == '\r' && start < bytes.size() && bytes[start] == '\n') ++start;
+    }
+    return lines;
+}
+
+std::vector<std::string> splitConfigurationLines(std::string_view bytes) {
+    constexpr char kEndOfInput = 26;  // Ctrl+Z
+    bytes = bytes.substr(0, bytes.find(kEndOfInput));
+    std::vector<std::string> lines;
+    std::string line;
+    bool lineOpen = false;
+    for (char c : bytes) {
+        if (c == '\n') {
+            lines.push_back(std::move(line));
+            line.clear();
+            lineOpen = false;
+        } else {
+            // A CR belongs to the line end when an LF follows it and is dropped otherwise; in
+            // both cases it never reaches the line.
+            if (c != '\r') line += c;
+            lineOpen = true;
+        }
+    }
+    if (lineOpen) lines.push_back(std::move(line));
+    return lines;
+}
+
+std::string joinLinesWithCrLf(const std::vector<std::string>& lines) {
+    std::size_t size = 0;
+    for (const std::string& line : lines) size += line.size() + 2;
+    std::string joined;
+    joined.reserve(size);
+    for (const std::string& line : lines) {
+        joined += line;
+        joined += "\r\n";
+    }
+    return joined;
+}
+
+}  // namespace qz7
