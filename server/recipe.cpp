@@ -1,5 +1,8 @@
 #include "server/recipe.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "platform/windows1251.h"
 #include "server/text_lines.h"
 
@@ -51,7 +54,7 @@ std::array<RecipeOption, kRecipeOptionCount> recipeOptions(const GameSettings& s
     }};
 }
 
-std::size_t findOptionLine(const std::vector<std::string>& lines, std::string_view key) {
+std::size_t findOptionLine(const std::vector<std::string_view>& lines, std::string_view key) {
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (beginsWithKeyAndBlank(lines[i], key)) return i;
     }
@@ -74,17 +77,38 @@ std::string withOptionValue(std::string_view line, std::size_t keyLength, std::s
 }
 
 std::string formRecipe(std::string_view baseRecipe, const GameSettings& settings) {
-    std::vector<std::string> lines = splitRecipeLines(baseRecipe);
+    const std::vector<std::string_view> lines = recipeLineViews(baseRecipe);
+    // The changed lines by their index; options without a line are added after the base.
+    std::vector<std::pair<std::size_t, std::string>> changed;
+    std::vector<std::string> added;
     for (const RecipeOption& option : recipeOptions(settings)) {
         const std::string value = windows1251FromUtf8(option.value);
-        std::size_t index = findOptionLine(lines, option.key);
-        if (index < lines.size()) {
-            lines[index] = withOptionValue(lines[index], option.key.size(), value);
-        } else {
-            lines.push_back(std::string(option.key) + ' ' + quoted(value));
-        }
+        const std::size_t index = findOptionLine(lines, option.key);
+        if (index < lines.size())
+            changed.emplace_back(index, withOptionValue(lines[index], option.key.size(), value));
+        else
+            added.push_back(std::string(option.key) + ' ' + quoted(value));
     }
-    return joinLinesWithCrLf(lines);
+    std::sort(changed.begin(), changed.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+
+    std::string recipe;
+    recipe.reserve(baseRecipe.size() + lines.size() + 64 * added.size());
+    auto next = changed.begin();
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (next != changed.end() && next->first == i) {
+            recipe += next->second;
+            ++next;
+        } else {
+            recipe += lines[i];
+        }
+        recipe += "\r\n";
+    }
+    for (const std::string& line : added) {
+        recipe += line;
+        recipe += "\r\n";
+    }
+    return recipe;
 }
 
 }  // namespace qz7

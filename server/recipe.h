@@ -22,7 +22,7 @@ std::array<RecipeOption, kRecipeOptionCount> recipeOptions(const GameSettings& s
 
 // The index of the first line that begins with the key followed by a blank, letter case ignored;
 // the number of lines when none does.
-std::size_t findOptionLine(const std::vector<std::string>& lines, std::string_view key);
+std::size_t findOptionLine(const std::vector<std::string_view>& lines, std::string_view key);
 
 // The option line with its quoted value replaced: the text from the first double quote up to and
 // including the next one (up to the end of the line when there is none) becomes the value between

@@ -2,21 +2,24 @@
 
 namespace qz7 {
 
-std::vector<std::string> splitRecipeLines(std::string_view bytes) {
+std::vector<std::string_view> recipeLineViews(std::string_view bytes) {
     bytes = bytes.substr(0, bytes.find('\0'));
-    std::vector<std::string> lines;
+    std::vector<std::string_view> lines;
     std::size_t start = 0;
     while (start < bytes.size()) {
-        std::size_t end = bytes.find_first_of("\r\n", start);
-        if (end == std::string_view::npos) {
-            lines.emplace_back(bytes.substr(start));
-            break;
-        }
-        lines.emplace_back(bytes.substr(start, end - start));
+        std::size_t end = start;
+        while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n') ++end;
+        lines.push_back(bytes.substr(start, end - start));
+        if (end == bytes.size()) break;
         start = end + 1;
         if (bytes[end] == '\r' && start < bytes.size() && bytes[start] == '\n') ++start;
     }
     return lines;
+}
+
+std::vector<std::string> splitRecipeLines(std::string_view bytes) {
+    const std::vector<std::string_view> views = recipeLineViews(bytes);
+    return {views.begin(), views.end()};
 }
 
 std::vector<std::string> splitConfigurationLines(std::string_view bytes) {

@@ -7,7 +7,9 @@
 namespace qz7 {
 
 // The lines of a base recipe: a line ends at CR LF, at a lone CR or at a lone LF; a last line
-// without a line end is a line too; a NUL byte ends the text. Bytes in, bytes out.
+// without a line end is a line too; a NUL byte ends the text. Bytes in, bytes out; the views
+// point into the given bytes.
+std::vector<std::string_view> recipeLineViews(std::string_view bytes);
 std::vector<std::string> splitRecipeLines(std::string_view bytes);
 
 // The lines of a base configuration as the game's own tools read it: a line ends at LF, a CR
