@@ -8,18 +8,40 @@ namespace qz7 {
 
 namespace {
 
-// Tells, for one mouse press, whether the press changed the current row: the press event reaches
-// this filter before the list handles it, the row change comes while it handles it, and the
-// pressed signal after.
+// The list reports a keyboard move after the selection has moved, but a mouse press moves the
+// current row first and the selection after. So a row change runs the handler only when its row
+// is already selected; otherwise the pressed signal, which comes after the press has selected the
+// row, runs it. The filter sees each press before the list does and starts it afresh.
 class PressWatcher : public QObject {
   public:
     using QObject::QObject;
-    bool rowChangedByPress = false;
+    bool handledDuringPress = false;
 
   protected:
     bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::MouseButtonPress) rowChangedByPress = false;
+        if (event->type() == QEvent::MouseButtonPress) handledDuringPress = false;
         return false;
+    }
+};
+
+// Qt makes the first row current when a list without a current row gets the keyboard focus. That
+// is no choice of the user's: it must run no click handler and leave no row behind that the next
+// arrow key would start from, so the list gets its focus with its signals blocked and its current
+// row cleared again.
+class FocusWithoutCurrentRow : public QObject {
+  public:
+    using QObject::QObject;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* list = static_cast<QListWidget*>(watched);
+        if (event->type() != QEvent::FocusIn || list->currentRow() >= 0) return false;
+        {
+            const QSignalBlocker blocker(list);
+            static_cast<QObject*>(list)->event(event);
+        }
+        selectRowSilently(list, -1);
+        return true;
     }
 };
 
@@ -28,14 +50,22 @@ class PressWatcher : public QObject {
 void connectListClick(QListWidget* list, std::function<void()> onClick) {
     auto* watcher = new PressWatcher(list);
     list->viewport()->installEventFilter(watcher);
-    QObject::connect(list, &QListWidget::currentRowChanged, list, [watcher, onClick](int) {
-        watcher->rowChangedByPress = true;
-        onClick();
-    });
+    list->installEventFilter(new FocusWithoutCurrentRow(list));
+    QObject::connect(list, &QListWidget::currentRowChanged, list,
+                     [list, watcher, onClick](int row) {
+                         if (row < 0 || selectedRow(list) != row) return;
+                         watcher->handledDuringPress = true;
+                         onClick();
+                     });
     QObject::connect(list, &QListWidget::pressed, list, [watcher, onClick](const QModelIndex&) {
-        if (!watcher->rowChangedByPress) onClick();
-        watcher->rowChangedByPress = false;
+        if (!watcher->handledDuringPress) onClick();
+        watcher->handledDuringPress = true;
     });
+}
+
+int selectedRow(const QListWidget* list) {
+    const QListWidgetItem* item = list->currentItem();
+    return item != nullptr && item->isSelected() ? list->currentRow() : -1;
 }
 
 void selectRowSilently(QListWidget* list, int row) {

@@ -1,16 +1,143 @@
 // Map catalogue display and rotation editing of the setup window.
+#include <QImage>
+#include <QLabel>
+#include <QListWidget>
+#include <QPixmap>
+#include <QPushButton>
+#include <QSignalBlocker>
+
+#include "app/list_selection.h"
+#include "app/message_boxes.h"
 #include "app/server_setup_window.h"
+#include "maps/map_display.h"
+#include "maps/map_resources.h"
+#include "maps/rotation_editor.h"
+#include "platform/windows1251.h"
 
 namespace qz7 {
 
-void TFmQZ7ServerSetup::loadMapCatalogue() {}
-void TFmQZ7ServerSetup::RzListBoxMapRepositClick() {}
-void TFmQZ7ServerSetup::RzListBoxMapRepositKeyDown() {}
-void TFmQZ7ServerSetup::RzListBoxMapClick() {}
-void TFmQZ7ServerSetup::RzBitBtnAddMapClick() {}
-void TFmQZ7ServerSetup::RzBitBtnDelMapClick() {}
-void TFmQZ7ServerSetup::RzBitBtnClearMapClick() {}
-void TFmQZ7ServerSetup::RzBitBtnListMapUpClick() {}
-void TFmQZ7ServerSetup::RzBitBtnListMapDownClick() {}
+namespace {
+
+QString fromWindows1251(const std::string& bytes) {
+    return QString::fromStdString(utf8FromWindows1251(bytes));
+}
+
+std::string toWindows1251(const QString& text) { return windows1251FromUtf8(text.toStdString()); }
+
+QString selectedText(const QListWidget* list) {
+    const int row = selectedRow(list);
+    return row < 0 ? QString() : list->item(row)->text();
+}
+
+// The decoded picture, scaled down in proportion when it is larger than the frame.
+QPixmap pixmapForFrame(const DecodedImage& decoded, const QSize& frame) {
+    const QImage pixels(reinterpret_cast<const uchar*>(decoded.pixels.data()), decoded.width,
+                        decoded.height, qsizetype(decoded.width) * 4, QImage::Format_RGB32);
+    if (decoded.width <= frame.width() && decoded.height <= frame.height())
+        return QPixmap::fromImage(pixels.copy());
+    const QSize fitted = pixels.size().scaled(frame, Qt::KeepAspectRatio);
+    return QPixmap::fromImage(
+        pixels.scaled(fitted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+}
+
+// Shows a map picture, decoded afresh. A picture that is missing or does not decode leaves the
+// frame empty and is reported by the default error handling; the window stays usable.
+void showPicture(QLabel* image, const std::string& pictureName) {
+    runWithDefaultErrorHandling([&] {
+        try {
+            const DecodedImage decoded =
+                LoadJpegResource(pictureName, image->width(), image->height());
+            image->setPixmap(pixmapForFrame(decoded, image->size()));
+        } catch (...) {
+            image->clear();
+            throw;
+        }
+    });
+}
+
+void showMapDisplay(TFmQZ7ServerSetup& window, const MapDisplay& display) {
+    if (display.name) window.RzLblNameMap->setText(fromWindows1251(*display.name));
+    if (display.description) window.RzLabelInfa->setText(fromWindows1251(*display.description));
+    if (display.pictureName) showPicture(window.Image1, *display.pictureName);
+}
+
+RotationSnapshot readRotationSnapshot(const TFmQZ7ServerSetup& window) {
+    return {window.readRotation(), selectedRow(window.RzListBoxMap)};
+}
+
+// Writes an edited rotation back without running the list's click handler: only changed texts are
+// replaced, and the selection is set by program.
+void writeRotationEdit(TFmQZ7ServerSetup& window, const RotationEdit& edit) {
+    QListWidget* list = window.RzListBoxMap;
+    {
+        const QSignalBlocker blocker(list);
+        const std::vector<std::string>& items = edit.rotation.items;
+        while (list->count() > int(items.size())) delete list->takeItem(list->count() - 1);
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            const QString text = QString::fromStdString(items[i]);
+            if (int(i) >= list->count())
+                list->addItem(text);
+            else if (list->item(int(i))->text() != text)
+                list->item(int(i))->setText(text);
+        }
+    }
+    if (selectedRow(list) != edit.rotation.selected)
+        selectRowSilently(list, edit.rotation.selected);
+    if (edit.buttons.createFiles) window.RzBitBtnCreateFiles->setEnabled(*edit.buttons.createFiles);
+    if (edit.buttons.runServer) window.RzBitBtnRunServer->setEnabled(*edit.buttons.runServer);
+}
+
+}  // namespace
+
+void TFmQZ7ServerSetup::loadMapCatalogue() {
+    MapDescriptionList.clear();
+    MapDescriptionList = LoadTextResource("SPISOK");
+    {
+        const QSignalBlocker blocker(RzListBoxMapReposit);
+        RzListBoxMapReposit->clear();
+        for (const std::string& line : MapDescriptionList)
+            RzListBoxMapReposit->addItem(fromWindows1251(line));
+    }
+    MapDescriptionList.clear();
+    MapDescriptionList = LoadTextResource("INFA");
+    // The first map, after the heading and the blank line.
+    selectRowSilently(RzListBoxMapReposit, 2);
+    RzListBoxMapRepositClick();
+}
+
+void TFmQZ7ServerSetup::RzListBoxMapRepositClick() {
+    showMapDisplay(*this, catalogueDisplay(toWindows1251(selectedText(RzListBoxMapReposit)),
+                                           MapDescriptionList));
+}
+
+// Runs before the key moves the selection: shows the selection of this moment; the move that
+// follows shows the new one.
+void TFmQZ7ServerSetup::RzListBoxMapRepositKeyDown() { RzListBoxMapRepositClick(); }
+
+void TFmQZ7ServerSetup::RzListBoxMapClick() {
+    showMapDisplay(*this,
+                   rotationDisplay(toWindows1251(selectedText(RzListBoxMap)), MapDescriptionList));
+}
+
+void TFmQZ7ServerSetup::RzBitBtnAddMapClick() {
+    writeRotationEdit(*this, addToRotation(readRotationSnapshot(*this),
+                                           selectedText(RzListBoxMapReposit).toStdString()));
+}
+
+void TFmQZ7ServerSetup::RzBitBtnDelMapClick() {
+    writeRotationEdit(*this, removeFromRotation(readRotationSnapshot(*this)));
+}
+
+void TFmQZ7ServerSetup::RzBitBtnClearMapClick() {
+    writeRotationEdit(*this, clearRotation(readRotationSnapshot(*this)));
+}
+
+void TFmQZ7ServerSetup::RzBitBtnListMapUpClick() {
+    writeRotationEdit(*this, moveRotationItemUp(readRotationSnapshot(*this)));
+}
+
+void TFmQZ7ServerSetup::RzBitBtnListMapDownClick() {
+    writeRotationEdit(*this, moveRotationItemDown(readRotationSnapshot(*this)));
+}
 
 }  // namespace qz7

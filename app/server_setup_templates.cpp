@@ -1,24 +1,211 @@
 // Template store commands of the setup window.
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalBlocker>
+#include <optional>
 
+#include "app/list_selection.h"
+#include "app/message_boxes.h"
 #include "app/server_setup_window.h"
+#include "platform/windows1251.h"
+#include "settings/template_name_dialog.h"
+#include "settings/template_record.h"
+#include "settings/template_store.h"
+#include "settings/template_validation.h"
 
 namespace qz7 {
 
+namespace {
+
+// Each template list entry owns its record: the 1737 stored bytes, kept as they were read.
+constexpr int kRecordRole = Qt::UserRole;
+
+std::string recordOf(const QListWidgetItem* item) {
+    return item->data(kRecordRole).toByteArray().toStdString();
+}
+
+void setRecord(QListWidgetItem* item, std::string_view record) {
+    item->setData(kRecordRole, QByteArray(record.data(), qsizetype(record.size())));
+    item->setText(QString::fromStdString(templateRecordName(record)));
+}
+
+QListWidgetItem* templateItem(std::string_view record) {
+    auto* item = new QListWidgetItem;
+    setRecord(item, record);
+    return item;
+}
+
+// Shows the problem in an error box; true when there was one and the command must stop.
+bool refused(QWidget* owner, const std::optional<TemplateProblem>& problem) {
+    if (!problem) return false;
+    messageBoxes().error(owner, QString::fromStdString(problem->message));
+    return true;
+}
+
+// The records of the template list in list order, for a full write.
+TemplateRecords recordsOfList(const QListWidget* list) {
+    TemplateRecords records;
+    records.reserve(std::size_t(list->count()));
+    for (int row = 0; row < list->count(); ++row) {
+        const QByteArray record = list->item(row)->data(kRecordRole).toByteArray();
+        records.append(std::string_view(record.constData(), std::size_t(record.size())));
+    }
+    return records;
+}
+
+void swapTemplates(QListWidget* list, int first, int second) {
+    QListWidgetItem* a = list->item(first);
+    QListWidgetItem* b = list->item(second);
+    const std::string recordA = recordOf(a);
+    setRecord(a, recordOf(b));
+    setRecord(b, recordA);
+}
+
+}  // namespace
+
 void TFmQZ7ServerSetup::loadTemplateStore() {
+    RzBitBtnNewShablon->setEnabled(true);
+    runWithDefaultErrorHandling([this] {
+        LoadShablonFile(TemplateStorePath);
+        if (RzListBoxListShablon->count() > 0) {
+            selectRowSilently(RzListBoxListShablon, 0);
+            LoadShablon();
+        }
+    });
+    updateTemplateButtons();
+}
+
+void TFmQZ7ServerSetup::LoadShablonFile(const std::filesystem::path& store) {
+    const TemplateRecords records = readTemplateRecords(store);
+    {
+        const QSignalBlocker blocker(RzListBoxMap);
+        RzListBoxMap->clear();
+    }
+    for (std::size_t i = 0; i < records.size(); ++i)
+        RzListBoxListShablon->addItem(templateItem(records[i]));
+}
+
+void TFmQZ7ServerSetup::updateTemplateButtons() {
     const bool listed = RzListBoxListShablon->count() > 0;
     RzBitBtnDelShablon->setEnabled(listed);
     RzBitBtnSaveShablon->setEnabled(listed);
 }
 
-void TFmQZ7ServerSetup::writeTemplateStore() {}
-void TFmQZ7ServerSetup::LoadShablon() {}
-void TFmQZ7ServerSetup::N1Click() {}
-void TFmQZ7ServerSetup::RzBitBtnListShabUpClick() {}
-void TFmQZ7ServerSetup::RzBitBtnListShabDownClick() {}
-void TFmQZ7ServerSetup::RzBitBtnNewShablonClick() {}
-void TFmQZ7ServerSetup::RzBitBtnSaveShablonClick() {}
-void TFmQZ7ServerSetup::RzBitBtnDelShablonClick() {}
+void TFmQZ7ServerSetup::writeTemplateStore() {
+    writeTemplateRecords(TemplateStorePath, recordsOfList(RzListBoxListShablon));
+}
+
+bool TFmQZ7ServerSetup::askTemplateName(const QString* shownName) {
+    if (FmQZ7_Save == nullptr) return false;
+    if (shownName != nullptr) FmQZ7_Save->setNameText(*shownName);
+    if (!FmQZ7_Save->run()) return false;
+    PendingTemplateName = FmQZ7_Save->nameText().toStdString();
+    return true;
+}
+
+void TFmQZ7ServerSetup::LoadShablon() {
+    const QListWidgetItem* item = RzListBoxListShablon->currentItem();
+    if (item == nullptr) return;
+    GameSettings settings = readSettings();
+    std::string commandLine;
+    std::vector<std::string> rotation;
+    LoadListUst(decodeTemplateRecord(recordOf(item)), settings, commandLine, rotation);
+
+    writeSettings(settings);
+    RzEditCommand->setText(QString::fromStdString(commandLine));
+    {
+        const QSignalBlocker blocker(RzListBoxMap);
+        RzListBoxMap->clear();
+        for (const std::string& entry : rotation)
+            RzListBoxMap->addItem(QString::fromStdString(entry));
+    }
+    // Forming files needs a rotation, as the rotation editor keeps it.
+    RzBitBtnCreateFiles->setEnabled(RzListBoxMap->count() > 0);
+}
+
+void TFmQZ7ServerSetup::N1Click() {
+    const int row = selectedRow(RzListBoxListShablon);
+    const QListWidgetItem* item = row >= 0 ? RzListBoxListShablon->item(row) : nullptr;
+    QGuiApplication::clipboard()->setText(item != nullptr ? item->text() : QString());
+}
+
+void TFmQZ7ServerSetup::RzBitBtnListShabUpClick() {
+    const int row = selectedRow(RzListBoxListShablon);
+    if (row <= 0) return;
+    swapTemplates(RzListBoxListShablon, row, row - 1);
+    selectRowSilently(RzListBoxListShablon, row - 1);
+}
+
+void TFmQZ7ServerSetup::RzBitBtnListShabDownClick() {
+    const int row = selectedRow(RzListBoxListShablon);
+    if (row < 0 || row + 1 >= RzListBoxListShablon->count()) return;
+    swapTemplates(RzListBoxListShablon, row, row + 1);
+    selectRowSilently(RzListBoxListShablon, row + 1);
+}
+
+void TFmQZ7ServerSetup::RzBitBtnNewShablonClick() {
+    const GameSettings settings = readSettings();
+    const std::vector<std::string> rotation = readRotation();
+    const std::string commandLine = RzEditCommand->text().toStdString();
+    if (refused(this, findTemplateProblem(settings, rotation, commandLine))) return;
+    if (!askTemplateName(nullptr)) return;
+    if (refused(this, findTemplateNameProblem(PendingTemplateName))) return;
+
+    const std::string record =
+        encodeTemplateRecord(KodirShablona(PendingTemplateName, settings, rotation, commandLine));
+    appendTemplateRecord(TemplateStorePath, record);
+    // The new template is listed but not selected.
+    const QSignalBlocker blocker(RzListBoxListShablon);
+    RzListBoxListShablon->addItem(templateItem(record));
+    updateTemplateButtons();
+}
+
+void TFmQZ7ServerSetup::RzBitBtnSaveShablonClick() {
+    const int row = selectedRow(RzListBoxListShablon);
+    if (row < 0) return;
+    const GameSettings settings = readSettings();
+    const std::vector<std::string> rotation = readRotation();
+    const std::string commandLine = RzEditCommand->text().toStdString();
+    if (refused(this, findTemplateProblem(settings, rotation, commandLine))) return;
+
+    QListWidgetItem* item = RzListBoxListShablon->item(row);
+    TemplateRecord record = KodirShablona({}, settings, rotation, commandLine);
+    record.Name = decodeTemplateRecord(recordOf(item)).Name;
+
+    const QString shownName = item->text();
+    if (!askTemplateName(&shownName)) {
+        // The entry keeps its name and holds the current state; the next full write stores it.
+        setRecord(item, encodeTemplateRecord(record));
+        return;
+    }
+    if (refused(this, findTemplateNameProblem(PendingTemplateName))) return;
+    record.Name = templateNameField(PendingTemplateName);
+    setRecord(item, encodeTemplateRecord(record));
+
+    writeTemplateStore();
+    RzListBoxListShablon->setFocus();
+    selectRowSilently(RzListBoxListShablon, row);
+}
+
+void TFmQZ7ServerSetup::RzBitBtnDelShablonClick() {
+    const int row = selectedRow(RzListBoxListShablon);
+    if (RzListBoxListShablon->count() > 0 && row < 0) return;
+    if (row >= 0) {
+        // Deleting applies no template: the settings, rotation and command line stay.
+        {
+            const QSignalBlocker blocker(RzListBoxListShablon);
+            delete RzListBoxListShablon->takeItem(row);
+        }
+        if (RzListBoxListShablon->count() > 0) {
+            selectRowSilently(RzListBoxListShablon, row == 0 ? 0 : row - 1);
+            RzListBoxListShablon->setFocus();
+        }
+    }
+    updateTemplateButtons();
+    if (row >= 0) writeTemplateStore();
+}
 
 }  // namespace qz7

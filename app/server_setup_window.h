@@ -176,10 +176,15 @@ class TFmQZ7ServerSetup : public QWidget {
     QString RememberedModeLabel;
 
     // Maps state
-    std::vector<std::string> MapDescriptionList;
+    std::vector<std::string> MapDescriptionList;  // description lines, Windows-1251 bytes
 
     // Templates state
-    std::string PendingTemplateName;
+    std::string PendingTemplateName;  // the last name confirmed in the template-name dialog
+    void LoadShablonFile(const std::filesystem::path& store);
+    void updateTemplateButtons();
+    // Runs the name dialog (showing the name given, else its last text); on "OK" the confirmed
+    // name becomes the pending name.
+    bool askTemplateName(const QString* shownName);
 
     // Router ports state
 };

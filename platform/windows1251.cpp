@@ -64,6 +64,10 @@ long nextCodePoint(std::string_view text, std::size_t& pos) {
         cp = (cp << 6) | (next & 0x3F);
         ++pos;
     }
+    // Overlong forms, surrogates and values beyond Unicode are malformed too: an overlong form
+    // would let a character such as ";" pass a check made on the UTF-8 text.
+    constexpr long kSmallest[] = {0, 0x80, 0x800, 0x10000};
+    if (cp < kSmallest[extra] || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) return -1;
     return cp;
 }
 

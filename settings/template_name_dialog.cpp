@@ -1,10 +1,29 @@
 #include "settings/template_name_dialog.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QLabel>
 #include <QPushButton>
 
+#include "app/message_boxes.h"
+
 namespace qz7 {
+
+namespace {
+
+std::function<void(TFmQZ7_Save&)>& modalRunReplacement() {
+    static std::function<void(TFmQZ7_Save&)> replacement;
+    return replacement;
+}
+
+// The order of the sorted name list: letters compare without regard to case, as in a sorted
+// Windows combo box; texts that differ only in case keep a stable order.
+bool sortsBefore(const QString& a, const QString& b) {
+    const int folded = QString::compare(a, b, Qt::CaseInsensitive);
+    return folded != 0 ? folded < 0 : QString::compare(a, b, Qt::CaseSensitive) < 0;
+}
+
+}  // namespace
 
 TFmQZ7_Save::TFmQZ7_Save(QWidget* setupWindow) : QDialog(setupWindow, Qt::Dialog) {
     setObjectName(QStringLiteral("FmQZ7_Save"));
@@ -18,6 +37,8 @@ TFmQZ7_Save::TFmQZ7_Save(QWidget* setupWindow) : QDialog(setupWindow, Qt::Dialog
     RzComboBoxNameShablon = new QComboBox(this);
     RzComboBoxNameShablon->setObjectName(QStringLiteral("RzComboBoxNameShablon"));
     RzComboBoxNameShablon->setEditable(true);
+    // Names join the list only when confirmed, at their sorted place (addConfirmedName).
+    RzComboBoxNameShablon->setInsertPolicy(QComboBox::NoInsert);
     RzComboBoxNameShablon->setGeometry(12, 30, 276, 24);
     RzBitBtnOk = new QPushButton(QStringLiteral("OK"), this);
     RzBitBtnOk->setObjectName(QStringLiteral("RzBitBtnOk"));
@@ -32,18 +53,66 @@ TFmQZ7_Save::TFmQZ7_Save(QWidget* setupWindow) : QDialog(setupWindow, Qt::Dialog
     FormCreate(setupWindow);
 }
 
+void TFmQZ7_Save::setModalRunForTesting(std::function<void(TFmQZ7_Save&)> answer) {
+    modalRunReplacement() = std::move(answer);
+}
+
+bool TFmQZ7_Save::run() {
+    Confirmed = false;
+    if (modalRunReplacement())
+        modalRunReplacement()(*this);
+    else
+        exec();
+    return Confirmed;
+}
+
+QString TFmQZ7_Save::nameText() const { return RzComboBoxNameShablon->currentText(); }
+
+void TFmQZ7_Save::setNameText(const QString& name) { RzComboBoxNameShablon->setEditText(name); }
+
 void TFmQZ7_Save::FormCreate(QWidget* setupWindow) {
     if (setupWindow != nullptr) move(setupWindow->x() - 20, setupWindow->y() + 120);
 }
 
+void TFmQZ7_Save::FormActivate() {
+    RzComboBoxNameShablon->setFocus();
+    // A button that held the focus before made itself the default; Enter in the name box
+    // presses "OK" again.
+    RzBitBtnOk->setDefault(true);
+}
+
+bool TFmQZ7_Save::event(QEvent* event) {
+    const bool handled = QDialog::event(event);
+    if (event->type() == QEvent::WindowActivate) FormActivate();
+    return handled;
+}
+
 void TFmQZ7_Save::RzBitBtnOkClick() {
+    const QString name = nameText();
+    if (name.isEmpty()) {
+        messageBoxes().error(this, QStringLiteral("Введите имя шаблона для сохранения"));
+        return;
+    }
     Confirmed = true;
+    addConfirmedName(name);
     accept();
 }
 
-void TFmQZ7_Save::RzBitBtnCloseClick() {
+void TFmQZ7_Save::RzBitBtnCloseClick() { reject(); }
+
+void TFmQZ7_Save::reject() {
     Confirmed = false;
-    reject();
+    QDialog::reject();
+}
+
+void TFmQZ7_Save::addConfirmedName(const QString& name) {
+    int at = 0;
+    while (at < RzComboBoxNameShablon->count() &&
+           !sortsBefore(name, RzComboBoxNameShablon->itemText(at)))
+        ++at;
+    RzComboBoxNameShablon->insertItem(at, name);
+    // Inserting into an empty list would make the new entry current; the box keeps the text.
+    RzComboBoxNameShablon->setEditText(name);
 }
 
 }  // namespace qz7

@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev libgl-dev libjpeg62-turbo-dev libminiupnpc-dev
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
   miniupnpc miniupnpd-nftables nftables iproute2 util-linux
-  fonts-dejavu-core fonts-liberation
+  fonts-dejavu-core fonts-liberation python3 python3-pil
 )
 packages+=("$@")
 

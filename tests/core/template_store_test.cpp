@@ -1,0 +1,125 @@
+#include "settings/template_store.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <random>
+
+#include "platform/atomic_file.h"
+
+namespace qz7 {
+namespace {
+
+std::string recordOf(char fill, std::string_view name) {
+    std::string record(1737, fill);
+    record[0] = char(name.size());
+    record.replace(1, name.size(), name);
+    return record;
+}
+
+TemplateRecords recordsOf(std::initializer_list<std::string> records) {
+    TemplateRecords out;
+    for (const std::string& record : records) out.append(record);
+    return out;
+}
+
+std::vector<std::string> listed(const TemplateRecords& records) {
+    std::vector<std::string> out;
+    for (std::size_t i = 0; i < records.size(); ++i) out.emplace_back(records[i]);
+    return out;
+}
+
+class TemplateStoreTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        folder = std::filesystem::temp_directory_path() /
+                 ("qz7_store_test_" + std::to_string(std::random_device{}()));
+        std::filesystem::create_directories(folder);
+        store = folder / "ServerSetup_QZ7.cfg";
+    }
+    void TearDown() override {
+        setAtomicWriteFailureForTesting(std::nullopt);
+        std::filesystem::remove_all(folder);
+    }
+
+    void put(const std::string& bytes) { std::ofstream(store, std::ios::binary) << bytes; }
+    std::string contents() const {
+        std::ifstream in(store, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+
+    std::filesystem::path folder;
+    std::filesystem::path store;
+};
+
+TEST_F(TemplateStoreTest, MissingFileIsAnEmptyStore) {
+    EXPECT_TRUE(readTemplateRecords(store).empty());
+    EXPECT_FALSE(std::filesystem::exists(store));
+}
+
+TEST_F(TemplateStoreTest, ReadsWholeRecordsAndIgnoresATrailingPartOne) {
+    const std::string a = recordOf('a', "first"), b = recordOf('b', "second");
+    put(a + b + std::string(1736, 'z'));
+    EXPECT_EQ(listed(readTemplateRecords(store)), (std::vector<std::string>{a, b}));
+    put(std::string(100, 'z'));
+    EXPECT_TRUE(readTemplateRecords(store).empty());
+    put("");
+    EXPECT_TRUE(readTemplateRecords(store).empty());
+}
+
+TEST_F(TemplateStoreTest, AFolderInThePlaceOfTheStoreIsAFileError) {
+    std::filesystem::create_directory(store);
+    EXPECT_THROW(readTemplateRecords(store), FileError);
+    EXPECT_THROW(appendTemplateRecord(store, recordOf('a', "x")), FileError);
+}
+
+TEST_F(TemplateStoreTest, AppendCreatesTheFileAndAddsWholeRecordsAtTheEnd) {
+    const std::string a = recordOf('a', "first"), b = recordOf('b', "second");
+    appendTemplateRecord(store, a);
+    EXPECT_EQ(std::filesystem::file_size(store), 1737u);
+    appendTemplateRecord(store, b);
+    EXPECT_EQ(contents(), a + b);
+    EXPECT_THROW(appendTemplateRecord(store, "short"), std::invalid_argument);
+    EXPECT_EQ(contents(), a + b);
+}
+
+TEST_F(TemplateStoreTest, AppendAfterATrailingPartialRecordStartsOnARecordBoundary) {
+    const std::string a = recordOf('a', "first"), b = recordOf('b', "second");
+    put(a + "partial");
+    appendTemplateRecord(store, b);
+    EXPECT_EQ(contents(), a + b);
+    EXPECT_EQ(listed(readTemplateRecords(store)), (std::vector<std::string>{a, b}));
+}
+
+TEST_F(TemplateStoreTest, FullWriteReplacesTheStoreInListOrder) {
+    const std::string a = recordOf('a', "first"), b = recordOf('b', "second");
+    put(a + "stale partial");
+    writeTemplateRecords(store, recordsOf({b, a}));
+    EXPECT_EQ(contents(), b + a);
+    writeTemplateRecords(store, TemplateRecords{});
+    EXPECT_TRUE(std::filesystem::exists(store));
+    EXPECT_EQ(std::filesystem::file_size(store), 0u);
+}
+
+TEST_F(TemplateStoreTest, AFailureInTheMiddleOfAFullWriteLeavesThePreviousStore) {
+    const std::string a = recordOf('a', "first"), b = recordOf('b', "second");
+    put(a + b);
+    setAtomicWriteFailureForTesting(1737 + 500);
+    EXPECT_THROW(writeTemplateRecords(store, recordsOf({b, a, b})), FileError);
+    EXPECT_EQ(contents(), a + b);
+    // No temporary file is left beside the store.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1);
+}
+
+TEST(TemplateRecords, HoldOnlyWholeRecords) {
+    const std::string a = recordOf('a', "first"), b = recordOf('b', "second");
+    EXPECT_EQ(listed(TemplateRecords(a + b + "partial")), (std::vector<std::string>{a, b}));
+    EXPECT_TRUE(TemplateRecords(std::string(1736, 'x')).empty());
+    TemplateRecords records = recordsOf({a});
+    EXPECT_THROW(records.append(a + "x"), std::invalid_argument);
+    EXPECT_THROW(records.append(""), std::invalid_argument);
+    EXPECT_EQ(records.bytes(), a);
+}
+
+}  // namespace
+}  // namespace qz7

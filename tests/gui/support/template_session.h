@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QComboBox>
+#include <QPushButton>
+#include <deque>
+#include <fstream>
+#include <memory>
+#include <optional>
+
+#include "app/program_state.h"
+#include "app/server_setup_window.h"
+#include "settings/template_name_dialog.h"
+#include "support/game_folder.h"
+#include "support/recording_message_boxes.h"
+
+namespace qz7::testing {
+
+// Answers the template-name dialog instead of running it modally: each answer is a name typed
+// and confirmed with "OK", or nothing for "Закрыть". Records the name box's text as each run
+// found it. Puts itself in place for its lifetime.
+class TemplateNameAnswers {
+  public:
+    TemplateNameAnswers() {
+        TFmQZ7_Save::setModalRunForTesting([this](TFmQZ7_Save& dialog) {
+            shownNames.push_back(dialog.nameText());
+            if (answers.empty()) return dialog.RzBitBtnClose->click();
+            const std::optional<QString> answer = answers.front();
+            answers.pop_front();
+            if (!answer) return dialog.RzBitBtnClose->click();
+            dialog.setNameText(*answer);
+            dialog.RzBitBtnOk->click();
+        });
+    }
+    ~TemplateNameAnswers() { TFmQZ7_Save::setModalRunForTesting({}); }
+
+    std::deque<std::optional<QString>> answers;
+    QStringList shownNames;
+};
+
+// A game folder with the setup window and the name dialog as the program creates them, message
+// boxes recorded and the dialog answered from a queue.
+class TemplateSession {
+  public:
+    std::filesystem::path storePath() const { return folder.path() / "ServerSetup_QZ7.cfg"; }
+
+    void putStore(const std::string& bytes) const {
+        std::ofstream(storePath(), std::ios::binary) << bytes;
+    }
+    std::string storeBytes() const {
+        std::ifstream in(storePath(), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+
+    TFmQZ7ServerSetup& open() {
+        setup = std::make_unique<TFmQZ7ServerSetup>(program);
+        dialog = std::make_unique<TFmQZ7_Save>(setup.get());
+        setup->setTemplateNameDialog(dialog.get());
+        return *setup;
+    }
+
+    TemporaryGameFolder folder;
+    RecordingMessageBoxes boxes;
+    TemplateNameAnswers names;
+    ProgramState program;
+    std::unique_ptr<TFmQZ7ServerSetup> setup;
+    std::unique_ptr<TFmQZ7_Save> dialog;  // destroyed before its parent window
+};
+
+}  // namespace qz7::testing
