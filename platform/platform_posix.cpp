@@ -83,8 +83,8 @@ StartResult spawnDetached(const std::vector<std::string>& argv) {
         ::setsid();
         pid_t grandchild = ::fork();
         if (grandchild == 0) {
-            // The program starts clean: no signal blocked or ignored by this one, and none of
-            // this program's open files (the pipe is closed by the exec as well).
+            // The program starts clean: no signal blocked, SIGPIPE at its default, and none of
+            // this program's open files or sockets (the pipe is closed by the exec as well).
             sigset_t none;
             ::sigemptyset(&none);
             ::sigprocmask(SIG_SETMASK, &none, nullptr);

@@ -52,6 +52,21 @@ TEST_F(PosixStart, ReturnsWithoutWaitingAndLeavesNoChildBehind) {
     EXPECT_EQ(testing::waitForRecords(file("record"), 1).size(), 1u);
 }
 
+TEST_F(PosixStart, ProgramInheritsNoneOfThisProgramsFiles) {
+    constexpr int kOpenFile = 77;
+    ASSERT_EQ(::dup2(STDERR_FILENO, kOpenFile), kOpenFile);  // without close-on-exec
+    // The launcher records, as its one argument, whether that file is open in it.
+    testing::writeRecordingLauncher(
+        file("launcher"), file("record"),
+        "if [ -e /proc/$$/fd/77 ]; then set -- inherited; else set -- closed; fi\n");
+    StartResult result = systemPlatform().startProgram(file("launcher"), "");
+    ::close(kOpenFile);
+    EXPECT_TRUE(result.started) << result.error;
+    const std::vector<std::string> records = testing::waitForRecords(file("record"), 1);
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_TRUE(records[0].ends_with("\nclosed\n")) << records[0];
+}
+
 TEST_F(PosixStart, WindowsProgramRunsThroughWineFromPath) {
     // A stand-in wine that records what it was asked to run.
     std::filesystem::create_directories(file("bin"));
