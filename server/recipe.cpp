@@ -14,7 +14,8 @@ char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
 
 bool beginsWithKeyAndBlank(std::string_view line, std::string_view key) {
     if (line.size() <= key.size() || line[key.size()] != ' ') return false;
-    for (std::size_t i = 0; i < key.size(); ++i) {
+    // From the end: the keys share their beginning ("gameOpt commonOption.") with most lines.
+    for (std::size_t i = key.size(); i-- > 0;) {
         if (asciiLower(line[i]) != asciiLower(key[i])) return false;
     }
     return true;
@@ -54,11 +55,23 @@ std::array<RecipeOption, kRecipeOptionCount> recipeOptions(const GameSettings& s
     }};
 }
 
-std::size_t findOptionLine(const std::vector<std::string_view>& lines, std::string_view key) {
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (beginsWithKeyAndBlank(lines[i], key)) return i;
+std::array<std::size_t, kRecipeOptionCount> findOptionLines(
+    const std::vector<std::string_view>& lines,
+    const std::array<RecipeOption, kRecipeOptionCount>& options) {
+    std::array<std::size_t, kRecipeOptionCount> found;
+    found.fill(lines.size());
+    // One pass over the lines, each line tried against the keys still unfound, so that a long
+    // base is walked once rather than once per key.
+    std::size_t unfound = options.size();
+    for (std::size_t i = 0; i < lines.size() && unfound > 0; ++i) {
+        for (std::size_t k = 0; k < options.size(); ++k) {
+            if (found[k] == lines.size() && beginsWithKeyAndBlank(lines[i], options[k].key)) {
+                found[k] = i;
+                --unfound;
+            }
+        }
     }
-    return lines.size();
+    return found;
 }
 
 std::string withOptionValue(std::string_view line, std::size_t keyLength, std::string_view value) {
@@ -81,9 +94,12 @@ std::string formRecipe(std::string_view baseRecipe, const GameSettings& settings
     // The changed lines by their index; options without a line are added after the base.
     std::vector<std::pair<std::size_t, std::string>> changed;
     std::vector<std::string> added;
-    for (const RecipeOption& option : recipeOptions(settings)) {
+    const std::array<RecipeOption, kRecipeOptionCount> options = recipeOptions(settings);
+    const std::array<std::size_t, kRecipeOptionCount> found = findOptionLines(lines, options);
+    for (std::size_t k = 0; k < options.size(); ++k) {
+        const RecipeOption& option = options[k];
         const std::string value = windows1251FromUtf8(option.value);
-        const std::size_t index = findOptionLine(lines, option.key);
+        const std::size_t index = found[k];
         if (index < lines.size())
             changed.emplace_back(index, withOptionValue(lines[index], option.key.size(), value));
         else

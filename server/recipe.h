@@ -20,9 +20,11 @@ constexpr std::size_t kRecipeOptionCount = 18;
 // The eighteen options in the order they are put into the recipe.
 std::array<RecipeOption, kRecipeOptionCount> recipeOptions(const GameSettings& settings);
 
-// The index of the first line that begins with the key followed by a blank, letter case ignored;
-// the number of lines when none does.
-std::size_t findOptionLine(const std::vector<std::string_view>& lines, std::string_view key);
+// For each option, the index of the first line that begins with its key followed by a blank,
+// letter case ignored; the number of lines when none does.
+std::array<std::size_t, kRecipeOptionCount> findOptionLines(
+    const std::vector<std::string_view>& lines,
+    const std::array<RecipeOption, kRecipeOptionCount>& options);
 
 // The option line with its quoted value replaced: the text from the first double quote up to and
 // including the next one (up to the end of the line when there is none) becomes the value between

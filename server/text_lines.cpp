@@ -1,5 +1,7 @@
 #include "server/text_lines.h"
 
+#include <algorithm>
+
 namespace qz7 {
 
 std::vector<std::string_view> recipeLineViews(std::string_view bytes) {
@@ -7,8 +9,9 @@ std::vector<std::string_view> recipeLineViews(std::string_view bytes) {
     std::vector<std::string_view> lines;
     std::size_t start = 0;
     while (start < bytes.size()) {
-        std::size_t end = start;
-        while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n') ++end;
+        // The nearer of the next LF and the next CR before it.
+        std::size_t end = std::min(bytes.find('\n', start), bytes.size());
+        end = std::min(bytes.substr(0, end).find('\r', start), end);
         lines.push_back(bytes.substr(start, end - start));
         if (end == bytes.size()) break;
         start = end + 1;
