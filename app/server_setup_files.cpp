@@ -1,10 +1,40 @@
 // Forming the server files and starting the launchers from the setup window.
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "app/message_boxes.h"
 #include "app/server_setup_window.h"
+#include "server/launchers.h"
+#include "server/server_files.h"
 
 namespace qz7 {
 
-void TFmQZ7ServerSetup::RzBitBtnCreateFilesClick() {}
-void TFmQZ7ServerSetup::RzBitBtnRunServerClick() {}
-void TFmQZ7ServerSetup::RzBitBtnRunClientClick() {}
+namespace {
+
+void showLaunchError(QWidget* owner, const std::optional<std::string>& error) {
+    if (error) messageBoxes().error(owner, QString::fromStdString(*error));
+}
+
+}  // namespace
+
+void TFmQZ7ServerSetup::RzBitBtnCreateFilesClick() {
+    const ServerFilesResult result =
+        writeServerFiles(GameFolder, readSettings(), readRotation(), RzCheckBoxShans->isChecked());
+    if (result.outcome != ServerFilesOutcome::Written) {
+        messageBoxes().error(this, QString::fromStdString(result.message));
+        return;
+    }
+    RzBitBtnRunServer->setEnabled(true);
+}
+
+void TFmQZ7ServerSetup::RzBitBtnRunServerClick() {
+    showLaunchError(this, startServerLauncher(GameFolder, RzEditCommand->text().toStdString()));
+}
+
+void TFmQZ7ServerSetup::RzBitBtnRunClientClick() {
+    showLaunchError(this, startClientLauncher(GameFolder, RzEditCommand->text().toStdString(),
+                                              Program.ClientProfileName));
+}
 
 }  // namespace qz7

@@ -45,12 +45,27 @@ std::optional<std::filesystem::path> findOnPath(const std::string& name) {
     return std::nullopt;
 }
 
+// Why a program could not be started, in the user's language where the reason is a common one.
+std::string startErrorText(int error) {
+    switch (error) {
+        case EACCES:
+        case EPERM:
+            return "нет права на запуск этого файла";
+        case ENOENT:
+            return "файл не найден";
+        case ENOEXEC:
+            return "файл не является исполняемой программой";
+        default:
+            return std::strerror(error);
+    }
+}
+
 // Starts argv detached: the grandchild runs the program in its own session, the child exits at
 // once and is reaped here, so nothing is waited for and no zombie stays. A pipe closed on exec
 // tells whether the program could be run.
 StartResult spawnDetached(const std::vector<std::string>& argv) {
     int pipeFds[2];
-    if (::pipe2(pipeFds, O_CLOEXEC) != 0) return {false, std::strerror(errno)};
+    if (::pipe2(pipeFds, O_CLOEXEC) != 0) return {false, startErrorText(errno)};
 
     std::vector<char*> args;
     for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
@@ -61,14 +76,22 @@ StartResult spawnDetached(const std::vector<std::string>& argv) {
         int error = errno;
         ::close(pipeFds[0]);
         ::close(pipeFds[1]);
-        return {false, std::strerror(error)};
+        return {false, startErrorText(error)};
     }
     if (child == 0) {
         ::close(pipeFds[0]);
         ::setsid();
         pid_t grandchild = ::fork();
         if (grandchild == 0) {
+            // The program starts clean: no signal blocked, SIGPIPE at its default, and none of
+            // this program's open files or sockets (the pipe is closed by the exec as well).
+            sigset_t none;
+            ::sigemptyset(&none);
+            ::sigprocmask(SIG_SETMASK, &none, nullptr);
             ::signal(SIGPIPE, SIG_DFL);
+#ifdef CLOSE_RANGE_CLOEXEC
+            ::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC);
+#endif
             ::execv(args[0], args.data());
             int error = errno;
             [[maybe_unused]] auto ignored = ::write(pipeFds[1], &error, sizeof error);
@@ -89,7 +112,7 @@ StartResult spawnDetached(const std::vector<std::string>& argv) {
     ::close(pipeFds[0]);
     while (::waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
     }
-    if (got == sizeof error) return {false, std::strerror(error)};
+    if (got == sizeof error) return {false, startErrorText(error)};
     return {true, {}};
 }
 
@@ -103,7 +126,7 @@ class PosixPlatform final : public Platform {
             if (!wine) return {false, "Программа для Windows, а wine не установлен"};
             argv.push_back(wine->string());
         } else if (::access(program.c_str(), X_OK) != 0) {
-            return {false, std::strerror(errno)};
+            return {false, startErrorText(errno)};
         }
         argv.push_back(program.string());
         for (std::string& argument : splitWindowsCommandLine(parameters))

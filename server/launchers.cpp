@@ -1,0 +1,51 @@
+#include "server/launchers.h"
+
+#include "platform/game_paths.h"
+#include "platform/platform.h"
+
+namespace qz7 {
+
+namespace {
+
+bool fileExists(const std::filesystem::path& file) {
+    std::error_code error;
+    return std::filesystem::exists(file, error) && !std::filesystem::is_directory(file, error);
+}
+
+std::optional<std::string> startLauncher(const std::filesystem::path& gameFolder,
+                                         const std::string& launcherName,
+                                         const std::string& parameters) {
+    const std::filesystem::path launcher = gamePath(gameFolder, "\\" + launcherName);
+    if (!fileExists(launcher)) return "Не могу найти файл: " + launcherName;
+    // The launcher inherits the program's current directory, which is the game folder.
+    StartResult result = currentPlatform().startProgram(launcher, parameters);
+    if (!result.started) return "Не удалось запустить " + launcherName + ": " + result.error;
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string> startServerLauncher(const std::filesystem::path& gameFolder,
+                                               const std::string& parameters) {
+    return startLauncher(gameFolder, kServerLauncherName, parameters);
+}
+
+std::optional<std::string> startClientLauncher(const std::filesystem::path& gameFolder,
+                                               const std::string& parameters,
+                                               std::string& clientProfileName) {
+    Platform& platform = currentPlatform();
+    if (clientProfileName.empty()) {
+        std::optional<std::string> user = platform.userName();
+        clientProfileName = user && !user->empty() ? *user : "Unknown";
+    }
+
+    const std::filesystem::path profile =
+        gamePath(gameFolder, "\\Client\\" + clientProfileName + "\\teknogods.ini");
+    // A missing profile file leaves the game folder's settings as they are.
+    if (fileExists(profile))
+        platform.copyFileOverwriting(profile, gamePath(gameFolder, "\\teknogods.ini"));
+
+    return startLauncher(gameFolder, kClientLauncherName, parameters);
+}
+
+}  // namespace qz7

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace qz7 {
+
+inline constexpr const char* kServerLauncherName = "TeknoQZ7_Server_Launcher.exe";
+inline constexpr const char* kClientLauncherName = "TeknoQZ7_Client_Launcher.exe";
+
+// Starts the server launcher in the game folder with the parameter text, unchanged, and returns at
+// once. The error box text when the launcher is missing or could not be started; nothing when it
+// was started.
+std::optional<std::string> startServerLauncher(const std::filesystem::path& gameFolder,
+                                               const std::string& parameters);
+
+// Starts the client launcher the same way after copying the client profile's teknogods.ini into
+// the game folder (when the profile has one). An empty profile name is first filled with the
+// user's name, or "Unknown" when it cannot be read; the filled name stays in the caller's
+// variable.
+std::optional<std::string> startClientLauncher(const std::filesystem::path& gameFolder,
+                                               const std::string& parameters,
+                                               std::string& clientProfileName);
+
+}  // namespace qz7

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "settings/game_settings.h"
+
+namespace qz7 {
+
+// How forming the server files ended.
+enum class ServerFilesOutcome {
+    Written,                   // recipe, playlist and configuration written
+    Refused,                   // an unsafe value; nothing written
+    BaseRecipeMissing,         // nothing written
+    BaseConfigurationMissing,  // recipe and playlist written, configuration untouched
+};
+
+struct ServerFilesResult {
+    ServerFilesOutcome outcome;
+    std::string message;  // the error box text (UTF-8); empty when written
+};
+
+// The relative paths of the files, backslash-led, under the game folder.
+inline constexpr const char* kBaseRecipePath = "\\admin\\Manual_Mod_default.dsr";
+inline constexpr const char* kRecipePath = "\\admin\\Manual_Mod.dsr";
+inline constexpr const char* kPlaylistPath = "\\admin\\Manual_MapRot.dspl";
+inline constexpr const char* kBaseConfigurationPath = "\\admin\\server_mod_default.cfg";
+inline constexpr const char* kConfigurationPath = "\\admin\\server_mod.cfg";
+
+// Writes the recipe, the playlist and the server configuration under the game folder's admin
+// folder, in this order, each atomically, from the base files and the settings snapshot. Unsafe
+// values are refused before anything is read or written. An output that cannot be written throws
+// FileError; the files written before it stay.
+ServerFilesResult writeServerFiles(const std::filesystem::path& gameFolder,
+                                   const GameSettings& settings,
+                                   const std::vector<std::string>& rotation, bool randomMapChance);
+
+}  // namespace qz7
