@@ -12,6 +12,7 @@
 #include <QPushButton>
 
 #include "app/server_setup_window.h"
+#include "server/launchers.h"
 #include "settings/game_settings.h"
 
 namespace qz7 {
@@ -247,11 +248,7 @@ void TFmQZ7ServerSetup::createCommandControls() {
     RzCheckBoxShans->setGeometry(220, kCommandTop, 420, 22);
 
     RzEditCommand =
-        named(new QLineEdit(QStringLiteral("+set dedicated 1 +set sv_config server_mod.cfg  +set "
-                                           "sv_hostname ^4~^1Host ^3Rovazid^4~+set sv_maprotation "
-                                           "Manual_MapRot  +start_map_rotate"),
-                            this),
-              "RzEditCommand");
+        named(new QLineEdit(QString::fromUtf8(kDefaultLauncherParameters), this), "RzEditCommand");
     RzEditCommand->setGeometry(kMargin, kCommandTop + 24, kWidth, 26);
     RzEditCommand->setCursorPosition(0);
 

@@ -5,14 +5,17 @@
 #include "cli/cli_error.h"
 #include "cli/game_folder.h"
 #include "cli/port_commands.h"
+#include "cli/server_commands.h"
 #include "cli/template_commands.h"
 #include "platform/game_paths.h"
+#include "server/launchers.h"
 
 namespace qz7::cli {
 
 namespace {
 constexpr const char* kTemplateHelp = "шаблон: имя или #N (позиция N, с 1)";
-}
+
+}  // namespace
 
 void CliCommands::addTo(CLI::App& app) {
     List =
@@ -30,6 +33,26 @@ void CliCommands::addTo(CLI::App& app) {
     Import = app.add_subcommand("import", "добавить шаблон из текстового вида в конец списка");
     Import->add_option("FILE", InputFile, "файл шаблона в текстовом виде")->required();
     Import->add_option("--name", ImportName, "имя нового шаблона вместо имени из файла");
+
+    Generate = app.add_subcommand("generate",
+                                  "сформировать файлы сервера (admin) из настроек и карт шаблона");
+    Generate->add_option("TEMPLATE", Template, kTemplateHelp)->required();
+    Generate->add_flag("--fixed-weights", FixedWeights,
+                       "шанс выпадания каждой карты 100 вместо случайного");
+
+    StartServer =
+        app.add_subcommand("start-server", "запустить " + std::string(kServerLauncherName));
+    StartServer->add_option("TEMPLATE", OptionalTemplate,
+                            "шаблон, чья строка запуска передаётся (по умолчанию первый)");
+    StartServer->add_option("--command", Command, "строка запуска вместо строки шаблона");
+
+    StartClient =
+        app.add_subcommand("start-client", "запустить " + std::string(kClientLauncherName));
+    StartClient->add_option("TEMPLATE", OptionalTemplate,
+                            "шаблон, чья строка запуска передаётся (по умолчанию первый)");
+    StartClient->add_option("--profile", Profile,
+                            "профиль клиента в папке Client (по умолчанию имя пользователя)");
+    StartClient->add_option("--command", Command, "строка запуска вместо строки шаблона");
 
     Ports = app.add_subcommand("ports",
                                "пробросить (open) или убрать (close) 70 портов сервера на роутере");
@@ -51,6 +74,12 @@ int CliCommands::run(const std::string& gameDir, std::ostream& out, std::ostream
         showTemplate(game, Template, Json, out);
     } else if (*Export) {
         exportTemplate(game, Template, OutputFile, out);
+    } else if (*Generate) {
+        generateServerFiles(game, Template, FixedWeights, out);
+    } else if (*StartServer) {
+        startServer(game, launcherParameters(game, OptionalTemplate, Command), out);
+    } else if (*StartClient) {
+        startClient(game, launcherParameters(game, OptionalTemplate, Command), Profile, out);
     } else if (*Import) {
         const std::size_t position = importTemplate(game, InputFile, ImportName, err);
         out << "Шаблон добавлен на позицию #" << position << "\n";

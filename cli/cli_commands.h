@@ -19,6 +19,9 @@ class CliCommands {
     CLI::App* Export = nullptr;
     CLI::App* Import = nullptr;
     CLI::App* Ports = nullptr;
+    CLI::App* Generate = nullptr;
+    CLI::App* StartServer = nullptr;
+    CLI::App* StartClient = nullptr;
 
     bool Json = false;
     std::string Template;
@@ -27,6 +30,10 @@ class CliCommands {
     std::optional<std::string> ImportName;
     std::string PortAction;
     std::optional<std::string> IgdUrl;
+    bool FixedWeights = false;
+    std::optional<std::string> OptionalTemplate;
+    std::optional<std::string> Command;
+    std::string Profile;
 };
 
 }  // namespace qz7::cli

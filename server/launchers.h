@@ -9,6 +9,12 @@ namespace qz7 {
 inline constexpr const char* kServerLauncherName = "TeknoQZ7_Server_Launcher.exe";
 inline constexpr const char* kClientLauncherName = "TeknoQZ7_Client_Launcher.exe";
 
+// The launchers' parameter text before any template or user changes it: a dedicated server with
+// the configuration and playlist that the server files step writes.
+inline constexpr const char* kDefaultLauncherParameters =
+    "+set dedicated 1 +set sv_config server_mod.cfg  +set sv_hostname ^4~^1Host "
+    "^3Rovazid^4~+set sv_maprotation Manual_MapRot  +start_map_rotate";
+
 // Starts the server launcher in the game folder with the parameter text, unchanged, and returns at
 // once. The error box text when the launcher is missing or could not be started; nothing when it
 // was started.

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
+#include <thread>
 
 #include "platform/windows1251.h"
 #include "qz7ctl_process.h"
@@ -172,6 +173,69 @@ TEST_F(Qz7ctl, BrokenImportsReportEveryProblemAndWriteNothing) {
             << result.err;
     EXPECT_NE(result.err.find("«MaxHealth»"), std::string::npos);
     EXPECT_EQ(readFile(store()), before);
+}
+
+// A stand-in launcher that records its working folder and its arguments, one per line.
+void writeStandInLauncher(const std::filesystem::path& file, const std::filesystem::path& record) {
+    std::ofstream(file) << "#!/bin/sh\n{ pwd; for a in \"$@\"; do echo \"[$a]\"; done; } > \""
+                        << record.string() << ".part\"\nmv \"" << record.string() << ".part\" \""
+                        << record.string() << "\"\n";
+    std::filesystem::permissions(file, std::filesystem::perms::owner_all);
+}
+
+std::string waitForRecord(const std::filesystem::path& record) {
+    for (int i = 0; i < 400 && !std::filesystem::exists(record); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    std::ifstream in(record);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST_F(Qz7ctl, StartsTheServerWithTheTemplatesCommandLine) {
+    writeThreeTemplates();
+    writeStandInLauncher(folder / "TeknoQZ7_Server_Launcher.exe", folder / "server.txt");
+    ProcessResult result = run({"start-server", "#1"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(waitForRecord(folder / "server.txt"),
+              folder.string() +
+                  "\n[+set]\n[dedicated]\n[1]\n[+set]\n[sv_config]\n"
+                  "[server_mod.cfg]\n");
+
+    std::filesystem::remove(folder / "server.txt");
+    ASSERT_EQ(run({"start-server", "--command", "+set  \"a b\" c"}).exitCode, 0);
+    EXPECT_EQ(waitForRecord(folder / "server.txt"), folder.string() + "\n[+set]\n[a b]\n[c]\n");
+}
+
+TEST_F(Qz7ctl, StartsTheClientAfterCopyingTheProfile) {
+    writeStandInLauncher(folder / "TeknoQZ7_Client_Launcher.exe", folder / "client.txt");
+    std::filesystem::create_directories(folder / "Client" / "Игрок");
+    writeFile(folder / "Client" / "Игрок" / "teknogods.ini", "[Profile]\r\nName=Igrok\r\n");
+    ProcessResult result = run({"start-client", "--profile", "Игрок"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(readFile(folder / "teknogods.ini"), "[Profile]\r\nName=Igrok\r\n");
+    // No store: the default command line, as the window shows it when it opens.
+    EXPECT_NE(waitForRecord(folder / "client.txt").find("[+start_map_rotate]"), std::string::npos);
+}
+
+TEST_F(Qz7ctl, MissingLaunchersAndEmptyRotationsAreErrors) {
+    writeThreeTemplates();
+    ProcessResult server = run({"start-server"});
+    EXPECT_EQ(server.exitCode, 1);
+    EXPECT_NE(server.err.find("Не могу найти файл: TeknoQZ7_Server_Launcher.exe"),
+              std::string::npos);
+    EXPECT_EQ(run({"start-client", "--profile", "x"}).exitCode, 1);
+
+    writeFile(store(), record("Пусто", kDefaultLine, ""));
+    ProcessResult generate = run({"generate", "Пусто"});
+    EXPECT_EQ(generate.exitCode, 1);
+    EXPECT_FALSE(std::filesystem::exists(folder / "admin" / "Manual_Mod.dsr"));
+}
+
+TEST_F(Qz7ctl, GenerateReportsAMissingBaseRecipe) {
+    writeThreeTemplates();
+    ProcessResult result = run({"generate", "#1", "--fixed-weights"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.err.find("Не могу найти базовый файл: \\admin\\Manual_Mod_default.dsr"),
+              std::string::npos);
 }
 
 TEST_F(Qz7ctl, UsageErrorsExitWithTwo) {
