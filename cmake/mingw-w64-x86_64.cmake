@@ -1,0 +1,31 @@
+# Cross build for 64-bit Windows with Debian's mingw-w64 (posix thread model).
+# Programs are linked fully static, so a built .exe needs no DLL beyond those of Windows itself,
+# and tests run through wine (see tools/windows/wine-run.sh).
+#
+# WINDOWS_THIRD_PARTY_PREFIX names the folder where tools/windows/build-third-party.sh installed
+# libjpeg, miniupnpc and GoogleTest; it defaults to <build folder>/third-party/prefix.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+
+set(MINGW_TRIPLE x86_64-w64-mingw32)
+set(CMAKE_C_COMPILER ${MINGW_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${MINGW_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER ${MINGW_TRIPLE}-windres)
+
+if(NOT DEFINED WINDOWS_THIRD_PARTY_PREFIX)
+    set(WINDOWS_THIRD_PARTY_PREFIX "${CMAKE_BINARY_DIR}/third-party/prefix")
+endif()
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES WINDOWS_THIRD_PARTY_PREFIX)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${MINGW_TRIPLE} "${WINDOWS_THIRD_PARTY_PREFIX}")
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# libgcc, libstdc++ and winpthread go into the executable itself.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+
+# ctest runs every test program through wine, with the wine prefix inside the build folder.
+set(CMAKE_CROSSCOMPILING_EMULATOR
+    "${CMAKE_CURRENT_LIST_DIR}/../tools/windows/wine-run.sh;${CMAKE_BINARY_DIR}/wine-prefix")

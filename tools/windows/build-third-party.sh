@@ -1,0 +1,162 @@
+#!/usr/bin/env bash
+# Prepares everything the Windows cross build needs on a Debian 12 machine:
+#   - the mingw-w64 cross compiler, wine and the build tools (apt),
+#   - deb-src entries so that `apt-get source` works,
+#   - static Windows builds of libjpeg-turbo (no SIMD), miniupnpc and GoogleTest,
+#     installed into <build folder>/third-party/prefix.
+# Every step is skipped when its result is already there, so running it again is cheap.
+#
+# Usage: tools/windows/build-third-party.sh [build folder]   (default: build-windows)
+set -euo pipefail
+
+repo_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+build_dir="$(realpath -m "${1:-$repo_root/build-windows}")"
+third_party="$build_dir/third-party"
+source_dir="$third_party/src"
+work_dir="$third_party/build"
+prefix="$third_party/prefix"
+toolchain="$repo_root/cmake/mingw-w64-x86_64.cmake"
+jobs="${WIN_BUILD_JOBS:-2}"
+
+apt_lock=(-o DPkg::Lock::Timeout=900)
+packages=(g++-mingw-w64-x86-64-posix wine64 wine dpkg-dev cmake ninja-build googletest
+    iproute2 util-linux)
+
+log() { printf '[third-party] %s\n' "$*" >&2; }
+
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+apt_update() {
+    # Another process may hold the list lock for a while; retry a bounded number of times.
+    local attempt
+    for attempt in 1 2 3 4 5; do
+        if as_root apt-get "${apt_lock[@]}" update -qq; then return 0; fi
+        log "apt-get update failed (attempt $attempt), retrying"
+        sleep 20
+    done
+    return 1
+}
+
+install_packages() {
+    local missing=() package
+    for package in "${packages[@]}"; do
+        if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'
+        then
+            missing+=("$package")
+        fi
+    done
+    if [ "${#missing[@]}" -eq 0 ]; then
+        log "packages present"
+        return 0
+    fi
+    log "installing ${missing[*]}"
+    apt_update
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get "${apt_lock[@]}" install -y \
+        --no-install-recommends "${missing[@]}"
+}
+
+# Mirrors every deb entry of the machine as a deb-src entry, in files of our own. A second run
+# finds deb-src entries already there and leaves everything alone.
+ensure_deb_src() {
+    local stanzas=/etc/apt/sources.list.d/steelhorizon-deb-src.sources
+    local lines=/etc/apt/sources.list.d/steelhorizon-deb-src.list
+    if grep -qs '^Types:.*deb-src' /etc/apt/sources.list.d/*.sources ||
+        grep -qs '^deb-src ' /etc/apt/sources.list /etc/apt/sources.list.d/*.list; then
+        log "deb-src entries present"
+        return 0
+    fi
+    log "adding deb-src entries"
+    local file
+    for file in /etc/apt/sources.list.d/*.sources; do
+        [ -f "$file" ] || continue
+        # Each stanza whose Types name "deb", with its type changed to deb-src.
+        awk 'BEGIN { RS = ""; ORS = "\n\n" }
+             /(^|\n)Types:[^\n]*deb([ \t\n]|$)/ {
+                 sub(/Types:[^\n]*/, "Types: deb-src"); print }' "$file"
+    done | as_root tee "$stanzas" >/dev/null
+    for file in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+        if [ -f "$file" ]; then sed -n 's/^deb /deb-src /p' "$file"; fi
+    done | as_root tee "$lines" >/dev/null
+    [ -s "$lines" ] || as_root rm -f "$lines"
+    [ -s "$stanzas" ] || as_root rm -f "$stanzas"
+    if [ ! -e "$lines" ] && [ ! -e "$stanzas" ]; then
+        log "no deb entries found to mirror as deb-src"
+        return 1
+    fi
+    apt_update
+}
+
+# Downloads and unpacks a Debian source package once; prints its folder.
+fetch_source() {
+    local package="$1" pattern="$2" found
+    mkdir -p "$source_dir"
+    found="$(find "$source_dir" -maxdepth 1 -type d -name "$pattern" | sort | tail -n 1)"
+    if [ -z "$found" ]; then
+        log "fetching source of $package"
+        if ! (cd "$source_dir" && apt-get source -qq "$package" >&2); then
+            apt_update
+            (cd "$source_dir" && apt-get source -qq "$package" >&2)
+        fi
+        found="$(find "$source_dir" -maxdepth 1 -type d -name "$pattern" | sort | tail -n 1)"
+    fi
+    [ -n "$found" ] || { log "source of $package not found"; return 1; }
+    printf '%s\n' "$found"
+}
+
+cmake_build() {
+    local name="$1" source="$2"
+    shift 2
+    cmake -S "$source" -B "$work_dir/$name" -G Ninja -Wno-dev \
+        -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+        -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_INSTALL_PREFIX="$prefix" \
+        "$@" >/dev/null
+    cmake --build "$work_dir/$name" -j "$jobs" >/dev/null
+    cmake --install "$work_dir/$name" >/dev/null
+}
+
+build_libjpeg() {
+    if [ -f "$prefix/lib/libjpeg.a" ]; then
+        log "libjpeg-turbo present"
+        return 0
+    fi
+    local source
+    source="$(fetch_source libjpeg-turbo 'libjpeg-turbo-*')"
+    log "building libjpeg-turbo (static, no SIMD)"
+    cmake_build libjpeg-turbo "$source" \
+        -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_SIMD=OFF -DWITH_TURBOJPEG=OFF \
+        -DWITH_JPEG8=OFF -DREQUIRE_SIMD=OFF
+}
+
+build_miniupnpc() {
+    if [ -f "$prefix/lib/libminiupnpc.a" ]; then
+        log "miniupnpc present"
+        return 0
+    fi
+    local source
+    source="$(fetch_source miniupnpc 'miniupnpc-*')"
+    log "building miniupnpc (static)"
+    cmake_build miniupnpc "$source" \
+        -DUPNPC_BUILD_STATIC=ON -DUPNPC_BUILD_SHARED=OFF -DUPNPC_BUILD_TESTS=OFF \
+        -DUPNPC_BUILD_SAMPLE=OFF
+}
+
+build_googletest() {
+    if [ -f "$prefix/lib/libgtest.a" ]; then
+        log "googletest present"
+        return 0
+    fi
+    log "building googletest (static)"
+    cmake_build googletest /usr/src/googletest \
+        -DBUILD_SHARED_LIBS=OFF -Dgtest_disable_pthreads=OFF -DBUILD_GMOCK=ON
+}
+
+install_packages
+ensure_deb_src
+mkdir -p "$prefix"
+build_libjpeg
+build_miniupnpc
+build_googletest
+log "done: $prefix"

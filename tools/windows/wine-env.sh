@@ -1,0 +1,19 @@
+# Environment shared by everything that runs wine for the Windows tests. Source it, then call
+# wine_environment with the wine prefix folder.
+
+wine_environment() {
+    export WINEPREFIX="$1"
+    export WINEARCH=win64
+    # No offers to download Mono or Gecko, no debug chatter in test output.
+    export WINEDLLOVERRIDES="mscoree=;mshtml="
+    export WINEDEBUG=-all
+    unset DISPLAY WAYLAND_DISPLAY
+}
+
+# True when this process sits in a network namespace whose only interface is the loopback one,
+# which is the only place wine may run here.
+network_isolated() {
+    [ -r /proc/self/net/dev ] || return 1
+    [ "$(awk -F: 'NR > 2 { gsub(/ /, "", $1); if ($1 != "lo") n++ } END { print n + 0 }' \
+        /proc/self/net/dev)" -eq 0 ]
+}

@@ -1,0 +1,20 @@
+#!/bin/sh
+# Runs one Windows program under wine; the cross toolchain names this as the emulator of ctest.
+# Usage: wine-run.sh WINE_PREFIX_FOLDER PROGRAM.exe [ARGUMENT...]
+# It refuses to run outside a loopback-only network namespace (start ctest under `unshare -n`,
+# as tools/windows/run-tests.sh does).
+set -eu
+. "$(dirname "$0")/wine-env.sh"
+
+if [ "$#" -lt 2 ]; then
+    echo "usage: $0 WINE_PREFIX_FOLDER PROGRAM.exe [ARGUMENT...]" >&2
+    exit 2
+fi
+if ! network_isolated; then
+    echo "wine-run.sh: refusing to run wine outside a loopback-only network namespace;" \
+        "run under 'unshare -n' (see tools/windows/run-tests.sh)" >&2
+    exit 2
+fi
+wine_environment "$1"
+shift
+exec wine "$@"
