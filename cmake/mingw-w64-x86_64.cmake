@@ -26,6 +26,10 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # libgcc, libstdc++ and winpthread go into the executable itself.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
-# ctest runs every test program through wine, with the wine prefix inside the build folder.
-set(CMAKE_CROSSCOMPILING_EMULATOR
-    "${CMAKE_CURRENT_LIST_DIR}/../tools/windows/wine-run.sh;${CMAKE_BINARY_DIR}/wine-prefix")
+# Test discovery runs the test programs, so it waits for ctest, which runs inside the isolated
+# network namespace, instead of running wine at build time.
+set(CMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE PRE_TEST)
+
+# ctest runs every test program through wine, in the wine prefix named by WINEPREFIX
+# (tools/windows/run-tests.sh sets it to <build folder>/wine-prefix).
+set(CMAKE_CROSSCOMPILING_EMULATOR "${CMAKE_CURRENT_LIST_DIR}/../tools/windows/wine-run.sh")

@@ -1,0 +1,35 @@
+# The Windows version record, compiled into each Windows executable from resources/version.rc.in.
+# Its numbers are QZ7_FILE_VERSION and QZ7_PRODUCT_VERSION of the top CMakeLists.txt.
+
+# "1.1.0" -> "1, 1, 0, 0": the four numbers of a VERSIONINFO statement.
+function(qz7_version_numbers version out_var)
+  string(REPLACE "." ";" parts "${version}")
+  list(LENGTH parts count)
+  while(count LESS 4)
+    list(APPEND parts 0)
+    math(EXPR count "${count} + 1")
+  endwhile()
+  list(SUBLIST parts 0 4 parts)
+  list(JOIN parts ", " numbers)
+  set(${out_var} "${numbers}" PARENT_SCOPE)
+endfunction()
+
+# Adds the version record to an executable target; nothing on other systems.
+function(qz7_add_version_record target description)
+  if(NOT WIN32)
+    return()
+  endif()
+  set(WINDOWS_FILE_VERSION "${QZ7_FILE_VERSION}")
+  set(WINDOWS_PRODUCT_VERSION "${QZ7_PRODUCT_VERSION}")
+  qz7_version_numbers("${QZ7_FILE_VERSION}" WINDOWS_FILE_VERSION_COMMAS)
+  qz7_version_numbers("${QZ7_PRODUCT_VERSION}" WINDOWS_PRODUCT_VERSION_COMMAS)
+  set(WINDOWS_FILE_DESCRIPTION "${description}")
+  get_target_property(output_name ${target} OUTPUT_NAME)
+  if(NOT output_name)
+    set(output_name ${target})
+  endif()
+  set(WINDOWS_INTERNAL_NAME "${output_name}")
+  set(rc_file "${CMAKE_CURRENT_BINARY_DIR}/${target}_version.rc")
+  configure_file("${PROJECT_SOURCE_DIR}/resources/version.rc.in" "${rc_file}" @ONLY)
+  target_sources(${target} PRIVATE "${rc_file}")
+endfunction()
