@@ -1,10 +1,11 @@
 #ifdef _WIN32
 
-// winsock.h (Windows Sockets 1.1) must come before windows.h, which would otherwise pull in
-// nothing or the 2.x header depending on the defines in force.
-#include <shellapi.h>
-#include <windows.h>
+// The order matters: Windows Sockets 1.1 first, then windows.h, then the shell on top of it.
+// clang-format off
 #include <winsock.h>
+#include <windows.h>
+#include <shellapi.h>
+// clang-format on
 
 #include <chrono>
 #include <cstdint>

@@ -1,8 +1,12 @@
 // The Windows platform layer against the real system calls (run under wine here).
-#include <gtest/gtest.h>
-#include <windows.h>
+// Windows Sockets 2 before windows.h, which would otherwise bring in version 1.1.
+// clang-format off
 #include <winsock2.h>
 #include <ws2tcpip.h>
+#include <windows.h>
+// clang-format on
+
+#include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdint>

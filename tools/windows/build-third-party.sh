@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Prepares everything the Windows cross build needs on a Debian 12 machine:
-#   - the mingw-w64 cross compiler, wine and the build tools (apt),
+#   - the project's packages plus the mingw-w64 cross compiler and wine (apt),
 #   - deb-src entries so that `apt-get source` works,
 #   - static Windows builds of libjpeg-turbo (no SIMD), miniupnpc and GoogleTest,
 #     installed into <build folder>/third-party/prefix.
@@ -19,8 +19,9 @@ toolchain="$repo_root/cmake/mingw-w64-x86_64.cmake"
 jobs="${WIN_BUILD_JOBS:-2}"
 
 apt_lock=(-o DPkg::Lock::Timeout=900)
-packages=(g++-mingw-w64-x86-64-posix wine64 wine dpkg-dev cmake ninja-build googletest
-    iproute2 util-linux)
+# Added to the project's own list of packages (tools/install-dependencies.sh).
+windows_packages=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 wine dpkg-dev
+    googletest)
 
 log() { printf '[third-party] %s\n' "$*" >&2; }
 
@@ -37,24 +38,6 @@ apt_update() {
         sleep 20
     done
     return 1
-}
-
-install_packages() {
-    local missing=() package
-    for package in "${packages[@]}"; do
-        if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'
-        then
-            missing+=("$package")
-        fi
-    done
-    if [ "${#missing[@]}" -eq 0 ]; then
-        log "packages present"
-        return 0
-    fi
-    log "installing ${missing[*]}"
-    apt_update
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get "${apt_lock[@]}" install -y \
-        --no-install-recommends "${missing[@]}"
 }
 
 # Mirrors every deb entry of the machine as a deb-src entry, in files of our own. A second run
@@ -153,7 +136,7 @@ build_googletest() {
         -DBUILD_SHARED_LIBS=OFF -Dgtest_disable_pthreads=OFF -DBUILD_GMOCK=ON
 }
 
-install_packages
+bash "$repo_root/tools/install-dependencies.sh" "${windows_packages[@]}"
 ensure_deb_src
 mkdir -p "$prefix"
 build_libjpeg
