@@ -10,34 +10,18 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
-#include <ctime>
 
 #include "app/list_selection.h"
 #include "app/message_boxes.h"
 #include "platform/game_paths.h"
 #include "platform/platform.h"
+#include "platform/version_label.h"
 
 namespace qz7 {
 
 namespace {
 
 QString fromUtf8(const std::string& text) { return QString::fromStdString(text); }
-
-// "dd/mm/yy" of a local date, the slashes being the system's date separator.
-QString formatFileDate(std::chrono::system_clock::time_point time, const QString& separator) {
-    std::time_t seconds = std::chrono::system_clock::to_time_t(time);
-    std::tm local{};
-#ifdef _WIN32
-    localtime_s(&local, &seconds);
-#else
-    localtime_r(&seconds, &local);
-#endif
-    auto twoDigits = [](int value) {
-        return QStringLiteral("%1").arg(value % 100, 2, 10, QChar('0'));
-    };
-    return twoDigits(local.tm_mday) + separator + twoDigits(local.tm_mon + 1) + separator +
-           twoDigits(local.tm_year);
-}
 
 }  // namespace
 
@@ -102,12 +86,9 @@ void TFmQZ7ServerSetup::FormCreate() {
     Platform& platform = currentPlatform();
     const std::filesystem::path programFile = platform.programFile();
 
-    QString date;
-    if (auto modified = platform.lastModified(programFile))
-        date = formatFileDate(*modified, fromUtf8(platform.dateSeparator()));
     PortsMapped = false;
-    RzLabelPrivat->setText(RzLabelPrivat->text() + QStringLiteral(" v") +
-                           fromUtf8(platform.fileVersion(programFile)) + QLatin1Char(' ') + date);
+    RzLabelPrivat->setText(
+        fromUtf8(versionLabelText(RzLabelPrivat->text().toStdString(), programFile, platform)));
 
     GameFolder = std::filesystem::current_path();
 

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -20,6 +21,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/version_label.h"
 
 namespace qz7 {
 namespace {
@@ -299,6 +301,43 @@ TEST(WindowsLastModified, GivesTheFilesWriteTime) {
     using namespace std::chrono;
     EXPECT_EQ(*modified, sys_days{2014y / March / 5} + 12h + 34min + 56s);
     EXPECT_FALSE(currentPlatform().lastModified(folder.path() / "absent.exe"));
+}
+
+// Sets a file's last write time through the system, independent of the code under test.
+void setWriteTime(const fs::path& file, std::chrono::system_clock::time_point time) {
+    using namespace std::chrono;
+    const std::int64_t stepsFrom1601To1970 = 116444736000000000LL;
+    std::uint64_t steps = std::uint64_t(
+        duration_cast<duration<std::int64_t, std::ratio<1, 10'000'000>>>(time.time_since_epoch())
+            .count() +
+        stepsFrom1601To1970);
+    HANDLE handle = CreateFileW(file.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(handle, INVALID_HANDLE_VALUE);
+    FILETIME fileTime{DWORD(steps & 0xFFFFFFFFu), DWORD(steps >> 32)};
+    EXPECT_TRUE(SetFileTime(handle, nullptr, nullptr, &fileTime));
+    CloseHandle(handle);
+}
+
+TEST(WindowsVersionLabel, ShowsTheRecordsVersionAndTheFilesLocalDate) {
+    // A copy of this program carries the same version record; its date is set to noon of
+    // 5 March 2014, local time.
+    TemporaryFolder folder;
+    const fs::path program = folder.path() / "QZ7ServerSetup.exe";
+    fs::copy_file(currentPlatform().programFile(), program);
+    std::tm noon{};
+    noon.tm_year = 2014 - 1900;
+    noon.tm_mon = 2;
+    noon.tm_mday = 5;
+    noon.tm_hour = 12;
+    noon.tm_isdst = -1;
+    setWriteTime(program, std::chrono::system_clock::from_time_t(std::mktime(&noon)));
+
+    wchar_t separator[8] = {};
+    ASSERT_GT(GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDATE, separator, 8), 1);
+    const std::wstring expected =
+        L"Property Rovazid v1.2.1.54 05" + std::wstring(separator) + L"03" + separator + L"14";
+    EXPECT_EQ(wide(versionLabelText("Property Rovazid", program, currentPlatform())), expected);
 }
 
 }  // namespace

@@ -16,4 +16,4 @@ if ! network_isolated; then
     exit 2
 fi
 wine_environment "$WINEPREFIX"
-exec wine "$@"
+exec "$WINELOADER" "$@"
