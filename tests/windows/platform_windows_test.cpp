@@ -11,7 +11,6 @@
 #include <chrono>
 #include <cstdint>
 #include <cstring>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -282,18 +281,22 @@ TEST(WindowsProgramFile, IsThisTestProgram) {
     EXPECT_TRUE(fs::is_regular_file(self));
 }
 
+// Sets a file's last write time through the system, independent of the code under test.
+void setWriteTime(const fs::path& file, const FILETIME& time) {
+    HANDLE handle = CreateFileW(file.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(handle, INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(SetFileTime(handle, nullptr, nullptr, &time));
+    CloseHandle(handle);
+}
+
 TEST(WindowsLastModified, GivesTheFilesWriteTime) {
     TemporaryFolder folder;
     const fs::path file = folder.path() / "dated.exe";
     writeBytes(file, "MZ");
     // 5 March 2014, 12:34:56 UTC as a FILETIME: 100-nanosecond steps since 1601.
     const std::uint64_t steps = 130384964960000000ULL;
-    HANDLE handle = CreateFileW(file.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(handle, INVALID_HANDLE_VALUE);
-    FILETIME time{DWORD(steps & 0xFFFFFFFFu), DWORD(steps >> 32)};
-    ASSERT_TRUE(SetFileTime(handle, nullptr, nullptr, &time));
-    CloseHandle(handle);
+    setWriteTime(file, FILETIME{DWORD(steps & 0xFFFFFFFFu), DWORD(steps >> 32)});
 
     std::optional<std::chrono::system_clock::time_point> modified =
         currentPlatform().lastModified(file);
@@ -303,35 +306,18 @@ TEST(WindowsLastModified, GivesTheFilesWriteTime) {
     EXPECT_FALSE(currentPlatform().lastModified(folder.path() / "absent.exe"));
 }
 
-// Sets a file's last write time through the system, independent of the code under test.
-void setWriteTime(const fs::path& file, std::chrono::system_clock::time_point time) {
-    using namespace std::chrono;
-    const std::int64_t stepsFrom1601To1970 = 116444736000000000LL;
-    std::uint64_t steps = std::uint64_t(
-        duration_cast<duration<std::int64_t, std::ratio<1, 10'000'000>>>(time.time_since_epoch())
-            .count() +
-        stepsFrom1601To1970);
-    HANDLE handle = CreateFileW(file.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(handle, INVALID_HANDLE_VALUE);
-    FILETIME fileTime{DWORD(steps & 0xFFFFFFFFu), DWORD(steps >> 32)};
-    EXPECT_TRUE(SetFileTime(handle, nullptr, nullptr, &fileTime));
-    CloseHandle(handle);
-}
-
 TEST(WindowsVersionLabel, ShowsTheRecordsVersionAndTheFilesLocalDate) {
     // A copy of this program carries the same version record; its date is set to noon of
     // 5 March 2014, local time.
     TemporaryFolder folder;
     const fs::path program = folder.path() / "QZ7ServerSetup.exe";
     fs::copy_file(currentPlatform().programFile(), program);
-    std::tm noon{};
-    noon.tm_year = 2014 - 1900;
-    noon.tm_mon = 2;
-    noon.tm_mday = 5;
-    noon.tm_hour = 12;
-    noon.tm_isdst = -1;
-    setWriteTime(program, std::chrono::system_clock::from_time_t(std::mktime(&noon)));
+    SYSTEMTIME localNoon{2014, 3, 0, 5, 12, 0, 0, 0};
+    SYSTEMTIME utcNoon;
+    ASSERT_TRUE(TzSpecificLocalTimeToSystemTime(nullptr, &localNoon, &utcNoon));
+    FILETIME time;
+    ASSERT_TRUE(SystemTimeToFileTime(&utcNoon, &time));
+    setWriteTime(program, time);
 
     wchar_t separator[8] = {};
     ASSERT_GT(GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDATE, separator, 8), 1);

@@ -16,7 +16,9 @@ wine_environment() {
         WINELOADER="$(command -v wine)"
         export WINELOADER
     fi
-    unset DISPLAY WAYLAND_DISPLAY
+    # Windows programs take the time zone from the system (wine: from /etc/localtime); a TZ
+    # variable would reach the C runtime alone, in a syntax of its own.
+    unset DISPLAY WAYLAND_DISPLAY TZ
 }
 
 # True when this process sits in a network namespace whose only interface is the loopback one,
