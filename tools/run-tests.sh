@@ -7,3 +7,6 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j2
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir build --output-on-failure --timeout 600 -j2
+
+# The core, the platform layer and their tests built for Windows and run under wine.
+bash tools/windows/run-tests.sh
