@@ -2,8 +2,8 @@
 # Prepares everything the Windows cross build needs on a Debian 12 machine:
 #   - the project's packages plus the mingw-w64 cross compiler and wine (apt),
 #   - deb-src entries so that `apt-get source` works,
-#   - static Windows builds of libjpeg-turbo (no SIMD), miniupnpc and GoogleTest,
-#     installed into <build folder>/third-party/prefix.
+#   - static Windows builds of libjpeg-turbo (no SIMD), miniupnpc and GoogleTest, and the
+#     header-only CLI11 and nlohmann-json, installed into <build folder>/third-party/prefix.
 # Every step is skipped when its result is already there, so running it again is cheap.
 #
 # Usage: tools/windows/build-third-party.sh [build folder]   (default: build-windows)
@@ -136,10 +136,26 @@ build_googletest() {
         -DBUILD_SHARED_LIBS=OFF -Dgtest_disable_pthreads=OFF -DBUILD_GMOCK=ON
 }
 
+# Header-only libraries serve every target as Debian ships them; the cross build looks for
+# packages only under its prefix, so their headers and CMake package files are copied there.
+copy_header_only() {
+    local headers="$1" package="$2"
+    if [ -d "$prefix/share/cmake/$package" ]; then
+        log "$package present"
+        return 0
+    fi
+    log "copying $package (header-only)"
+    mkdir -p "$prefix/include" "$prefix/share/cmake"
+    cp -r "/usr/include/$headers" "$prefix/include/"
+    cp -r "/usr/share/cmake/$package" "$prefix/share/cmake/"
+}
+
 bash "$repo_root/tools/install-dependencies.sh" "${windows_packages[@]}"
 ensure_deb_src
 mkdir -p "$prefix"
 build_libjpeg
 build_miniupnpc
 build_googletest
+copy_header_only CLI CLI11
+copy_header_only nlohmann nlohmann_json
 log "done: $prefix"
