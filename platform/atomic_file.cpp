@@ -10,7 +10,9 @@
 #include "platform/game_paths.h"
 
 #ifdef _WIN32
+#include <fcntl.h>
 #include <io.h>
+#include <sys/stat.h>
 #include <windows.h>
 #else
 #include <fcntl.h>
@@ -42,6 +44,25 @@ void flushToDisk(std::FILE* file) {
 #endif
 }
 
+// Opens a file for binary writing that must not exist yet.
+std::FILE* createNew(const std::filesystem::path& path) {
+#ifdef _WIN32
+    // The system C runtime (msvcrt) has no "x" mode for fopen; _O_EXCL is the same promise.
+    int descriptor =
+        _wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+    if (descriptor < 0) return nullptr;
+    std::FILE* file = _fdopen(descriptor, "wb");
+    if (file == nullptr) {
+        int error = errno;
+        _close(descriptor);
+        errno = error;
+    }
+    return file;
+#else
+    return std::fopen(path.c_str(), "wbx");
+#endif
+}
+
 void renameOver(const std::filesystem::path& from, const std::filesystem::path& to) {
 #ifdef _WIN32
     if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
@@ -65,12 +86,17 @@ void setAtomicWriteFailureForTesting(std::optional<std::size_t> failAfterBytes) 
 }
 
 void writeFileAtomically(const std::filesystem::path& target, std::string_view bytes) {
+    // A rename would replace a write-protected file without asking (Windows refuses, wine and
+    // POSIX do not); the user protected it, so it stays as it is on every system.
+    std::error_code statusError;
+    const std::filesystem::file_status status = std::filesystem::status(target, statusError);
+    if (!statusError && std::filesystem::is_regular_file(status) &&
+        (status.permissions() & std::filesystem::perms::owner_write) ==
+            std::filesystem::perms::none)
+        throw FileError(describe("Не удалось записать файл", target, EACCES));
+
     const std::filesystem::path temporary = temporaryBeside(target);
-#ifdef _WIN32
-    std::FILE* file = _wfopen(temporary.c_str(), L"wbx");
-#else
-    std::FILE* file = std::fopen(temporary.c_str(), "wbx");
-#endif
+    std::FILE* file = createNew(temporary);
     if (file == nullptr) throw FileError(describe("Не удалось создать файл", target, errno));
 
     std::size_t toWrite = bytes.size();

@@ -185,7 +185,7 @@ TEST(WindowsCopyFile, ReplacesAnExistingLongerTargetExactly) {
     TemporaryFolder folder;
     const fs::path from = folder.path() / "profile.ini";
     const fs::path to = folder.path() / "teknogods.ini";
-    const std::string profile("[Settings]\r\nName=\xC8\xE3\xF0\xEE\xEA\r\n\0tail\x1A", 32);
+    const std::string profile("[Settings]\r\nName=\xC8\xE3\xF0\xEE\xEA\r\n\0tail\x1A", 30);
     writeBytes(from, profile);
     writeBytes(to, std::string(4096, 'x'));
     EXPECT_TRUE(currentPlatform().copyFileOverwriting(from, to));
