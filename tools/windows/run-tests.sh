@@ -63,6 +63,7 @@ jobs="${WIN_BUILD_JOBS:-2}"
 started=$SECONDS
 
 "$script_dir/build-third-party.sh" "$build_dir"
+prepared=$SECONDS
 
 log "configuring $build_dir"
 cmake -S "$repo_root" -B "$build_dir" -G Ninja -Wno-dev \
@@ -75,5 +76,6 @@ built=$SECONDS
 
 status=0
 unshare -n -- "$script_dir/run-tests.sh" --inside-namespace "$build_dir" || status=$?
-log "build $((built - started)) s, tests $((SECONDS - built)) s"
+log "tools and third-party libraries $((prepared - started)) s, build $((built - prepared)) s," \
+    "wine and tests $((SECONDS - built)) s"
 exit "$status"
