@@ -88,9 +88,23 @@ fetch_source() {
     printf '%s\n' "$found"
 }
 
+# A stamp per library, written only after its install finished, so that an interrupted build
+# is done again rather than taken as present.
+installed() {
+    if [ -f "$prefix/.installed-$1" ]; then
+        log "$1 present"
+        return 0
+    fi
+    return 1
+}
+
+mark_installed() { touch "$prefix/.installed-$1"; }
+
+# Configures, builds and installs one CMake project into the prefix with the cross toolchain.
 cmake_build() {
     local name="$1" source="$2"
     shift 2
+    log "building $name"
     cmake -S "$source" -B "$work_dir/$name" -G Ninja -Wno-dev \
         -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
         -DCMAKE_BUILD_TYPE=Release \
@@ -98,56 +112,39 @@ cmake_build() {
         "$@" >/dev/null
     cmake --build "$work_dir/$name" -j "$jobs" >/dev/null
     cmake --install "$work_dir/$name" >/dev/null
+    mark_installed "$name"
 }
 
 build_libjpeg() {
-    if [ -f "$prefix/lib/libjpeg.a" ]; then
-        log "libjpeg-turbo present"
-        return 0
-    fi
-    local source
-    source="$(fetch_source libjpeg-turbo 'libjpeg-turbo-*')"
-    log "building libjpeg-turbo (static, no SIMD)"
-    cmake_build libjpeg-turbo "$source" \
-        -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_SIMD=OFF -DWITH_TURBOJPEG=OFF \
-        -DWITH_JPEG8=OFF -DREQUIRE_SIMD=OFF
+    installed libjpeg-turbo && return 0
+    # No SIMD: the assembler parts need nasm and bring nothing to a few small previews.
+    cmake_build libjpeg-turbo "$(fetch_source libjpeg-turbo 'libjpeg-turbo-*')" \
+        -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_SIMD=OFF -DREQUIRE_SIMD=OFF \
+        -DWITH_TURBOJPEG=OFF -DWITH_JPEG8=OFF
 }
 
 build_miniupnpc() {
-    if [ -f "$prefix/lib/libminiupnpc.a" ]; then
-        log "miniupnpc present"
-        return 0
-    fi
-    local source
-    source="$(fetch_source miniupnpc 'miniupnpc-*')"
-    log "building miniupnpc (static)"
-    cmake_build miniupnpc "$source" \
+    installed miniupnpc && return 0
+    cmake_build miniupnpc "$(fetch_source miniupnpc 'miniupnpc-*')" \
         -DUPNPC_BUILD_STATIC=ON -DUPNPC_BUILD_SHARED=OFF -DUPNPC_BUILD_TESTS=OFF \
         -DUPNPC_BUILD_SAMPLE=OFF
 }
 
 build_googletest() {
-    if [ -f "$prefix/lib/libgtest.a" ]; then
-        log "googletest present"
-        return 0
-    fi
-    log "building googletest (static)"
-    cmake_build googletest /usr/src/googletest \
-        -DBUILD_SHARED_LIBS=OFF -Dgtest_disable_pthreads=OFF -DBUILD_GMOCK=ON
+    installed googletest && return 0
+    cmake_build googletest /usr/src/googletest -DBUILD_SHARED_LIBS=OFF -DBUILD_GMOCK=ON
 }
 
 # Header-only libraries serve every target as Debian ships them; the cross build looks for
 # packages only under its prefix, so their headers and CMake package files are copied there.
 copy_header_only() {
     local headers="$1" package="$2"
-    if [ -d "$prefix/share/cmake/$package" ]; then
-        log "$package present"
-        return 0
-    fi
+    installed "$package" && return 0
     log "copying $package (header-only)"
     mkdir -p "$prefix/include" "$prefix/share/cmake"
     cp -r "/usr/include/$headers" "$prefix/include/"
     cp -r "/usr/share/cmake/$package" "$prefix/share/cmake/"
+    mark_installed "$package"
 }
 
 bash "$repo_root/tools/install-dependencies.sh" "${windows_packages[@]}"
