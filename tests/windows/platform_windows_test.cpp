@@ -77,7 +77,7 @@ class TemporaryFolder {
 // Waits for a file that another process writes; bounded, so a launch that never happens fails
 // the test instead of hanging it.
 bool waitForFile(const fs::path& file) {
-    for (int attempt = 0; attempt < 600; ++attempt) {
+    for (int attempt = 0; attempt < 1800; ++attempt) {  // 90 seconds at most
         if (fs::exists(file)) return true;
         std::this_thread::sleep_for(50ms);
     }
