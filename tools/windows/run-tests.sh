@@ -69,7 +69,7 @@ prepared=$SECONDS
 log "configuring $build_dir"
 cmake -S "$repo_root" -B "$build_dir" -G Ninja -Wno-dev \
     -DCMAKE_TOOLCHAIN_FILE="$repo_root/cmake/mingw-w64-x86_64.cmake" \
-    -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DQZ7_BUILD_GUI=OFF -DQZ7_BUILD_TESTS=ON -DQZ7_BUILD_BENCHMARKS=OFF >/dev/null
 log "building"
 cmake --build "$build_dir" -j "$jobs"
