@@ -6,20 +6,29 @@
 
 #include "cli/cli_commands.h"
 #include "cli/cli_error.h"
+#include "platform/game_paths.h"
+#include "platform/program_arguments.h"
 
 int main(int argc, char** argv) {
     using namespace qz7::cli;
     CLI::App app{"qz7ctl: шаблоны, файлы сервера, запуск и проброс портов без окон"};
     app.require_subcommand(1);
     app.fallthrough();
-    std::string gameDir = std::filesystem::current_path().string();
+    std::string gameDir = qz7::utf8FromPath(std::filesystem::current_path());
     app.add_option("--game-dir", gameDir, "папка игры (по умолчанию текущая)");
 
     CliCommands commands;
     commands.addTo(app);
 
     try {
-        app.parse(argc, argv);
+        // UTF-8 on every system; CLI11 takes them last first, without the program's name.
+        std::vector<std::string> arguments = qz7::programArguments(argc, argv);
+        if (!arguments.empty()) {
+            app.name(arguments.front());
+            arguments.erase(arguments.begin());
+        }
+        std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
+        app.parse(reversed);
     } catch (const CLI::CallForHelp& e) {
         return app.exit(e);
     } catch (const CLI::CallForAllHelp& e) {

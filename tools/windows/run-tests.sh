@@ -44,9 +44,17 @@ run_inside_namespace() {
     fi
     log "wine prefix ready in $((SECONDS - started)) s"
 
-    # Checks of qz7ctl.exe against the Linux build's output go here, with wine ready. (A test
-    # added with add_test in CMake runs through wine by itself and needs nothing here.) A failed
-    # check sets status to non-zero; ctest still runs, so its summary is the last thing printed.
+    # qz7ctl.exe against the Linux build's qz7ctl (built by tools/run-tests.sh before this). A
+    # failed check sets status to non-zero; ctest still runs, so its summary comes last.
+    local linux_qz7ctl="$repo_root/build/cli/qz7ctl"
+    if [ -x "$linux_qz7ctl" ]; then
+        log "comparing qz7ctl.exe with the Linux qz7ctl"
+        "$script_dir/check-qz7ctl.sh" "$linux_qz7ctl" "$build_dir/cli/qz7ctl.exe" \
+            "$build_dir/qz7ctl-check" || status=$?
+    else
+        log "no Linux build of qz7ctl at $linux_qz7ctl (tools/run-tests.sh makes one):" \
+            "qz7ctl.exe not compared"
+    fi
 
     log "running the tests under wine"
     ctest --test-dir "$build_dir" --output-on-failure \
