@@ -7,10 +7,12 @@
 #include "cli/cli_commands.h"
 #include "cli/cli_error.h"
 #include "platform/game_paths.h"
+#include "platform/console.h"
 #include "platform/program_arguments.h"
 
 int main(int argc, char** argv) {
     using namespace qz7::cli;
+    qz7::useUtf8Console();
     CLI::App app{"qz7ctl: шаблоны, файлы сервера, запуск и проброс портов без окон"};
     app.require_subcommand(1);
     app.fallthrough();
