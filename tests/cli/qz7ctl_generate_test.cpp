@@ -4,6 +4,7 @@
 #include <QtTest>
 
 #include "app/qz7_application.h"
+#include "hand_built_record.h"
 #include "platform/windows1251.h"
 #include "qz7ctl_process.h"
 #include "support/template_session.h"
@@ -26,17 +27,9 @@ void copyDemoBaseFiles(const std::filesystem::path& folder) {
 
 // A template with settings far from the defaults, laid out by hand.
 std::string storedTemplate() {
-    std::string bytes(1737, '\0');
-    auto put = [&](std::size_t offset, const std::string& utf8) {
-        const std::string text = windows1251FromUtf8(utf8);
-        bytes[offset] = char(text.size());
-        bytes.replace(offset + 1, text.size(), text);
-    };
-    put(0, "Турнир");
-    put(201, "захват флага;100;1;15000 ;20;0;0;1;1;пароль;0;1;0;1;1;0;3;2;быстро;18;");
-    put(457, "mp_dome;mp_seatown;mp_dome;mp_six_ss;");
-    put(1481, "+set dedicated 2");
-    return bytes;
+    return testing::handBuiltRecord(
+        "Турнир", "захват флага;100;1;15000 ;20;0;0;1;1;пароль;0;1;0;1;1;0;3;2;быстро;18;",
+        "mp_dome;mp_seatown;mp_dome;mp_six_ss;", "+set dedicated 2");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <sstream>
 #include <thread>
 
+#include "hand_built_record.h"
 #include "platform/windows1251.h"
 #include "qz7ctl_process.h"
 
@@ -15,20 +16,9 @@ namespace {
 const std::string kDefaultLine = "все против всех;50;0;5000;15;1;1;1;0;;1;0;1;0;0;1;0;1;5;12;";
 const std::string kCommand = "+set dedicated 1 +set sv_config server_mod.cfg";
 
-// A template record laid out by hand: length byte and Windows-1251 text at each field's offset.
 std::string record(const std::string& name, const std::string& settings,
                    const std::string& mapField1, const std::string& command = kCommand) {
-    std::string bytes(1737, '\0');
-    auto put = [&](std::size_t offset, const std::string& utf8) {
-        const std::string text = windows1251FromUtf8(utf8);
-        bytes[offset] = char(text.size());
-        bytes.replace(offset + 1, text.size(), text);
-    };
-    put(0, name);
-    put(201, settings);
-    put(457, mapField1);
-    put(1481, command);
-    return bytes;
+    return handBuiltRecord(name, settings, mapField1, command);
 }
 
 class Qz7ctl : public ::testing::Test {

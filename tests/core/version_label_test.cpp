@@ -4,19 +4,12 @@
 
 #include <ctime>
 
+#include "../support/local_moment.h"
+
 namespace qz7 {
 namespace {
 
-// A moment given as a local date and time, so the expectations hold in any time zone.
-std::chrono::system_clock::time_point localMoment(int year, int month, int day, int hour) {
-    std::tm local{};
-    local.tm_year = year - 1900;
-    local.tm_mon = month - 1;
-    local.tm_mday = day;
-    local.tm_hour = hour;
-    local.tm_isdst = -1;
-    return std::chrono::system_clock::from_time_t(std::mktime(&local));
-}
+using qz7::testing::localMoment;
 
 // Only what the label needs; every other call is a fault here.
 class LabelPlatform final : public Platform {

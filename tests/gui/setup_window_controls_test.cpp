@@ -11,6 +11,7 @@
 #include <QtTest>
 #include <ctime>
 
+#include "../support/local_moment.h"
 #include "app/qz7_application.h"
 #include "app/server_setup_window.h"
 #include "platform/platform.h"
@@ -46,17 +47,6 @@ class FixedProgramFilePlatform : public Platform {
     }
     std::string dateSeparator() override { return separator; }
 };
-
-// A moment given in local time, so the expected date does not depend on the time zone.
-std::chrono::system_clock::time_point localTime(int year, int month, int day, int hour) {
-    std::tm local{};
-    local.tm_year = year - 1900;
-    local.tm_mon = month - 1;
-    local.tm_mday = day;
-    local.tm_hour = hour;
-    local.tm_isdst = -1;
-    return std::chrono::system_clock::from_time_t(std::mktime(&local));
-}
 
 QStringList itemsOf(const QComboBox* box) {
     QStringList items;
@@ -363,7 +353,7 @@ class SetupWindowControlsTest : public QObject {
         FixedProgramFilePlatform platform;
         platform.version = version.toStdString();
         platform.separator = separator.toStdString();
-        if (dated) platform.modified = localTime(2014, 3, 5, 23);
+        if (dated) platform.modified = qz7::testing::localMoment(2014, 3, 5, 23);
         setPlatformForTesting(&platform);
         TFmQZ7ServerSetup dated_window(program);
         setPlatformForTesting(nullptr);
