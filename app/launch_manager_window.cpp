@@ -90,10 +90,8 @@ void TFormMenedger::RzBtnServerRunClick() {
     FmQZ7ServerSetup->activateWindow();
 }
 
-void TFormMenedger::FormClose() {}
-
 void TFormMenedger::closeEvent(QCloseEvent* event) {
-    FormClose();
+    // The map descriptions go with the setup window, which the program destroys as it ends.
     event->accept();
     // Closing the main window ends the program at once. exit() rather than quit(): quit() would
     // first close every other window, running the setup window's close check and close handler.

@@ -28,7 +28,6 @@ class TFormMenedger : public QWidget {
     RzLEDDisplay* RzLEDDisplay1;
 
     void FormCreate(const QStringList& arguments);
-    void FormClose();
     void RzBtnClientRunClick();
     void RzBtnServerRunClick();
 
