@@ -3,22 +3,49 @@
 #include <cstddef>
 #include <filesystem>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 namespace qz7 {
 
-// A file operation that failed; the text names the file and the reason, for the user.
-class FileError : public std::runtime_error {
+// A file operation that failed. what() is the text for the user: the operation, the file and the
+// reason. code() is the system's own error number of the call that failed: an errno value in
+// std::generic_category(), or on Windows a GetLastError() value in std::system_category(); it is
+// empty when no system call failed. file() is the file the operation was about.
+class FileError : public std::system_error {
   public:
-    using std::runtime_error::runtime_error;
+    FileError(const std::string& text, std::error_code code = {}, std::filesystem::path file = {});
+    const char* what() const noexcept override { return Text.c_str(); }
+    const std::filesystem::path& file() const noexcept { return File; }
+
+  private:
+    std::string Text;
+    std::filesystem::path File;
 };
 
-// Replaces the target's whole content with the bytes: writes a temporary file in the same folder,
-// flushes it to disk and renames it over the target. A crash or a full disk never leaves a half
-// file where a good one was, and a reader never sees half a file. Throws FileError.
+// The FileError "<what> <file>: <the system's reason for code>".
+FileError fileError(const std::string& what, const std::filesystem::path& file,
+                    std::error_code code);
+// The same for an errno value.
+FileError fileErrorFromErrno(const std::string& what, const std::filesystem::path& file, int error);
+
+// Replaces the target's whole content with the bytes: writes the temporary file
+// "<target>.qz7-tmp" beside it, flushes it to disk and moves it over the target. A crash or a full
+// disk never leaves a half file where a good one was, and a reader never sees half a file.
+// The new file keeps the old one's permission bits and, where the process may set them, its owner
+// and group (on Windows ReplaceFileW carries attributes and access lists over). A target that is a
+// symbolic link is replaced at the file it points to; the link stays. A temporary file left by a
+// killed writer is removed first. A write-protected target is refused. Throws FileError, whose
+// code() is that of the call that failed (create, write, flush, close or rename).
 void writeFileAtomically(const std::filesystem::path& target, std::string_view bytes);
+
+// Throws FileError (permission denied) when the file exists and is write-protected: a rename would
+// replace it without asking on POSIX, so every writer asks this first.
+void refuseWriteProtected(const std::filesystem::path& file);
+
+// The file a path names after following symbolic links (the path itself when it is none).
+std::filesystem::path followSymbolicLinks(const std::filesystem::path& file);
 
 // Reads a whole file; throws FileError when it cannot be opened or read.
 std::string readWholeFile(const std::filesystem::path& file);

@@ -2,13 +2,11 @@
 
 #include <cerrno>
 #include <cstdint>
-#include <cstring>
-#include <fstream>
+#include <cstdio>
 #include <stdexcept>
 #include <utility>
 
 #include "platform/atomic_file.h"
-#include "platform/game_paths.h"
 #include "settings/template_record.h"
 
 namespace qz7 {
@@ -16,12 +14,12 @@ namespace qz7 {
 namespace {
 
 [[noreturn]] void fail(const std::string& what, const std::filesystem::path& file, int error) {
-    throw FileError(what + " " + utf8FromPath(file) + ": " + std::strerror(error));
+    throw fileErrorFromErrno(what, file, error);
 }
 
 [[noreturn]] void fail(const std::string& what, const std::filesystem::path& file,
                        const std::error_code& error) {
-    throw FileError(what + " " + utf8FromPath(file) + ": " + error.message());
+    throw fileError(what, file, error);
 }
 
 void requireWholeRecord(std::string_view record) {
@@ -66,28 +64,28 @@ TemplateRecords readTemplateRecords(const std::filesystem::path& store) {
         if (error) fail("Не удалось открыть файл", store, error);
         return {};
     }
-    const std::uintmax_t size = std::filesystem::file_size(store, error);
-    if (error) fail("Не удалось открыть файл", store, error);
-    std::ifstream in(store, std::ios::binary);
-    if (!in) fail("Не удалось открыть файл", store, errno);
-    std::string bytes(std::size_t(size), '\0');
-    if (!in.read(bytes.data(), std::streamsize(size)))
-        fail("Не удалось прочитать файл", store, errno);
-    return TemplateRecords(std::move(bytes));
+    return TemplateRecords(readWholeFile(store));
 }
 
 void appendTemplateRecord(const std::filesystem::path& store, std::string_view record) {
     requireWholeRecord(record);
+    // Appending does not replace the file, so a write-protected store must be refused here.
+    refuseWriteProtected(store);
     dropPartialRecord(store);
-    std::ofstream out;
+#ifdef _WIN32
+    std::FILE* out = _wfopen(store.c_str(), L"ab");
+#else
+    std::FILE* out = std::fopen(store.c_str(), "ab");
+#endif
+    if (out == nullptr) fail("Не удалось открыть файл", store, errno);
     // Unbuffered, so the record goes to the file in one write call.
-    out.rdbuf()->pubsetbuf(nullptr, 0);
-    out.open(store, std::ios::binary | std::ios::app);
-    if (!out) fail("Не удалось открыть файл", store, errno);
-    if (!out.write(record.data(), std::streamsize(record.size())))
-        fail("Не удалось записать файл", store, errno);
-    out.close();
-    if (!out) fail("Не удалось записать файл", store, errno);
+    std::setvbuf(out, nullptr, _IONBF, 0);
+    int error = 0;
+    errno = 0;
+    if (std::fwrite(record.data(), 1, record.size(), out) != record.size())
+        error = errno != 0 ? errno : EIO;
+    if (std::fclose(out) != 0 && error == 0) error = errno;
+    if (error != 0) fail("Не удалось записать файл", store, error);
 }
 
 void writeTemplateRecords(const std::filesystem::path& store, const TemplateRecords& records) {

@@ -11,6 +11,11 @@
 
 #include "platform/atomic_file.h"
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace qz7 {
 namespace {
 
@@ -69,7 +74,13 @@ TEST_F(AtomicFile, CreatesAndReplacesWithExactlyTheBytes) {
 TEST_F(AtomicFile, FolderInTheWayIsAnErrorAndLeavesNoTemporary) {
     const fs::path target = folder / "server_mod.cfg";
     fs::create_directory(target);
-    EXPECT_THROW(writeFileAtomically(target, "bytes"), FileError);
+    try {
+        writeFileAtomically(target, "bytes");
+        ADD_FAILURE() << "a folder was replaced";
+    } catch (const FileError& error) {
+        EXPECT_TRUE(error.code()) << "the failed call's error number is carried";
+        EXPECT_EQ(error.file(), target);
+    }
     EXPECT_TRUE(fs::is_directory(target));
     EXPECT_EQ(names(), std::vector<std::string>{"server_mod.cfg"});
 }
@@ -88,6 +99,67 @@ TEST_F(AtomicFile, ProtectedTargetIsAnErrorAndKeepsItsBytes) {
     fs::permissions(target, fs::perms::owner_write, fs::perm_options::add);
     writeFileAtomically(target, "replaced");
     EXPECT_EQ(read(target), "replaced");
+}
+
+// A killed writer leaves its temporary file; the next write of the same file removes it.
+TEST_F(AtomicFile, LeftoverTemporaryIsRemovedByTheNextWrite) {
+    const fs::path target = folder / "ServerSetup_QZ7.cfg";
+    std::ofstream(folder / "ServerSetup_QZ7.cfg.qz7-tmp", std::ios::binary) << "half a rec";
+    writeFileAtomically(target, "whole");
+    EXPECT_EQ(read(target), "whole");
+    EXPECT_EQ(names(), std::vector<std::string>{"ServerSetup_QZ7.cfg"});
+}
+
+#ifndef _WIN32
+// The store holds server passwords: a private file stays private, and keeps its owner.
+TEST_F(AtomicFile, ReplacementKeepsModeOwnerAndGroup) {
+    const fs::path target = folder / "ServerSetup_QZ7.cfg";
+    writeFileAtomically(target, "old");
+    ASSERT_EQ(::chmod(target.c_str(), 0640), 0);
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::chown(target.c_str(), 4321, 4322), 0);
+    }
+    writeFileAtomically(target, "new");
+    struct stat after {};
+    ASSERT_EQ(::stat(target.c_str(), &after), 0);
+    EXPECT_EQ(after.st_mode & 07777, 0640u);
+    if (root) {
+        EXPECT_EQ(std::pair(after.st_uid, after.st_gid), std::pair(uid_t(4321), gid_t(4322)));
+    }
+    EXPECT_EQ(read(target), "new");
+}
+
+TEST_F(AtomicFile, SymbolicLinkStaysAndItsTargetIsReplaced) {
+    fs::create_directory(folder / "real");
+    const fs::path real = folder / "real" / "server_mod.cfg";
+    writeFileAtomically(real, "old");
+    const fs::path link = folder / "server_mod.cfg";
+    fs::create_symlink("real/server_mod.cfg", link);
+    writeFileAtomically(link, "new");
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(link)));
+    EXPECT_EQ(read(real), "new");
+    EXPECT_EQ(names(), (std::vector<std::string>{"real", "server_mod.cfg"}));
+}
+#endif
+
+TEST_F(AtomicFile, FullDiskCarriesItsErrorNumber) {
+    const fs::path target = folder / "ServerSetup_QZ7.cfg";
+    writeFileAtomically(target, "kept");
+    setAtomicWriteFailureForTesting(2);
+    try {
+        writeFileAtomically(target, "lost bytes");
+        ADD_FAILURE() << "a full disk was not reported";
+    } catch (const FileError& error) {
+#ifdef _WIN32
+        EXPECT_EQ(error.code().value(), 112);  // ERROR_DISK_FULL
+#else
+        EXPECT_EQ(error.code(), std::errc::no_space_on_device);
+#endif
+    }
+    setAtomicWriteFailureForTesting(std::nullopt);
+    EXPECT_EQ(read(target), "kept");
+    EXPECT_EQ(names(), std::vector<std::string>{"ServerSetup_QZ7.cfg"});
 }
 
 }  // namespace

@@ -111,6 +111,18 @@ TEST_F(TemplateStoreTest, AFailureInTheMiddleOfAFullWriteLeavesThePreviousStore)
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1);
 }
 
+// "Новый" appends; a write-protected store refuses it like every other write.
+TEST_F(TemplateStoreTest, AppendRefusesAWriteProtectedStore) {
+    const std::string a = recordOf('a', "first");
+    put(a);
+    std::filesystem::permissions(store, std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::remove);
+    EXPECT_THROW(appendTemplateRecord(store, recordOf('b', "second")), FileError);
+    std::filesystem::permissions(store, std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
+    EXPECT_EQ(contents(), a);
+}
+
 TEST(TemplateRecords, HoldOnlyWholeRecords) {
     const std::string a = recordOf('a', "first"), b = recordOf('b', "second");
     EXPECT_EQ(listed(TemplateRecords(a + b + "partial")), (std::vector<std::string>{a, b}));

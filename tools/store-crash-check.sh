@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# Kills `qz7ctl import` with SIGKILL at random moments while it rewrites a large template store,
+# and checks after every kill that the store holds either its old or its new content, whole
+# records only, and that the next write leaves no temporary file behind.
+#
+#   tools/store-crash-check.sh QZ7CTL [KILLS] [RECORDS]
+#
+# Prints the counts; exits 1 when a store was neither old nor new or a temporary file stayed.
+set -euo pipefail
+
+qz7ctl=$(realpath "$1")
+kills=${2:-300}
+records=${3:-5000}
+seed=$(dirname "$0")/../tests/data/template_store_seeds/two_records_and_a_partial.cfg
+record_size=1737
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+game=$work/game
+mkdir -p "$game"
+store=$game/ServerSetup_QZ7.cfg
+
+# The old store: the seed's first record, repeated; the new one: what a finished import writes.
+head -c $record_size "$seed" >"$work/record"
+for ((i = 0; i < records; i++)); do cat "$work/record"; done >"$work/old"
+cp "$work/old" "$store"
+"$qz7ctl" --game-dir "$game" export '#1' -o "$work/template.txt" >/dev/null
+start=$(date +%s%N)
+"$qz7ctl" --game-dir "$game" import "$work/template.txt" >/dev/null
+import_ms=$((($(date +%s%N) - start) / 1000000))
+cp "$store" "$work/new"
+
+old=0 new=0 broken=0 strays_seen=0
+# Kill moments spread over the whole run and a little beyond it.
+window_ms=$((import_ms * 12 / 10 + 1))
+for ((i = 0; i < kills; i++)); do
+    cp "$work/old" "$store"
+    "$qz7ctl" --game-dir "$game" import "$work/template.txt" >/dev/null 2>&1 &
+    pid=$!
+    delay=$((RANDOM * 32768 + RANDOM))
+    sleep "$(printf '%d.%03d' $(((delay % window_ms) / 1000)) $(((delay % window_ms) % 1000)))"
+    kill -KILL "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+    if cmp -s "$store" "$work/old"; then
+        old=$((old + 1))
+    elif cmp -s "$store" "$work/new"; then
+        new=$((new + 1))
+    else
+        broken=$((broken + 1))
+    fi
+    if compgen -G "$game/*.qz7-tmp" >/dev/null; then strays_seen=$((strays_seen + 1)); fi
+done
+
+# One more write of the same store removes whatever a killed run left.
+cp "$work/old" "$store"
+"$qz7ctl" --game-dir "$game" import "$work/template.txt" >/dev/null
+others=$(find "$game" -mindepth 1 ! -name ServerSetup_QZ7.cfg | wc -l)
+
+echo "store of $records records, uninterrupted import ${import_ms} ms"
+echo "kills: $kills; store old: $old, new: $new, neither: $broken"
+echo "runs that left a temporary file: $strays_seen; files besides the store after the next write: $others"
+[[ $broken -eq 0 && $others -eq 0 ]]
