@@ -57,4 +57,14 @@ void setPlatformForTesting(Platform* replacement);
 // The system's own implementation.
 Platform& systemPlatform();
 
+// A calendar date: day, month and year.
+struct LocalDate {
+    int day;
+    int month;
+    int year;
+};
+
+// The date of a moment in the system's own time zone.
+LocalDate localDate(std::chrono::system_clock::time_point time);
+
 }  // namespace qz7

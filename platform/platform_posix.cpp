@@ -1,5 +1,3 @@
-#ifndef _WIN32
-
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <langinfo.h>
@@ -11,6 +9,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <fstream>
 #include <vector>
 
@@ -203,6 +202,11 @@ Platform& systemPlatform() {
     return platform;
 }
 
-}  // namespace qz7
+LocalDate localDate(std::chrono::system_clock::time_point time) {
+    std::time_t seconds = std::chrono::system_clock::to_time_t(time);
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    return {local.tm_mday, local.tm_mon + 1, local.tm_year + 1900};
+}
 
-#endif
+}  // namespace qz7

@@ -1,5 +1,3 @@
-#ifdef _WIN32
-
 // The order matters: Windows Sockets 1.1 first, then windows.h, then the shell on top of it.
 // clang-format off
 #include <winsock.h>
@@ -192,6 +190,20 @@ Platform& systemPlatform() {
     return platform;
 }
 
-}  // namespace qz7
+LocalDate localDate(std::chrono::system_clock::time_point time) {
+    // The system's own time zone rules, as for every other date the user sees; the C runtime
+    // would follow a TZ variable of the environment instead.
+    using Steps = std::chrono::duration<long long, std::ratio<1, 10'000'000>>;
+    constexpr long long stepsFrom1601To1970 = 116444736000000000LL;
+    auto steps = static_cast<unsigned long long>(
+        std::chrono::duration_cast<Steps>(time.time_since_epoch()).count() + stepsFrom1601To1970);
+    FILETIME utc{DWORD(steps & 0xFFFFFFFFu), DWORD(steps >> 32)};
+    SYSTEMTIME universal{};
+    SYSTEMTIME local{};
+    if (!FileTimeToSystemTime(&utc, &universal) ||
+        !SystemTimeToTzSpecificLocalTime(nullptr, &universal, &local))
+        local = universal;
+    return {local.wDay, local.wMonth, local.wYear};
+}
 
-#endif
+}  // namespace qz7
