@@ -1,0 +1,1 @@
+#include "app/message_boxes.h"
