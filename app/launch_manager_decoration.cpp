@@ -5,20 +5,20 @@
 namespace qz7 {
 
 CentredPicture::CentredPicture(const QPixmap& picture, QWidget* parent)
-    : QWidget(parent), Picture(picture) {
+    : QWidget(parent), picture_(picture) {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 void CentredPicture::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::black);
-    if (Picture.isNull()) return;
-    const QSize size = Picture.deviceIndependentSize().toSize();
-    painter.drawPixmap((width() - size.width()) / 2, (height() - size.height()) / 2, Picture);
+    if (picture_.isNull()) return;
+    const QSize size = picture_.deviceIndependentSize().toSize();
+    painter.drawPixmap((width() - size.width()) / 2, (height() - size.height()) / 2, picture_);
 }
 
 BumpBorder::BumpBorder(const QColor& colour, int borderWidth, int bevelWidth, QWidget* parent)
-    : QWidget(parent), Colour(colour), BorderWidth(borderWidth), BevelWidth(bevelWidth) {
+    : QWidget(parent), colour_(colour), borderWidth_(borderWidth), bevelWidth_(bevelWidth) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
 }
 
@@ -47,18 +47,20 @@ QColor blend(const QColor& from, const QColor& to, qreal part) {
 
 void BumpBorder::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    const QColor light = Colour.lighter(150);
-    const QColor dark = Colour.darker(180);
+    const QColor light = colour_.lighter(150);
+    const QColor dark = colour_.darker(180);
     // Each bevel fades from its strongest shade at the outside towards the frame's colour.
     int inset = 0;
-    for (int i = 0; i < BevelWidth; ++i) {
-        const qreal part = qreal(i) / BevelWidth;
-        paintRing(painter, rect(), inset++, blend(light, Colour, part), blend(dark, Colour, part));
+    for (int i = 0; i < bevelWidth_; ++i) {
+        const qreal part = qreal(i) / bevelWidth_;
+        paintRing(painter, rect(), inset++, blend(light, colour_, part),
+                  blend(dark, colour_, part));
     }
-    for (int i = 0; i < BorderWidth; ++i) paintRing(painter, rect(), inset++, Colour, Colour);
-    for (int i = 0; i < BevelWidth; ++i) {
-        const qreal part = qreal(BevelWidth - 1 - i) / BevelWidth;
-        paintRing(painter, rect(), inset++, blend(dark, Colour, part), blend(light, Colour, part));
+    for (int i = 0; i < borderWidth_; ++i) paintRing(painter, rect(), inset++, colour_, colour_);
+    for (int i = 0; i < bevelWidth_; ++i) {
+        const qreal part = qreal(bevelWidth_ - 1 - i) / bevelWidth_;
+        paintRing(painter, rect(), inset++, blend(dark, colour_, part),
+                  blend(light, colour_, part));
     }
 }
 

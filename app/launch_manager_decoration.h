@@ -10,13 +10,13 @@ namespace qz7 {
 class CentredPicture : public QWidget {
   public:
     CentredPicture(const QPixmap& picture, QWidget* parent = nullptr);
-    const QPixmap& picture() const { return Picture; }
+    const QPixmap& picture() const { return picture_; }
 
   protected:
     void paintEvent(QPaintEvent* event) override;
 
   private:
-    QPixmap Picture;
+    QPixmap picture_;
 };
 
 // A raised bump frame along the edges of its area: a raised bevel, a flat band of the frame's
@@ -25,15 +25,15 @@ class CentredPicture : public QWidget {
 class BumpBorder : public QWidget {
   public:
     BumpBorder(const QColor& colour, int borderWidth, int bevelWidth, QWidget* parent = nullptr);
-    int thickness() const { return BorderWidth + 2 * BevelWidth; }
+    int thickness() const { return borderWidth_ + 2 * bevelWidth_; }
 
   protected:
     void paintEvent(QPaintEvent* event) override;
 
   private:
-    QColor Colour;
-    int BorderWidth;
-    int BevelWidth;
+    QColor colour_;
+    int borderWidth_;
+    int bevelWidth_;
 };
 
 }  // namespace qz7

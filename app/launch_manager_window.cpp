@@ -35,7 +35,7 @@ QPushButton* largeButton(const QString& caption, const char* name, const QRect& 
 }  // namespace
 
 TFormMenedger::TFormMenedger(ProgramState& program, const QStringList& arguments, QWidget* parent)
-    : QWidget(parent), Program(program) {
+    : QWidget(parent), program_(program) {
     setObjectName(QStringLiteral("FormMenedger"));
     setWindowTitle(applicationTitle());
     createControls();
@@ -75,7 +75,7 @@ void TFormMenedger::createControls() {
 
 void TFormMenedger::FormCreate(const QStringList& arguments) {
     // The first argument names the client profile; the program's own path is not an argument.
-    Program.ClientProfileName =
+    program_.ClientProfileName =
         arguments.size() > 1 && !arguments.at(1).isEmpty() ? arguments.at(1).toStdString() : "";
 }
 

@@ -37,7 +37,7 @@ class TFormMenedger : public QWidget {
   private:
     void createControls();
 
-    ProgramState& Program;
+    ProgramState& program_;
     TFmQZ7ServerSetup* FmQZ7ServerSetup = nullptr;
 };
 

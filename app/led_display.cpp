@@ -11,57 +11,57 @@ namespace {
 const QColor kLit(255, 0, 0);
 }
 
-RzLEDDisplay::RzLEDDisplay(const QString& text, QWidget* parent) : QWidget(parent), Text(text) {
+RzLEDDisplay::RzLEDDisplay(const QString& text, QWidget* parent) : QWidget(parent), text_(text) {
     // Every pixel is painted on each step, so nothing beneath needs repainting.
     setAttribute(Qt::WA_OpaquePaintEvent);
-    Ticker.setInterval(kStepMilliseconds);
-    Ticker.setTimerType(Qt::PreciseTimer);
-    connect(&Ticker, &QTimer::timeout, this, &RzLEDDisplay::step);
+    ticker_.setInterval(kStepMilliseconds);
+    ticker_.setTimerType(Qt::PreciseTimer);
+    connect(&ticker_, &QTimer::timeout, this, &RzLEDDisplay::step);
 }
 
 int RzLEDDisplay::cellWidth() const { return qMax(4, height() * 3 / 5); }
 
-int RzLEDDisplay::stripWidth() const { return int(Text.size()) * cellWidth(); }
+int RzLEDDisplay::stripWidth() const { return int(text_.size()) * cellWidth(); }
 
 void RzLEDDisplay::step() {
-    ScrollOffset += kStepPixels;
-    if (ScrollOffset > width() + stripWidth()) ScrollOffset = 0;
+    scrollOffset_ += kStepPixels;
+    if (scrollOffset_ > width() + stripWidth()) scrollOffset_ = 0;
     update();
 }
 
 void RzLEDDisplay::renderStrip() {
     const qreal ratio = devicePixelRatioF();
-    Strip = QPixmap(QSize(qMax(1, stripWidth()), qMax(1, height())) * ratio);
-    Strip.setDevicePixelRatio(ratio);
-    Strip.fill(Qt::black);
-    QPainter painter(&Strip);
+    strip_ = QPixmap(QSize(qMax(1, stripWidth()), qMax(1, height())) * ratio);
+    strip_.setDevicePixelRatio(ratio);
+    strip_.fill(Qt::black);
+    QPainter painter(&strip_);
     painter.setRenderHint(QPainter::Antialiasing);
     const int cell = cellWidth();
-    for (qsizetype i = 0; i < Text.size(); ++i)
-        paintLedSegments(painter, QRectF(i * cell, 0, cell, height()), ledSegmentsOf(Text[i]),
+    for (qsizetype i = 0; i < text_.size(); ++i)
+        paintLedSegments(painter, QRectF(i * cell, 0, cell, height()), ledSegmentsOf(text_[i]),
                          kLit);
 }
 
 void RzLEDDisplay::paintEvent(QPaintEvent* event) {
-    if (Strip.isNull() || Strip.devicePixelRatio() != devicePixelRatioF()) renderStrip();
+    if (strip_.isNull() || strip_.devicePixelRatio() != devicePixelRatioF()) renderStrip();
     QPainter painter(this);
     painter.fillRect(event->rect(), Qt::black);
-    painter.drawPixmap(width() - ScrollOffset, 0, Strip);
+    painter.drawPixmap(width() - scrollOffset_, 0, strip_);
 }
 
 void RzLEDDisplay::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    Ticker.start();
+    ticker_.start();
 }
 
 void RzLEDDisplay::hideEvent(QHideEvent* event) {
-    Ticker.stop();
+    ticker_.stop();
     QWidget::hideEvent(event);
 }
 
 void RzLEDDisplay::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    Strip = QPixmap();
+    strip_ = QPixmap();
 }
 
 }  // namespace qz7

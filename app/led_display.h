@@ -17,16 +17,16 @@ class RzLEDDisplay : public QWidget {
     static constexpr int kStepPixels = 1;
 
     RzLEDDisplay(const QString& text, QWidget* parent = nullptr);
-    QString text() const { return Text; }
+    QString text() const { return text_; }
 
     // Width of one character cell for the display's height.
     int cellWidth() const;
     // How far the text has moved in from the right edge; it starts again at 0 once the text
     // has left at the left edge.
-    int scrollOffset() const { return ScrollOffset; }
+    int scrollOffset() const { return scrollOffset_; }
     // One step of the scrolling, as the ticker makes it.
     void step();
-    bool isTicking() const { return Ticker.isActive(); }
+    bool isTicking() const { return ticker_.isActive(); }
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -38,10 +38,10 @@ class RzLEDDisplay : public QWidget {
     void renderStrip();
     int stripWidth() const;
 
-    QString Text;
-    QPixmap Strip;
-    QTimer Ticker;
-    int ScrollOffset = 0;
+    QString text_;
+    QPixmap strip_;
+    QTimer ticker_;
+    int scrollOffset_ = 0;
 };
 
 }  // namespace qz7

@@ -47,12 +47,12 @@ bool exitWhenShownRequested() {
 
 ProgramWindows::ProgramWindows(ProgramState& program, const QStringList& arguments) {
     FormMenedger = std::make_unique<TFormMenedger>(program, arguments);
-    CreationOrder << FormMenedger->objectName();
+    creationOrder_ << FormMenedger->objectName();
     FmQZ7ServerSetup = std::make_unique<TFmQZ7ServerSetup>(program);
-    CreationOrder << FmQZ7ServerSetup->objectName();
+    creationOrder_ << FmQZ7ServerSetup->objectName();
     FormMenedger->setServerSetupWindow(FmQZ7ServerSetup.get());
     FmQZ7_Save = std::make_unique<TFmQZ7_Save>(FmQZ7ServerSetup.get());
-    CreationOrder << FmQZ7_Save->objectName();
+    creationOrder_ << FmQZ7_Save->objectName();
     FmQZ7ServerSetup->setTemplateNameDialog(FmQZ7_Save.get());
 }
 

@@ -24,10 +24,10 @@ class ProgramWindows {
     TFmQZ7_Save& templateNameDialog() { return *FmQZ7_Save; }
 
     // The object names of the windows in the order their creation finished.
-    const QStringList& creationOrder() const { return CreationOrder; }
+    const QStringList& creationOrder() const { return creationOrder_; }
 
   private:
-    QStringList CreationOrder;
+    QStringList creationOrder_;
     std::unique_ptr<TFormMenedger> FormMenedger;
     std::unique_ptr<TFmQZ7ServerSetup> FmQZ7ServerSetup;
     std::unique_ptr<TFmQZ7_Save> FmQZ7_Save;

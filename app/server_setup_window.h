@@ -49,10 +49,10 @@ class TFmQZ7ServerSetup : public QWidget {
     const std::filesystem::path& templateStorePath() const { return TemplateStorePath; }
 
     // Region 1: templates
-    QLabel* RzLabelPrivat;
+    QLabel* RzLabelPrivat;  // version label at the top right: caption, file version, file date
     QListWidget* RzListBoxListShablon;
-    QMenu* PopupMenu1;
-    QAction* N1;
+    QMenu* PopupMenu1;  // context menu of the template list
+    QAction* N1;        // its one item, "копировать": copies the template name
     QPushButton* RzBitBtnListShabUp;
     QPushButton* RzBitBtnListShabDown;
     QPushButton* RzBitBtnNewShablon;
@@ -60,7 +60,7 @@ class TFmQZ7ServerSetup : public QWidget {
     QPushButton* RzBitBtnDelShablon;
 
     // Region 2: game settings, in field order
-    QGroupBox* RzGroupBox1;
+    QGroupBox* RzGroupBox1;  // frame around the twenty settings controls
     QComboBox* RzComboBoxMode;
     QComboBox* RzComboBoxmaxHealth;
     QCheckBox* RzCheckBoxHard;
@@ -84,19 +84,19 @@ class TFmQZ7ServerSetup : public QWidget {
 
     // Region 3: maps
     QGroupBox* RzGroupBoxMaps;
-    QLabel* RzLabel5;
+    QLabel* RzLabel5;  // static caption "Описание карты:" before the description
     QLabel* RzLabelInfa;
-    QLabel* RzLabel7;
+    QLabel* RzLabel7;  // static caption "Доступные игровые карты" over the catalogue
     QListWidget* RzListBoxMapReposit;
     QPushButton* RzBitBtnAddMap;
     QPushButton* RzBitBtnDelMap;
     QPushButton* RzBitBtnClearMap;
-    QLabel* RzLabel1;
+    QLabel* RzLabel1;  // static caption "Карты шаблона" over the rotation
     QListWidget* RzListBoxMap;
     QPushButton* RzBitBtnListMapUp;
     QPushButton* RzBitBtnListMapDown;
-    QWidget* RzPanel3;
-    QLabel* Image1;
+    QWidget* RzPanel3;  // grooved frame around the preview picture
+    QLabel* Image1;     // the preview picture of the shown map, 401 x 226
     QLabel* RzLblNameMap;
 
     // Region 4: command line and commands
@@ -105,11 +105,11 @@ class TFmQZ7ServerSetup : public QWidget {
     QPushButton* RzBitBtnCreateFiles;
     QPushButton* RzBitBtnRunServer;
     QPushButton* RzBitBtnRunClient;
-    QPushButton* RzMenuButton1;
-    QMenu* PopupMenu2;
-    QAction* N2;
-    QAction* N3;
-    QPushButton* RzBitBtn1;
+    QPushButton* RzMenuButton1;  // "Порты": opens PopupMenu2
+    QMenu* PopupMenu2;           // the ports menu
+    QAction* N2;                 // "Пробросить порты": forwards the ports
+    QAction* N3;                 // "Убрать порты": removes them
+    QPushButton* RzBitBtn1;      // "Закрыть": closes the window, handler RzBitBtn5Click
 
     // Window events
     void FormCreate();

@@ -10,16 +10,16 @@ namespace qz7 {
 
 NetworkSession::NetworkSession() {
     WSADATA data{};
-    started = WSAStartup(MAKEWORD(2, 2), &data) == 0;
+    started_ = WSAStartup(MAKEWORD(2, 2), &data) == 0;
 }
 
 NetworkSession::~NetworkSession() {
-    if (started) WSACleanup();
+    if (started_) WSACleanup();
 }
 
 #else
 
-NetworkSession::NetworkSession() : started(true) {}
+NetworkSession::NetworkSession() : started_(true) {}
 
 NetworkSession::~NetworkSession() = default;
 

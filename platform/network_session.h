@@ -13,10 +13,10 @@ class NetworkSession {
     NetworkSession& operator=(const NetworkSession&) = delete;
 
     // False when the socket library could not be started.
-    bool ready() const { return started; }
+    bool ready() const { return started_; }
 
   private:
-    bool started = false;
+    bool started_ = false;
 };
 
 }  // namespace qz7

@@ -11,15 +11,15 @@ namespace qz7 {
 // source seeded once.
 class PlaylistWeights {
   public:
-    explicit PlaylistWeights(std::uint64_t seed) : engine(seed) {}
+    explicit PlaylistWeights(std::uint64_t seed) : engine_(seed) {}
 
     // A source seeded from the clock, as every run of the generator takes one.
     static PlaylistWeights seededFromClock();
 
-    int next() { return std::uniform_int_distribution<int>(1, 999)(engine); }
+    int next() { return std::uniform_int_distribution<int>(1, 999)(engine_); }
 
   private:
-    std::mt19937_64 engine;
+    std::mt19937_64 engine_;
 };
 
 // The weight every map gets when no random chance is wanted.
