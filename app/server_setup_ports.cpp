@@ -25,21 +25,25 @@ PortMappingGateway& TFmQZ7ServerSetup::portMappingGateway() {
 void TFmQZ7ServerSetup::N2Click() {
     const std::string lookedUpAddress = GetLocalAddress();
     PortMappingGateway& gateway = portMappingGateway();
-    const bool forwarded = runPortBatchWithProgress(
-        this, QStringLiteral("Проброс портов"), [&](const PortBatchProgress& progress) {
-            return OpenAllPorts(gateway, lookedUpAddress, progress);
+    const PortBatchResult result = runPortBatchWithProgress(
+        this, QStringLiteral("Проброс портов"), [&](const PortBatchControl& control) {
+            return OpenAllPorts(gateway, lookedUpAddress, control);
         });
-    messageBoxes().plain(this, text(openAllPortsMessage(forwarded)));
-    if (forwarded) PortsMapped = true;
+    if (result.routerAnswered) RouterAnsweredThisRun = true;
+    messageBoxes().plain(this, text(portBatchMessage(PortBatchAction::Forward, result)));
+    if (result.success()) PortsMapped = true;
 }
 
 void TFmQZ7ServerSetup::N3Click() {
     PortMappingGateway& gateway = portMappingGateway();
-    const bool removed = runPortBatchWithProgress(
-        this, QStringLiteral("Удаление портов"),
-        [&](const PortBatchProgress& progress) { return CloseAllPorts(gateway, progress); });
-    messageBoxes().plain(this, text(closeAllPortsMessage(removed)));
-    if (removed) PortsMapped = false;
+    const PortBatchResult result = runPortBatchWithProgress(
+        this, QStringLiteral("Удаление портов"), [&](PortBatchControl control) {
+            control.routerExpected = RouterAnsweredThisRun || PortsMapped;
+            return CloseAllPorts(gateway, control);
+        });
+    if (result.routerAnswered) RouterAnsweredThisRun = true;
+    messageBoxes().plain(this, text(portBatchMessage(PortBatchAction::Remove, result)));
+    if (result.success()) PortsMapped = false;
 }
 
 bool TFmQZ7ServerSetup::FormCloseQuery() {

@@ -196,6 +196,9 @@ class TFmQZ7ServerSetup : public QWidget {
     PortMappingGateway& portMappingGateway();
     std::unique_ptr<PortMappingGateway> OwnPortGateway;  // made on first use, kept for the run
     PortMappingGateway* PortGatewayInUse = nullptr;
+    // Whether a router has answered a port command in this run: from then on a removal that
+    // reaches no router is a failure, not "nothing to remove".
+    bool RouterAnsweredThisRun = false;
 };
 
 }  // namespace qz7

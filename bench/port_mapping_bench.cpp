@@ -54,7 +54,7 @@ void forwardAllPorts(benchmark::State& state) {
     for (auto _ : state) {
         // A new gateway object per batch: the first forwarding of a run, discovery included.
         MiniupnpcGateway gateway;
-        const bool forwarded = qz7::OpenAllPorts(gateway, qz7::GetLocalAddress());
+        const bool forwarded = qz7::OpenAllPorts(gateway, qz7::GetLocalAddress()).success();
         state.PauseTiming();
         if (!forwarded) state.SkipWithError("forwarding failed");
         qz7::CloseAllPorts(gateway);
@@ -68,10 +68,10 @@ void removeAllPortsAfterForwarding(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         MiniupnpcGateway gateway;
-        if (!qz7::OpenAllPorts(gateway, qz7::GetLocalAddress()))
+        if (!qz7::OpenAllPorts(gateway, qz7::GetLocalAddress()).success())
             state.SkipWithError("forwarding failed");
         state.ResumeTiming();
-        if (!qz7::CloseAllPorts(gateway)) state.SkipWithError("removal failed");
+        if (!qz7::CloseAllPorts(gateway).success()) state.SkipWithError("removal failed");
     }
 }
 

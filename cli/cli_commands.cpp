@@ -60,11 +60,15 @@ void CliCommands::addTo(CLI::App& app) {
         ->required()
         ->check(CLI::IsMember({"open", "close"}));
     Ports->add_option("--igd", IgdUrl, "адрес описания роутера (UPnP); без поиска роутера в сети");
+    Ports
+        ->add_option("--timeout", PortTimeoutSeconds,
+                     "предел времени на все 70 портов, в секундах (по умолчанию 60)")
+        ->check(CLI::Range(1, 86400));
 }
 
 int CliCommands::run(const std::string& gameDir, std::ostream& out, std::ostream& err) {
     if (*Ports) {
-        runPortBatch(PortAction == "open", IgdUrl, out, err);
+        runPortBatch(PortAction == "open", IgdUrl, PortTimeoutSeconds, out, err);
         return kExitSuccess;
     }
     GameFolder game(pathFromUtf8(gameDir));

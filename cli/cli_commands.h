@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "cli/port_commands.h"
+
 namespace qz7::cli {
 
 // The subcommands of qz7ctl, their options, and the running of the one the user chose.
@@ -30,6 +32,7 @@ class CliCommands {
     std::optional<std::string> ImportName;
     std::string PortAction;
     std::optional<std::string> IgdUrl;
+    int PortTimeoutSeconds = kDefaultPortBatchSeconds;
     bool FixedWeights = false;
     std::optional<std::string> OptionalTemplate;
     std::optional<std::string> Command;

@@ -9,20 +9,30 @@
 
 namespace qz7::cli {
 
-void runPortBatch(bool open, const std::optional<std::string>& igdUrl, std::ostream& out,
-                  std::ostream& err) {
+void runPortBatch(bool open, const std::optional<std::string>& igdUrl, int timeoutSeconds,
+                  std::ostream& out, std::ostream& err) {
     std::unique_ptr<MiniupnpcGateway> gateway =
         igdUrl ? MiniupnpcGateway::atDescriptionUrl(*igdUrl) : std::make_unique<MiniupnpcGateway>();
     const char* action = open ? "Проброс портов" : "Удаление портов";
-    auto progress = [&](int done, int total) {
+    bool progressShown = false;
+    PortBatchControl control;
+    control.progress = [&](int done, int total) {
         err << "\r" << action << ": " << done << " из " << total << std::flush;
-        if (done == total) err << "\n";
+        progressShown = true;
     };
-    const bool success = open ? OpenAllPorts(*gateway, GetLocalAddress(), progress)
-                              : CloseAllPorts(*gateway, progress);
-    const std::string_view message =
-        open ? openAllPortsMessage(success) : closeAllPortsMessage(success);
-    if (!success) throw CliError(std::string(message));
+    control.deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
+    control.routerExpected = igdUrl.has_value();
+
+    const PortBatchResult result = open ? OpenAllPorts(*gateway, GetLocalAddress(), control)
+                                        : CloseAllPorts(*gateway, control);
+    if (progressShown) err << "\n";
+    std::string message =
+        portBatchMessage(open ? PortBatchAction::Forward : PortBatchAction::Remove, result);
+    if (!result.success()) {
+        if (result.status == PortBatchStatus::RouterUnreachable && igdUrl)
+            message += " (" + *igdUrl + ")";
+        throw CliError(message);
+    }
     out << message << "\n";
 }
 

@@ -6,10 +6,15 @@
 
 namespace qz7::cli {
 
+// How long a whole port batch may take by default, in seconds.
+inline constexpr int kDefaultPortBatchSeconds = 60;
+
 // Forwards (open) or removes (close) the server's 70 ports on the router, with a progress line on
-// `err`. `igdUrl` names the router's description address and skips discovery. Prints the same
-// result text as the window's box; a failed batch is an error.
-void runPortBatch(bool open, const std::optional<std::string>& igdUrl, std::ostream& out,
-                  std::ostream& err);
+// `err`. `igdUrl` names the router's description address and skips discovery; a named router
+// that does not answer is a failure. The batch stops after the mapping in flight once
+// `timeoutSeconds` have passed. Prints the same result text as the window's box; anything but
+// success is an error.
+void runPortBatch(bool open, const std::optional<std::string>& igdUrl, int timeoutSeconds,
+                  std::ostream& out, std::ostream& err);
 
 }  // namespace qz7::cli

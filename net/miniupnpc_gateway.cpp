@@ -69,9 +69,13 @@ class MiniupnpcGateway::Collection final : public PortMappingCollection {
     Collection(const Collection&) = delete;
     Collection& operator=(const Collection&) = delete;
 
+    // A named router counts only when its description names a connection service to send the
+    // mappings to: miniupnpc also "connects" to an error page or any other document, and every
+    // request would then go nowhere.
     bool connectTo(const std::string& descriptionUrl) {
         return UPNP_GetIGDFromUrl(descriptionUrl.c_str(), &urls_, &data_, lanAddress_.data(),
-                                  static_cast<int>(lanAddress_.size())) == 1;
+                                  static_cast<int>(lanAddress_.size())) == 1 &&
+               data_.first.servicetype[0] != '\0' && data_.first.controlurl[0] != '\0';
     }
 
     bool connectToFirstValid(UPNPDev* devices) {

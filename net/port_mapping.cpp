@@ -3,14 +3,13 @@
 #include <exception>
 
 #include "net/internal_client.h"
-#include "net/port_table.h"
 
 namespace qz7 {
 
 namespace {
 
-// The router is looked up once per batch. An error while looking it up fails every mapping of
-// the batch, whereas a plain "no router" leaves the decision to each operation.
+// The router is looked up once per batch. An error while looking it up counts as a router that
+// cannot be reached, whereas a plain "no router" leaves the decision to the caller's rules.
 struct CollectionLookup {
     PortMappingCollection* collection = nullptr;
     bool failed = false;
@@ -24,19 +23,46 @@ CollectionLookup lookUpCollection(PortMappingGateway& gateway) {
     }
 }
 
+std::optional<PortBatchStatus> stopRequested(const PortBatchControl& control) {
+    if (control.cancelRequested != nullptr && control.cancelRequested->load())
+        return PortBatchStatus::Cancelled;
+    if (control.deadline && std::chrono::steady_clock::now() >= *control.deadline)
+        return PortBatchStatus::TimedOut;
+    return std::nullopt;
+}
+
 template <typename Operation>
-bool runBatch(const PortBatchProgress& progress, Operation operation) {
+PortBatchResult runBatch(const PortBatchControl& control, Operation operation) {
     const auto& table = serverPortTable();
-    const int total = static_cast<int>(table.size());
+    PortBatchResult result;
+    result.routerAnswered = true;
+    result.total = static_cast<int>(table.size());
     bool allSucceeded = true;
     int done = 0;
     for (const ServerPort& entry : table) {
+        if (auto stop = stopRequested(control)) {
+            result.status = *stop;
+            return result;
+        }
         // No short-circuit: every mapping is attempted whatever the earlier ones gave.
         const bool succeeded = operation(entry);
         allSucceeded = allSucceeded && succeeded;
-        if (progress) progress(++done, total);
+        if (succeeded) ++result.succeeded;
+        if (control.progress) control.progress(++done, result.total);
     }
-    return allSucceeded;
+    result.status = allSucceeded ? PortBatchStatus::Done : PortBatchStatus::SomeFailed;
+    return result;
+}
+
+PortBatchResult withoutRouter(PortBatchStatus status) {
+    PortBatchResult result;
+    result.status = status;
+    return result;
+}
+
+std::string countText(PortBatchAction action, const PortBatchResult& result) {
+    return std::string(action == PortBatchAction::Forward ? "проброшено " : "удалено ") +
+           std::to_string(result.succeeded) + " из " + std::to_string(result.total) + " портов";
 }
 
 }  // namespace
@@ -60,32 +86,49 @@ bool RemovePortMapping(PortMappingCollection* collection, int port, std::string_
     }
 }
 
-bool OpenAllPorts(PortMappingGateway& gateway, const std::string& lookedUpAddress,
-                  const PortBatchProgress& progress) {
+PortBatchResult OpenAllPorts(PortMappingGateway& gateway, const std::string& lookedUpAddress,
+                             const PortBatchControl& control) {
     const CollectionLookup lookup = lookUpCollection(gateway);
+    if (lookup.collection == nullptr) return withoutRouter(PortBatchStatus::RouterUnreachable);
     const std::string client =
-        lookup.collection == nullptr
-            ? lookedUpAddress
-            : chooseInternalClient(lookedUpAddress, lookup.collection->lanAddress());
-    return runBatch(progress, [&](const ServerPort& entry) {
+        chooseInternalClient(lookedUpAddress, lookup.collection->lanAddress());
+    return runBatch(control, [&](const ServerPort& entry) {
         return AddPortMapping(lookup.collection, entry.port, entry.protocol,
                               kPortMappingDescription, client);
     });
 }
 
-bool CloseAllPorts(PortMappingGateway& gateway, const PortBatchProgress& progress) {
+PortBatchResult CloseAllPorts(PortMappingGateway& gateway, const PortBatchControl& control) {
     const CollectionLookup lookup = lookUpCollection(gateway);
-    return runBatch(progress, [&](const ServerPort& entry) {
-        return !lookup.failed && RemovePortMapping(lookup.collection, entry.port, entry.protocol);
+    if (lookup.collection == nullptr) {
+        // Nothing can have been forwarded through a router that never answered; once one has,
+        // its silence leaves the mappings in place and is a failure.
+        const bool nothingToRemove = !lookup.failed && !control.routerExpected;
+        return withoutRouter(nothingToRemove ? PortBatchStatus::NothingToRemove
+                                             : PortBatchStatus::RouterUnreachable);
+    }
+    return runBatch(control, [&](const ServerPort& entry) {
+        return RemovePortMapping(lookup.collection, entry.port, entry.protocol);
     });
 }
 
-std::string_view openAllPortsMessage(bool success) {
-    return success ? kPortsForwardedMessage : kPortOperationFailedMessage;
-}
-
-std::string_view closeAllPortsMessage(bool success) {
-    return success ? kPortsRemovedMessage : kPortOperationFailedMessage;
+std::string portBatchMessage(PortBatchAction action, const PortBatchResult& result) {
+    const bool forward = action == PortBatchAction::Forward;
+    switch (result.status) {
+        case PortBatchStatus::Done:
+        case PortBatchStatus::NothingToRemove:
+            return std::string(forward ? kPortsForwardedMessage : kPortsRemovedMessage);
+        case PortBatchStatus::SomeFailed:
+            return std::string(kPortOperationFailedMessage) + ": " + countText(action, result);
+        case PortBatchStatus::RouterUnreachable:
+            return std::string(kPortOperationFailedMessage) +
+                   ": роутер не отвечает по UPnP, порты не " + (forward ? "проброшены" : "удалены");
+        case PortBatchStatus::Cancelled:
+            return "Операция отменена: " + countText(action, result);
+        case PortBatchStatus::TimedOut:
+            return "Время ожидания роутера истекло: " + countText(action, result);
+    }
+    return std::string(kPortOperationFailedMessage);
 }
 
 }  // namespace qz7

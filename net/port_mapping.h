@@ -1,10 +1,14 @@
 #pragma once
 
+#include <atomic>
+#include <chrono>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "net/port_mapping_gateway.h"
+#include "net/port_table.h"
 
 namespace qz7 {
 
@@ -14,6 +18,40 @@ using PortBatchProgress = std::function<void(int done, int total)>;
 inline constexpr std::string_view kPortsForwardedMessage = "Порты проброшены";
 inline constexpr std::string_view kPortsRemovedMessage = "Порты удалены";
 inline constexpr std::string_view kPortOperationFailedMessage = "Ошибка при выполнении операции";
+
+enum class PortBatchAction { Forward, Remove };
+
+// How a batch ended.
+enum class PortBatchStatus {
+    Done,               // every mapping made, or every one removed
+    NothingToRemove,    // a removal with no router, where none was named or has answered
+    SomeFailed,         // the router answered; some mappings failed
+    RouterUnreachable,  // no router answered, or the network could not be asked
+    Cancelled,          // stopped by the user after the mapping in flight
+    TimedOut,           // stopped at the deadline after the mapping in flight
+};
+
+struct PortBatchResult {
+    PortBatchStatus status = PortBatchStatus::Done;
+    int succeeded = 0;  // mappings made, or removed
+    int total = kServerPortCount;
+    bool routerAnswered = false;  // a router's mapping service was found for this batch
+
+    bool success() const {
+        return status == PortBatchStatus::Done || status == PortBatchStatus::NothingToRemove;
+    }
+};
+
+// What watches and bounds a batch. The batch checks the cancel flag and the deadline before each
+// mapping, so it stops after the mapping in flight.
+struct PortBatchControl {
+    PortBatchProgress progress;
+    const std::atomic<bool>* cancelRequested = nullptr;  // may be set from another thread
+    std::optional<std::chrono::steady_clock::time_point> deadline;
+    // A router is known to be there: one was named, or one answered earlier in this run. A
+    // removal that then reaches none fails; otherwise "no router" means nothing to remove.
+    bool routerExpected = false;
+};
 
 // Forwards port to clientAddress:port through the router's collection. Fails without asking
 // the router when there is no collection or the address is a loopback address.
@@ -26,15 +64,14 @@ bool RemovePortMapping(PortMappingCollection* collection, int port, std::string_
 // Makes the 70 mappings of the server port table, every one attempted whatever the others
 // gave, with one look-up of the router for the whole batch. lookedUpAddress is this machine's
 // address from the host-name look-up; the router's own view of it wins (chooseInternalClient).
-// True only when all 70 were made.
-bool OpenAllPorts(PortMappingGateway& gateway, const std::string& lookedUpAddress,
-                  const PortBatchProgress& progress = {});
+PortBatchResult OpenAllPorts(PortMappingGateway& gateway, const std::string& lookedUpAddress,
+                             const PortBatchControl& control = {});
 
-// Removes the 70 mappings, every one attempted. True only when all 70 removals succeeded.
-bool CloseAllPorts(PortMappingGateway& gateway, const PortBatchProgress& progress = {});
+// Removes the 70 mappings, every one attempted.
+PortBatchResult CloseAllPorts(PortMappingGateway& gateway, const PortBatchControl& control = {});
 
-// The result box texts of the two batches.
-std::string_view openAllPortsMessage(bool success);
-std::string_view closeAllPortsMessage(bool success);
+// The result text of a batch, for the window's box and the command line: the plain outcome on
+// success, otherwise what happened and how many of the 70 were made or removed.
+std::string portBatchMessage(PortBatchAction action, const PortBatchResult& result);
 
 }  // namespace qz7

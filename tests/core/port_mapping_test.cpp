@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
 #include <utility>
 #include <vector>
@@ -57,8 +58,12 @@ TEST(ServerPortTable, HoldsTheSeventyMappingsInForwardingOrder) {
 TEST(OpenAllPorts, MakesEveryMappingWithOneRouterLookUp) {
     FakePortGateway gateway;
     std::vector<std::pair<int, int>> progress;
-    EXPECT_TRUE(OpenAllPorts(gateway, "192.168.1.20",
-                             [&](int done, int total) { progress.emplace_back(done, total); }));
+    PortBatchControl control;
+    control.progress = [&](int done, int total) { progress.emplace_back(done, total); };
+    const PortBatchResult result = OpenAllPorts(gateway, "192.168.1.20", control);
+    EXPECT_EQ(result.status, PortBatchStatus::Done);
+    EXPECT_EQ(result.succeeded, 70);
+    EXPECT_TRUE(result.routerAnswered);
     EXPECT_EQ(gateway.lookups, 1);
     EXPECT_EQ(requestedMappings(gateway, "add"), expectedTable());
     for (const auto& request : gateway.collection.requests) {
@@ -71,58 +76,82 @@ TEST(OpenAllPorts, MakesEveryMappingWithOneRouterLookUp) {
     for (int i = 0; i < 70; ++i) EXPECT_EQ(progress[i], std::make_pair(i + 1, 70));
 }
 
-TEST(OpenAllPorts, AttemptsEveryMappingWhenSomeFailOrThrow) {
-    FakePortGateway gateway;
-    gateway.collection.failing = {{3074, "TCP"}, {27030, "UDP"}};
-    gateway.collection.throwing = {{27040, "TCP"}};
-    int lastProgress = 0;
-    EXPECT_FALSE(
-        OpenAllPorts(gateway, "192.168.1.20", [&](int done, int) { lastProgress = done; }));
-    EXPECT_EQ(requestedMappings(gateway, "add"), expectedTable());
-    EXPECT_EQ(lastProgress, 70);
-
-    FakePortGateway oneFailing;
-    oneFailing.collection.failing = {{27005, "UDP"}};
-    EXPECT_FALSE(OpenAllPorts(oneFailing, "192.168.1.20"));
-    EXPECT_EQ(oneFailing.collection.requests.size(), 70u);
+TEST(PortBatches, AttemptEveryMappingWhenSomeFailOrThrowAndCountTheRest) {
+    for (const bool forward : {true, false}) {
+        FakePortGateway gateway;
+        gateway.collection.failing = {{3074, "TCP"}, {27030, "UDP"}};
+        gateway.collection.throwing = {{27040, "TCP"}};
+        const PortBatchResult result =
+            forward ? OpenAllPorts(gateway, "192.168.1.20") : CloseAllPorts(gateway);
+        EXPECT_EQ(result.status, PortBatchStatus::SomeFailed);
+        EXPECT_EQ(result.succeeded, 67);
+        EXPECT_EQ(requestedMappings(gateway, forward ? "add" : "remove"), expectedTable());
+    }
 }
 
-TEST(OpenAllPorts, FailsEveryMappingWithoutARouter) {
-    FakePortGateway absent;
-    absent.present = false;
-    int lastProgress = 0;
-    EXPECT_FALSE(OpenAllPorts(absent, "192.168.1.20", [&](int done, int) { lastProgress = done; }));
-    EXPECT_EQ(lastProgress, 70);
-
-    FakePortGateway broken;
-    broken.throwOnLookup = true;
-    EXPECT_FALSE(OpenAllPorts(broken, "192.168.1.20"));
-    EXPECT_TRUE(broken.collection.requests.empty());
+// Without a router's answer nothing is attempted; whether that fails depends on the action and
+// on whether a router is known to be there.
+TEST(PortBatches, WithoutARouterOnlyAnUnexpectedRemovalSucceeds) {
+    struct Case {
+        bool forward;
+        bool lookUpThrows;
+        bool routerExpected;
+        PortBatchStatus status;
+    };
+    const Case cases[] = {
+        {true, false, false, PortBatchStatus::RouterUnreachable},
+        {true, true, false, PortBatchStatus::RouterUnreachable},
+        {false, false, false, PortBatchStatus::NothingToRemove},
+        {false, false, true, PortBatchStatus::RouterUnreachable},
+        {false, true, false, PortBatchStatus::RouterUnreachable},
+    };
+    for (const Case& c : cases) {
+        FakePortGateway gateway;
+        gateway.present = false;
+        gateway.throwOnLookup = c.lookUpThrows;
+        PortBatchControl control;
+        control.routerExpected = c.routerExpected;
+        int progressCalls = 0;
+        control.progress = [&](int, int) { ++progressCalls; };
+        const PortBatchResult result = c.forward ? OpenAllPorts(gateway, "192.168.1.20", control)
+                                                 : CloseAllPorts(gateway, control);
+        EXPECT_EQ(result.status, c.status) << c.forward << c.lookUpThrows << c.routerExpected;
+        EXPECT_EQ(result.success(), c.status == PortBatchStatus::NothingToRemove);
+        EXPECT_FALSE(result.routerAnswered);
+        EXPECT_EQ(result.succeeded, 0);
+        EXPECT_EQ(progressCalls, 0);
+    }
 }
 
-TEST(CloseAllPorts, RemovesEveryMappingAndCountsFailures) {
-    FakePortGateway gateway;
-    EXPECT_TRUE(CloseAllPorts(gateway));
-    EXPECT_EQ(gateway.lookups, 1);
-    EXPECT_EQ(requestedMappings(gateway, "remove"), expectedTable());
+TEST(PortBatches, StopAfterTheMappingInFlightWhenCancelledOrOutOfTime) {
+    for (const bool forward : {true, false}) {
+        FakePortGateway cancelled;
+        std::atomic<bool> cancel = false;
+        cancelled.collection.failing = {{3074, "UDP"}};
+        cancelled.collection.beforeRequest = [&](int number) {
+            if (number == 12) cancel = true;  // pressed while the twelfth is in flight
+        };
+        PortBatchControl control;
+        control.cancelRequested = &cancel;
+        const PortBatchResult result = forward ? OpenAllPorts(cancelled, "192.168.1.20", control)
+                                               : CloseAllPorts(cancelled, control);
+        EXPECT_EQ(result.status, PortBatchStatus::Cancelled);
+        EXPECT_EQ(cancelled.collection.requests.size(), 12u);
+        EXPECT_EQ(result.succeeded, 11);
+        EXPECT_FALSE(result.success());
 
-    FakePortGateway oneFailing;
-    oneFailing.collection.failing = {{27014, "TCP"}};
-    oneFailing.collection.throwing = {{3074, "UDP"}};
-    EXPECT_FALSE(CloseAllPorts(oneFailing));
-    EXPECT_EQ(requestedMappings(oneFailing, "remove"), expectedTable());
-}
-
-TEST(CloseAllPorts, SucceedsWithoutARouterButNotWhenTheLookUpFails) {
-    FakePortGateway absent;
-    absent.present = false;
-    EXPECT_TRUE(CloseAllPorts(absent));
-
-    FakePortGateway broken;
-    broken.throwOnLookup = true;
-    int lastProgress = 0;
-    EXPECT_FALSE(CloseAllPorts(broken, [&](int done, int) { lastProgress = done; }));
-    EXPECT_EQ(lastProgress, 70);
+        FakePortGateway late;
+        PortBatchControl timed;
+        timed.deadline = std::chrono::steady_clock::now() + std::chrono::hours(1);
+        late.collection.beforeRequest = [&](int number) {
+            if (number == 5) timed.deadline = std::chrono::steady_clock::now();
+        };
+        const PortBatchResult timedOut =
+            forward ? OpenAllPorts(late, "192.168.1.20", timed) : CloseAllPorts(late, timed);
+        EXPECT_EQ(timedOut.status, PortBatchStatus::TimedOut);
+        EXPECT_EQ(timedOut.succeeded, 5);
+        EXPECT_EQ(late.collection.requests.size(), 5u);
+    }
 }
 
 TEST(InternalClient, RecognisesLoopbackAddresses) {
@@ -145,7 +174,7 @@ TEST(InternalClient, PrefersTheAddressThroughWhichTheRouterAnswered) {
 TEST(InternalClient, LoopbackLookUpMapsToTheRoutersViewOfThisMachine) {
     FakePortGateway gateway;
     gateway.collection.lan = "192.168.77.2";
-    EXPECT_TRUE(OpenAllPorts(gateway, "127.0.1.1"));
+    EXPECT_TRUE(OpenAllPorts(gateway, "127.0.1.1").success());
     for (const auto& request : gateway.collection.requests)
         EXPECT_EQ(request.internalClient, "192.168.77.2");
 }
@@ -153,7 +182,7 @@ TEST(InternalClient, LoopbackLookUpMapsToTheRoutersViewOfThisMachine) {
 TEST(InternalClient, NeverAsksForALoopbackMapping) {
     FakePortGateway gateway;
     gateway.collection.lan = "";
-    EXPECT_FALSE(OpenAllPorts(gateway, "127.0.0.1"));
+    EXPECT_FALSE(OpenAllPorts(gateway, "127.0.0.1").success());
     EXPECT_TRUE(gateway.collection.requests.empty());
     EXPECT_FALSE(AddPortMapping(&gateway.collection, 3074, "TCP", "QZ7", "127.0.1.1"));
     EXPECT_TRUE(gateway.collection.requests.empty());
@@ -162,16 +191,39 @@ TEST(InternalClient, NeverAsksForALoopbackMapping) {
 TEST(InternalClient, AnUnknownAddressIsStillAttempted) {
     FakePortGateway gateway;
     gateway.collection.lan = "";
-    EXPECT_TRUE(OpenAllPorts(gateway, ""));
+    EXPECT_TRUE(OpenAllPorts(gateway, "").success());
     ASSERT_EQ(gateway.collection.requests.size(), 70u);
     EXPECT_EQ(gateway.collection.requests.front().internalClient, "");
 }
 
-TEST(PortBatchMessages, NameTheOutcome) {
-    EXPECT_EQ(openAllPortsMessage(true), "Порты проброшены");
-    EXPECT_EQ(openAllPortsMessage(false), "Ошибка при выполнении операции");
-    EXPECT_EQ(closeAllPortsMessage(true), "Порты удалены");
-    EXPECT_EQ(closeAllPortsMessage(false), "Ошибка при выполнении операции");
+TEST(PortBatchMessages, NameTheOutcomeAndTheCount) {
+    using S = PortBatchStatus;
+    const auto forward = PortBatchAction::Forward;
+    const auto remove = PortBatchAction::Remove;
+    const struct {
+        PortBatchAction action;
+        PortBatchStatus status;
+        int succeeded;
+        const char* message;
+    } cases[] = {
+        {forward, S::Done, 70, "Порты проброшены"},
+        {remove, S::Done, 70, "Порты удалены"},
+        {remove, S::NothingToRemove, 0, "Порты удалены"},
+        {forward, S::SomeFailed, 69, "Ошибка при выполнении операции: проброшено 69 из 70 портов"},
+        {remove, S::SomeFailed, 3, "Ошибка при выполнении операции: удалено 3 из 70 портов"},
+        {forward, S::RouterUnreachable, 0,
+         "Ошибка при выполнении операции: роутер не отвечает по UPnP, порты не проброшены"},
+        {remove, S::RouterUnreachable, 0,
+         "Ошибка при выполнении операции: роутер не отвечает по UPnP, порты не удалены"},
+        {forward, S::Cancelled, 12, "Операция отменена: проброшено 12 из 70 портов"},
+        {remove, S::TimedOut, 0, "Время ожидания роутера истекло: удалено 0 из 70 портов"},
+    };
+    for (const auto& c : cases) {
+        PortBatchResult result;
+        result.status = c.status;
+        result.succeeded = c.succeeded;
+        EXPECT_EQ(portBatchMessage(c.action, result), c.message);
+    }
 }
 
 }  // namespace

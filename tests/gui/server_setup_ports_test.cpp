@@ -37,7 +37,7 @@ struct HeldBatchView {
     QString label;
     int value = -1;
     int maximum = -1;
-    bool cancelButton = true;
+    QString cancelButton;
     bool setupStillVisible = false;
 };
 
@@ -107,7 +107,7 @@ class ServerSetupPortsTest : public QObject {
         PortsFixture failing;
         failing.gateway.collection.failing = {{27040, "TCP"}};
         failing.setup.N2Click();
-        QCOMPARE(failing.boxes.shown, QStringList{kFailed});
+        QCOMPARE(failing.boxes.shown, QStringList{failedForwarding(69)});
         QVERIFY(!failing.setup.PortsMapped);
         QCOMPARE(failing.gateway.collection.requests.size(), size_t(70));
 
@@ -120,8 +120,9 @@ class ServerSetupPortsTest : public QObject {
         PortsFixture f;
         f.gateway.present = false;
         f.setup.N2Click();
-        QCOMPARE(f.boxes.shown, QStringList{kFailed});
+        QCOMPARE(f.boxes.shown, QStringList{kForwardingUnreachable});
         QVERIFY(!f.setup.PortsMapped);
+        QVERIFY(f.gateway.collection.requests.empty());
     }
 
     void removalClearsPortsMappedOnlyWhenAllSucceed() {
@@ -129,24 +130,45 @@ class ServerSetupPortsTest : public QObject {
         f.setup.PortsMapped = true;
         f.gateway.collection.throwing = {{3074, "UDP"}};
         f.setup.N3Click();
-        QCOMPARE(f.boxes.shown, QStringList{kFailed});
+        QCOMPARE(f.boxes.shown, QStringList{failedRemoval(69)});
         QVERIFY(f.setup.PortsMapped);
         QCOMPARE(f.gateway.collection.requests.size(), size_t(70));
 
         f.gateway.collection.throwing.clear();
         f.setup.N3Click();
-        QCOMPARE(f.boxes.shown, (QStringList{kFailed, kRemoved}));
+        QCOMPARE(f.boxes.shown, (QStringList{failedRemoval(69), kRemoved}));
         QVERIFY(!f.setup.PortsMapped);
-
-        PortsFixture absent;
-        absent.gateway.present = false;
-        absent.setup.PortsMapped = true;
-        absent.setup.N3Click();
-        QCOMPARE(absent.boxes.shown, QStringList{kRemoved});
-        QVERIFY(!absent.setup.PortsMapped);
     }
 
-    void progressDialogCountsAndBlocksTheWindow() {
+    // "No router" is nothing to remove only while no router has answered in this run.
+    void removalWithoutARouterFailsOnceOneHasAnswered() {
+        PortsFixture never;
+        never.gateway.present = false;
+        never.setup.N3Click();
+        QCOMPARE(never.boxes.shown, QStringList{kRemoved});
+        QVERIFY(!never.setup.PortsMapped);
+
+        PortsFixture gone;
+        gone.setup.N2Click();
+        QVERIFY(gone.setup.PortsMapped);
+        gone.gateway.present = false;
+        gone.setup.N3Click();
+        QCOMPARE(gone.boxes.shown, (QStringList{kForwarded, kRemovalUnreachable}));
+        QVERIFY(gone.setup.PortsMapped);
+
+        // Answered once without a full forwarding: still a router that has gone silent.
+        PortsFixture partly;
+        partly.gateway.collection.failing = {{27040, "TCP"}};
+        partly.setup.N2Click();
+        QVERIFY(!partly.setup.PortsMapped);
+        partly.gateway.present = false;
+        partly.setup.N3Click();
+        QCOMPARE(partly.boxes.shown, (QStringList{failedForwarding(69), kRemovalUnreachable}));
+    }
+
+    // The window's close button does not get past the dialog; Escape, like "Отмена", stops the
+    // batch after the mapping in flight.
+    void progressDialogCountsBlocksTheWindowAndCancels() {
         PortsFixture f;
         f.setup.show();
         QVERIFY(QTest::qWaitForWindowExposed(&f.setup));
@@ -175,10 +197,13 @@ class ServerSetupPortsTest : public QObject {
                 view.label = dialog->labelText();
                 view.value = dialog->value();
                 view.maximum = dialog->maximum();
-                view.cancelButton = dialog->findChild<QPushButton*>() != nullptr;
+                if (auto* button =
+                        dialog->findChild<QPushButton*>(QStringLiteral("PortProgressCancel")))
+                    view.cancelButton = button->text();
                 // Through the window system, as a real click comes, so that modality applies.
                 QTest::mouseClick(f.setup.windowHandle(), Qt::LeftButton, {},
                                   f.setup.RzBitBtn1->geometry().center());
+                QApplication::setActiveWindow(dialog);
                 QTest::keyClick(dialog, Qt::Key_Escape);
                 view.setupStillVisible = f.setup.isVisible() && dialog->isVisible();
             }
@@ -193,11 +218,13 @@ class ServerSetupPortsTest : public QObject {
         QCOMPARE(view.label, QStringLiteral("Проброс портов: 34 из 70"));
         QCOMPARE(view.value, 34);
         QCOMPARE(view.maximum, 70);
-        QVERIFY(!view.cancelButton);
+        QCOMPARE(view.cancelButton, QStringLiteral("Отмена"));
         QVERIFY(view.setupStillVisible);
-        // Neither the close button nor Escape got through: no question, no second command.
-        QCOMPARE(f.boxes.shown, QStringList{kForwarded});
-        QCOMPARE(f.gateway.collection.requests.size(), size_t(70));
+        // The close click did not get through (no question); Escape stopped the batch after
+        // the mapping in flight, and a batch that did not finish leaves PortsMapped as it was.
+        QCOMPARE(f.boxes.shown, QStringList{cancelledForwarding(35)});
+        QCOMPARE(f.gateway.collection.requests.size(), size_t(35));
+        QVERIFY(f.setup.PortsMapped);
         auto* dialog = f.setup.findChild<QProgressDialog*>(QStringLiteral("PortProgressDialog"));
         QVERIFY(dialog == nullptr || !dialog->isVisible());
     }

@@ -1,8 +1,12 @@
 // The port commands of the setup window against a real miniupnpd. Run only through
 // igd_harness.sh (ctest does so); outside the harness's LAN namespace every case skips, so
 // that discovery never runs in the machine's own network.
+#include <signal.h>
+
 #include <QElapsedTimer>
+#include <QPushButton>
 #include <QtTest>
+#include <atomic>
 
 #include "app/server_setup_window.h"
 #include "gateway_records.h"
@@ -49,6 +53,47 @@ class LookUpPlatform final : public Platform {
 
   private:
     std::string address;
+};
+
+// The harness's router, stopped (SIGSTOP) just before one chosen request reaches it: from then
+// on it takes requests and answers none, as a router that has frozen.
+class FreezingGateway final : public PortMappingGateway, public PortMappingCollection {
+  public:
+    FreezingGateway(PortMappingGateway& router, pid_t routerProcess, int freezeAtRequest)
+        : router(router), routerProcess(routerProcess), freezeAtRequest(freezeAtRequest) {}
+
+    PortMappingCollection* staticPortMappingCollection() override {
+        collection = router.staticPortMappingCollection();
+        return collection != nullptr ? this : nullptr;
+    }
+    bool add(int externalPort, std::string_view protocol, int internalPort,
+             const std::string& internalClient, bool enabled,
+             std::string_view description) override {
+        beforeRequest();
+        return collection->add(externalPort, protocol, internalPort, internalClient, enabled,
+                               description);
+    }
+    bool remove(int externalPort, std::string_view protocol) override {
+        beforeRequest();
+        return collection->remove(externalPort, protocol);
+    }
+    std::string lanAddress() const override { return collection->lanAddress(); }
+
+    std::atomic<int> requests = 0;
+    std::atomic<bool> frozen = false;
+
+  private:
+    void beforeRequest() {
+        if (++requests == freezeAtRequest) {
+            ::kill(routerProcess, SIGSTOP);
+            frozen = true;
+        }
+    }
+
+    PortMappingGateway& router;
+    pid_t routerProcess;
+    int freezeAtRequest;
+    PortMappingCollection* collection = nullptr;
 };
 
 // A setup window with recorded boxes, reaching the harness's router through miniupnpc.
@@ -124,7 +169,7 @@ class RealGatewayTest : public QObject {
         if (!testing::harnessHasGateway() || denied == 0) QSKIP("needs igd_harness.sh --deny PORT");
         RealGatewayFixture f;
         f.setup.N2Click();
-        QCOMPARE(f.boxes.shown, QStringList{kFailed});
+        QCOMPARE(f.boxes.shown, QStringList{failedForwarding(69)});
         QVERIFY(!f.setup.PortsMapped);
         // The denied port is a TCP-only one, so exactly one of the 70 is missing.
         const QStringList expected =
@@ -152,14 +197,53 @@ class RealGatewayTest : public QObject {
         elapsed.start();
         f.setup.N2Click();
         qInfo("forwarding without a gateway answered after %lld ms", elapsed.elapsed());
-        QCOMPARE(f.boxes.shown, QStringList{kFailed});
+        QCOMPARE(f.boxes.shown, QStringList{kForwardingUnreachable});
         QVERIFY(!f.setup.PortsMapped);
 
         f.setup.PortsMapped = true;
         f.setup.N2Click();
-        QCOMPARE(f.boxes.shown, (QStringList{kFailed, kFailed}));
+        QCOMPARE(f.boxes.shown, (QStringList{kForwardingUnreachable, kForwardingUnreachable}));
         QVERIFY(f.setup.PortsMapped);
         QCOMPARE(f.gateway.rememberedDescriptionUrl(), std::string());
+    }
+
+    // "Отмена" pressed while the router has frozen on the tenth mapping: the batch ends when
+    // that request gives up, not after 61 more, and names the nine the router holds.
+    void cancelWhileTheRouterIsFrozenStopsAfterTheMappingInFlight() {
+        requireGateway();
+        const pid_t routerProcess = qEnvironmentVariableIntValue("IGD_GATEWAY_PID");
+        QVERIFY(routerProcess > 0);
+        RealGatewayFixture f;
+        FreezingGateway freezing(f.gateway, routerProcess, 10);
+        f.setup.setPortMappingGateway(&freezing);
+        f.setup.show();
+        QElapsedTimer sinceCancel;
+        QTimer poll;
+        poll.setInterval(5);
+        connect(&poll, &QTimer::timeout, &f.setup, [&] {
+            auto* cancel = f.setup.findChild<QPushButton*>(QStringLiteral("PortProgressCancel"));
+            if (!freezing.frozen || cancel == nullptr || !cancel->isVisible()) return;
+            poll.stop();
+            QTest::mouseClick(cancel, Qt::LeftButton);
+            sinceCancel.start();
+        });
+        poll.start();
+        f.setup.N2Click();
+        const qint64 waited = sinceCancel.isValid() ? sinceCancel.elapsed() : -1;
+        const QStringList heldByTheRouter = testing::mappingsInLeaseFile();
+        ::kill(routerProcess, SIGCONT);
+        qInfo("the batch ended %lld ms after the cancel", waited);
+
+        QCOMPARE(f.boxes.shown, QStringList{cancelledForwarding(9)});
+        QCOMPARE(freezing.requests.load(), 10);
+        QCOMPARE(heldByTheRouter.size(), 9);
+        QVERIFY(!f.setup.PortsMapped);
+        QVERIFY(waited >= 0 && waited < 30000);
+
+        // The router answers again: everything comes off.
+        f.setup.N3Click();
+        QCOMPARE(f.boxes.shown.last(), kRemoved);
+        QCOMPARE(testing::mappingsListedByGateway(), QStringList());
     }
 
   private:
