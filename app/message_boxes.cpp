@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 #include <exception>
 
 #include "app/qz7_application.h"
@@ -22,6 +23,16 @@ class RealMessageBoxes final : public MessageBoxes {
     bool confirm(QWidget* owner, const QString& text) override {
         return QMessageBox::question(owner, QStringLiteral("Confirm"), text,
                                      QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    }
+    bool question(QWidget* owner, const QString& text) override {
+        QMessageBox box(QMessageBox::Question, applicationTitle(), text, QMessageBox::NoButton,
+                        owner);
+        QPushButton* yes = box.addButton(QStringLiteral("Да"), QMessageBox::YesRole);
+        QPushButton* no = box.addButton(QStringLiteral("Нет"), QMessageBox::NoRole);
+        box.setDefaultButton(no);
+        box.setEscapeButton(no);
+        box.exec();
+        return box.clickedButton() == yes;
     }
     void applicationError(const QString& text) override {
         QMessageBox::critical(QApplication::activeWindow(), applicationTitle(),

@@ -17,6 +17,9 @@ class MessageBoxes {
     virtual void plain(QWidget* owner, const QString& text) = 0;
     // The confirmation box: question icon, caption "Confirm", Yes and No. True for Yes.
     virtual bool confirm(QWidget* owner, const QString& text) = 0;
+    // A question of the program's own: question icon, caption the application title, buttons
+    // "Да" and "Нет" (the default, so a stray Enter does nothing). True for "Да".
+    virtual bool question(QWidget* owner, const QString& text) = 0;
     // The application's default error handling: application title as caption, error icon.
     virtual void applicationError(const QString& text) = 0;
 };

@@ -5,6 +5,7 @@
 
 #include "app/message_boxes.h"
 #include "app/server_setup_window.h"
+#include "net/busy_ports.h"
 #include "server/launchers.h"
 #include "server/server_files.h"
 
@@ -29,6 +30,14 @@ void TFmQZ7ServerSetup::RzBitBtnCreateFilesClick() {
 }
 
 void TFmQZ7ServerSetup::RzBitBtnRunServerClick() {
+    // A missing launcher is reported as before; with the launcher there, ports that another
+    // program already holds are a question first.
+    if (!missingLauncherError(GameFolder, kServerLauncherName)) {
+        const std::vector<BusyPort> busy = findBusyServerPorts();
+        const QString question = QString::fromStdString(busyPortsMessage(busy)) +
+                                 QStringLiteral(" Всё равно запустить?");
+        if (!busy.empty() && !messageBoxes().question(this, question)) return;
+    }
     showLaunchError(this, startServerLauncher(GameFolder, RzEditCommand->text().toStdString()));
 }
 

@@ -1,10 +1,13 @@
 #include "cli/cli_commands.h"
 
+#include <chrono>
+#include <filesystem>
 #include <ostream>
 
 #include "cli/cli_error.h"
 #include "cli/game_folder.h"
 #include "cli/port_commands.h"
+#include "cli/serve_command.h"
 #include "cli/server_commands.h"
 #include "cli/template_commands.h"
 #include "platform/game_paths.h"
@@ -14,6 +17,21 @@ namespace qz7::cli {
 
 namespace {
 constexpr const char* kTemplateHelp = "шаблон: имя или #N (позиция N, с 1)";
+constexpr const char* kForceHelp = "запустить, даже если порты сервера уже заняты";
+constexpr const char* kIgdHelp = "адрес описания роутера (UPnP); без поиска роутера в сети";
+
+// A number of seconds, fractions allowed, turned into the supervisor's milliseconds.
+void addSecondsOption(CLI::App* command, const std::string& name, std::chrono::milliseconds& target,
+                      const std::string& help) {
+    command
+        ->add_option_function<double>(
+            name,
+            [&target](double seconds) {
+                target = std::chrono::milliseconds(static_cast<long long>(seconds * 1000.0));
+            },
+            help)
+        ->check(CLI::Range(0.001, 86400.0));
+}
 
 }  // namespace
 
@@ -45,6 +63,9 @@ void CliCommands::addTo(CLI::App& app) {
     StartServer->add_option("TEMPLATE", OptionalTemplate,
                             "шаблон, чья строка запуска передаётся (по умолчанию первый)");
     StartServer->add_option("--command", Command, "строка запуска вместо строки шаблона");
+    StartServer->add_flag("--force", Force, kForceHelp);
+
+    addServeTo(app);
 
     StartClient =
         app.add_subcommand("start-client", "запустить " + std::string(kClientLauncherName));
@@ -59,11 +80,38 @@ void CliCommands::addTo(CLI::App& app) {
     Ports->add_option("ACTION", PortAction, "open или close")
         ->required()
         ->check(CLI::IsMember({"open", "close"}));
-    Ports->add_option("--igd", IgdUrl, "адрес описания роутера (UPnP); без поиска роутера в сети");
+    Ports->add_option("--igd", IgdUrl, kIgdHelp);
     Ports
         ->add_option("--timeout", PortTimeoutSeconds,
                      "предел времени на все 70 портов, в секундах (по умолчанию 60)")
         ->check(CLI::Range(1, 86400));
+}
+
+void CliCommands::addServeTo(CLI::App& app) {
+    Serve = app.add_subcommand(
+        "serve", "сформировать файлы, запустить сервер и перезапускать его после падений");
+    Serve->add_option("TEMPLATE", ServeSettings.templateName, kTemplateHelp)->required();
+    Serve->add_flag("--fixed-weights", ServeSettings.fixedWeights,
+                    "шанс выпадания каждой карты 100 вместо случайного");
+    Serve->add_option("--command", ServeSettings.command, "строка запуска вместо строки шаблона");
+    Serve->add_flag("--ports", ServeSettings.forwardPorts,
+                    "пробросить 70 портов на роутере на время работы и убрать их в конце");
+    Serve->add_option("--igd", ServeSettings.igdUrl, kIgdHelp);
+    Serve->add_flag("--force", ServeSettings.force, kForceHelp);
+    Serve->add_flag("--json", ServeSettings.json, "события в JSON, по одному объекту в строке");
+    SupervisorTiming& timing = ServeSettings.timing;
+    addSecondsOption(Serve, "--restart-delay", timing.firstRestartDelay,
+                     "пауза перед первым перезапуском, с (по умолчанию 1; дальше вдвое больше)");
+    addSecondsOption(Serve, "--max-restart-delay", timing.longestRestartDelay,
+                     "наибольшая пауза перед перезапуском, с (по умолчанию 60)");
+    Serve
+        ->add_option("--crash-limit", timing.crashLimit,
+                     "столько падений за окно прекращают перезапуски (по умолчанию 5)")
+        ->check(CLI::Range(1, 1000));
+    addSecondsOption(Serve, "--crash-window", timing.crashWindow,
+                     "окно подсчёта падений, с (по умолчанию 600)");
+    addSecondsOption(Serve, "--stop-grace", timing.stopGrace,
+                     "сколько ждать завершения сервера перед принудительным, с (по умолчанию 10)");
 }
 
 int CliCommands::run(const std::string& gameDir, std::ostream& out, std::ostream& err) {
@@ -72,6 +120,9 @@ int CliCommands::run(const std::string& gameDir, std::ostream& out, std::ostream
         return kExitSuccess;
     }
     GameFolder game(pathFromUtf8(gameDir));
+    // The launchers run in the game folder, where the server finds its files.
+    if (*StartServer || *StartClient || *Serve) std::filesystem::current_path(game.path());
+    if (*Serve) return serve(game, ServeSettings, err);
     if (*List) {
         listTemplates(game, Json, out);
     } else if (*Show) {
@@ -81,6 +132,7 @@ int CliCommands::run(const std::string& gameDir, std::ostream& out, std::ostream
     } else if (*Generate) {
         generateServerFiles(game, Template, FixedWeights, out);
     } else if (*StartServer) {
+        checkServerPortsFree(Force, err);
         startServer(game, launcherParameters(game, OptionalTemplate, Command), out);
     } else if (*StartClient) {
         startClient(game, launcherParameters(game, OptionalTemplate, Command), Profile, out);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cli/port_commands.h"
+#include "cli/serve_command.h"
 
 namespace qz7::cli {
 
@@ -16,6 +17,8 @@ class CliCommands {
     int run(const std::string& gameDir, std::ostream& out, std::ostream& err);
 
   private:
+    void addServeTo(CLI::App& app);
+
     CLI::App* List = nullptr;
     CLI::App* Show = nullptr;
     CLI::App* Export = nullptr;
@@ -24,6 +27,7 @@ class CliCommands {
     CLI::App* Generate = nullptr;
     CLI::App* StartServer = nullptr;
     CLI::App* StartClient = nullptr;
+    CLI::App* Serve = nullptr;
 
     bool Json = false;
     std::string Template;
@@ -37,6 +41,8 @@ class CliCommands {
     std::optional<std::string> OptionalTemplate;
     std::optional<std::string> Command;
     std::string Profile;
+    bool Force = false;
+    ServeOptions ServeSettings;
 };
 
 }  // namespace qz7::cli

@@ -9,10 +9,14 @@
 
 namespace qz7::cli {
 
+std::unique_ptr<MiniupnpcGateway> gatewayFor(const std::optional<std::string>& igdUrl) {
+    return igdUrl ? MiniupnpcGateway::atDescriptionUrl(*igdUrl)
+                  : std::make_unique<MiniupnpcGateway>();
+}
+
 void runPortBatch(bool open, const std::optional<std::string>& igdUrl, int timeoutSeconds,
                   std::ostream& out, std::ostream& err) {
-    std::unique_ptr<MiniupnpcGateway> gateway =
-        igdUrl ? MiniupnpcGateway::atDescriptionUrl(*igdUrl) : std::make_unique<MiniupnpcGateway>();
+    std::unique_ptr<MiniupnpcGateway> gateway = gatewayFor(igdUrl);
     const char* action = open ? "Проброс портов" : "Удаление портов";
     bool progressShown = false;
     PortBatchControl control;

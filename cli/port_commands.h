@@ -1,13 +1,19 @@
 #pragma once
 
 #include <iosfwd>
+#include <memory>
 #include <optional>
 #include <string>
+
+#include "net/miniupnpc_gateway.h"
 
 namespace qz7::cli {
 
 // How long a whole port batch may take by default, in seconds.
 inline constexpr int kDefaultPortBatchSeconds = 60;
+
+// The router named by its description address, or the one discovery finds.
+std::unique_ptr<MiniupnpcGateway> gatewayFor(const std::optional<std::string>& igdUrl);
 
 // Forwards (open) or removes (close) the server's 70 ports on the router, with a progress line on
 // `err`. `igdUrl` names the router's description address and skips discovery; a named router

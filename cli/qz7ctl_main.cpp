@@ -6,8 +6,8 @@
 
 #include "cli/cli_commands.h"
 #include "cli/cli_error.h"
-#include "platform/game_paths.h"
 #include "platform/console.h"
+#include "platform/game_paths.h"
 #include "platform/program_arguments.h"
 
 int main(int argc, char** argv) {

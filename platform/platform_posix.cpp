@@ -15,6 +15,7 @@
 
 #include "platform/game_paths.h"
 #include "platform/platform.h"
+#include "platform/posix_launch_command.h"
 #include "platform/windows_command_line.h"
 
 namespace qz7 {
@@ -44,7 +45,8 @@ std::optional<std::filesystem::path> findOnPath(const std::string& name) {
     return std::nullopt;
 }
 
-// Why a program could not be started, in the user's language where the reason is a common one.
+}  // namespace
+
 std::string startErrorText(int error) {
     switch (error) {
         case EACCES:
@@ -58,6 +60,45 @@ std::string startErrorText(int error) {
             return std::strerror(error);
     }
 }
+
+void execInChild(const std::vector<char*>& args, int errorPipe) {
+    // The program starts clean: no signal blocked, the signals this program handles or ignores
+    // at their defaults, and none of this program's open files or sockets (the pipe is closed
+    // by the exec as well).
+    sigset_t none;
+    ::sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    for (int signal : {SIGPIPE, SIGINT, SIGTERM}) ::signal(signal, SIG_DFL);
+#ifdef CLOSE_RANGE_CLOEXEC
+    ::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC);
+#endif
+    ::execv(args[0], args.data());
+    int error = errno;
+    [[maybe_unused]] auto ignored = ::write(errorPipe, &error, sizeof error);
+    ::_exit(127);
+}
+
+std::vector<std::string> launchCommand(const std::filesystem::path& program,
+                                       const std::string& parameters, StartResult& failure) {
+    std::vector<std::string> argv;
+    if (isWindowsProgram(program)) {
+        std::optional<std::filesystem::path> wine = findOnPath("wine");
+        if (!wine) {
+            failure = {false, "Программа для Windows, а wine не установлен"};
+            return {};
+        }
+        argv.push_back(wine->string());
+    } else if (::access(program.c_str(), X_OK) != 0) {
+        failure = {false, startErrorText(errno)};
+        return {};
+    }
+    argv.push_back(program.string());
+    for (std::string& argument : splitWindowsCommandLine(parameters))
+        argv.push_back(std::move(argument));
+    return argv;
+}
+
+namespace {
 
 // Starts argv detached: the grandchild runs the program in its own session, the child exits at
 // once and is reaped here, so nothing is waited for and no zombie stays. A pipe closed on exec
@@ -81,21 +122,7 @@ StartResult spawnDetached(const std::vector<std::string>& argv) {
         ::close(pipeFds[0]);
         ::setsid();
         pid_t grandchild = ::fork();
-        if (grandchild == 0) {
-            // The program starts clean: no signal blocked, SIGPIPE at its default, and none of
-            // this program's open files or sockets (the pipe is closed by the exec as well).
-            sigset_t none;
-            ::sigemptyset(&none);
-            ::sigprocmask(SIG_SETMASK, &none, nullptr);
-            ::signal(SIGPIPE, SIG_DFL);
-#ifdef CLOSE_RANGE_CLOEXEC
-            ::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC);
-#endif
-            ::execv(args[0], args.data());
-            int error = errno;
-            [[maybe_unused]] auto ignored = ::write(pipeFds[1], &error, sizeof error);
-            ::_exit(127);
-        }
+        if (grandchild == 0) execInChild(args, pipeFds[1]);
         if (grandchild < 0) {
             int error = errno;
             [[maybe_unused]] auto ignored = ::write(pipeFds[1], &error, sizeof error);
@@ -119,17 +146,9 @@ class PosixPlatform final : public Platform {
   public:
     StartResult startProgram(const std::filesystem::path& program,
                              const std::string& parameters) override {
-        std::vector<std::string> argv;
-        if (isWindowsProgram(program)) {
-            std::optional<std::filesystem::path> wine = findOnPath("wine");
-            if (!wine) return {false, "Программа для Windows, а wine не установлен"};
-            argv.push_back(wine->string());
-        } else if (::access(program.c_str(), X_OK) != 0) {
-            return {false, startErrorText(errno)};
-        }
-        argv.push_back(program.string());
-        for (std::string& argument : splitWindowsCommandLine(parameters))
-            argv.push_back(std::move(argument));
+        StartResult failure;
+        std::vector<std::string> argv = launchCommand(program, parameters, failure);
+        if (argv.empty()) return failure;
         return spawnDetached(argv);
     }
 

@@ -15,8 +15,8 @@ bool fileExists(const std::filesystem::path& file) {
 std::optional<std::string> startLauncher(const std::filesystem::path& gameFolder,
                                          const std::string& launcherName,
                                          const std::string& parameters) {
-    const std::filesystem::path launcher = gamePath(gameFolder, "\\" + launcherName);
-    if (!fileExists(launcher)) return "Не могу найти файл: " + launcherName;
+    if (auto missing = missingLauncherError(gameFolder, launcherName)) return missing;
+    const std::filesystem::path launcher = launcherPath(gameFolder, launcherName);
     // The launcher inherits the program's current directory, which is the game folder.
     StartResult result = currentPlatform().startProgram(launcher, parameters);
     if (!result.started) return "Не удалось запустить " + launcherName + ": " + result.error;
@@ -24,6 +24,17 @@ std::optional<std::string> startLauncher(const std::filesystem::path& gameFolder
 }
 
 }  // namespace
+
+std::filesystem::path launcherPath(const std::filesystem::path& gameFolder,
+                                   const std::string& launcherName) {
+    return gamePath(gameFolder, "\\" + launcherName);
+}
+
+std::optional<std::string> missingLauncherError(const std::filesystem::path& gameFolder,
+                                                const std::string& launcherName) {
+    if (fileExists(launcherPath(gameFolder, launcherName))) return std::nullopt;
+    return "Не могу найти файл: " + launcherName;
+}
 
 std::optional<std::string> startServerLauncher(const std::filesystem::path& gameFolder,
                                                const std::string& parameters) {

@@ -15,6 +15,15 @@ inline constexpr const char* kDefaultLauncherParameters =
     "+set dedicated 1 +set sv_config server_mod.cfg  +set sv_hostname ^4~^1Host "
     "^3Rovazid^4~+set sv_maprotation Manual_MapRot  +start_map_rotate";
 
+// The launcher's file in the game folder.
+std::filesystem::path launcherPath(const std::filesystem::path& gameFolder,
+                                   const std::string& launcherName);
+
+// The error box text "Не могу найти файл: <name>" when the launcher is not there; nothing when
+// it is.
+std::optional<std::string> missingLauncherError(const std::filesystem::path& gameFolder,
+                                                const std::string& launcherName);
+
 // Starts the server launcher in the game folder with the parameter text, unchanged, and returns at
 // once. The error box text when the launcher is missing or could not be started; nothing when it
 // was started.

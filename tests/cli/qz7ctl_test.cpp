@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -193,6 +196,103 @@ TEST_F(Qz7ctl, StartsTheServerWithTheTemplatesCommandLine) {
     std::filesystem::remove(folder / "server.txt");
     ASSERT_EQ(run({"start-server", "--command", "+set  \"a b\" c"}).exitCode, 0);
     EXPECT_EQ(waitForRecord(folder / "server.txt"), folder.string() + "\n[+set]\n[a b]\n[c]\n");
+}
+
+// The demo folder's base files and stand-in server launcher, which QZ7_STAND_IN steers.
+void copyDemoServer(const std::filesystem::path& folder) {
+    const std::filesystem::path demo = QZ7_DEMO_DIR;
+    for (const char* file : {"TeknoQZ7_Server_Launcher.exe", "admin/Manual_Mod_default.dsr",
+                             "admin/server_mod_default.cfg"})
+        std::filesystem::copy_file(demo / file, folder / file,
+                                   std::filesystem::copy_options::overwrite_existing);
+}
+
+TEST_F(Qz7ctl, ServeRestartsTheServerUntilItEndsAndStopsACrashLoop) {
+    writeThreeTemplates();
+    copyDemoServer(folder);
+    const std::vector<std::string> serve = {"serve",         "#1", "--restart-delay", "0.05",
+                                            "--crash-limit", "2"};
+    struct Case {
+        const char* plan;
+        int exitCode;
+        std::vector<std::string> lines;  // expected in this order on stderr
+    };
+    const Case cases[] = {
+        {"crash clean",
+         0,
+         {" Файлы сервера сформированы", " сервер запущен (pid ",
+          " сервер упал: код выхода 3 (pid ", "падений за последние 600 с: 1)",
+          " перезапуск через 0.05 с\n", " сервер запущен (pid ",
+          " сервер завершился сам (код выхода 0"}},
+        {"crash",
+         1,
+         {" сервер упал: код выхода 3", " перезапуск через 0.05 с", " сервер упал: код выхода 3",
+          "падений за последние 600 с: 2)", " сервер упал 2 раз за 600 с: перезапуски прекращены"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.plan);
+        std::filesystem::remove(folder / "stand-in-starts");
+        ::setenv("QZ7_STAND_IN", c.plan, 1);
+        ProcessResult result = run(serve);
+        ::unsetenv("QZ7_STAND_IN");
+        EXPECT_EQ(result.exitCode, c.exitCode) << result.err;
+        std::size_t at = 0;
+        for (const std::string& line : c.lines) {
+            at = result.err.find(line, at);
+            ASSERT_NE(at, std::string::npos) << line << " in:\n" << result.err;
+        }
+        EXPECT_TRUE(std::filesystem::exists(folder / "admin" / "Manual_MapRot.dspl"));
+    }
+}
+
+TEST_F(Qz7ctl, ServeWritesOneJsonObjectPerEvent) {
+    writeThreeTemplates();
+    copyDemoServer(folder);
+    ::setenv("QZ7_STAND_IN", "killed clean", 1);
+    ProcessResult result = run({"serve", "#1", "--json", "--restart-delay", "0.01"});
+    ::unsetenv("QZ7_STAND_IN");
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    std::vector<nlohmann::json> events;
+    std::istringstream lines(result.err);
+    for (std::string line; std::getline(lines, line);)
+        events.push_back(nlohmann::json::parse(line));
+    ASSERT_EQ(events.size(), 6u) << result.err;
+    EXPECT_EQ(events[2]["event"], "crashed");
+    EXPECT_EQ(events[2]["signal"], 9);
+    EXPECT_EQ(events[2]["pid"], events[1]["pid"]);
+    EXPECT_EQ(events[3]["delaySeconds"], 0.01);
+    EXPECT_EQ(events[5]["event"], "exited");
+    EXPECT_EQ(events[5]["message"].get<std::string>().rfind("сервер завершился сам", 0), 0u);
+    EXPECT_EQ(events[0]["time"].get<std::string>().size(),
+              std::string("2026-12-08T01:30:00.125Z").size());
+}
+
+TEST_F(Qz7ctl, BusyServerPortsRefuseTheStartUnlessForced) {
+    writeThreeTemplates();
+    copyDemoServer(folder);
+    writeStandInLauncher(folder / "TeknoQZ7_Server_Launcher.exe", folder / "server.txt");
+    const int held = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(27030);
+    ASSERT_EQ(::bind(held, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    const std::string named = "Порты сервера уже заняты другой программой: UDP 27030 (IPv4; " +
+                              std::string("qz7ctl_test (pid ") + std::to_string(::getpid()) + "))";
+
+    for (const std::string command : {"start-server", "serve"}) {
+        SCOPED_TRACE(command);
+        ProcessResult refused = run({command, "#1"});
+        EXPECT_EQ(refused.exitCode, 1);
+        EXPECT_NE(refused.err.find(named), std::string::npos) << refused.err;
+        EXPECT_NE(refused.err.find("--force"), std::string::npos);
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        EXPECT_FALSE(std::filesystem::exists(folder / "server.txt"));
+    }
+    ProcessResult forced = run({"start-server", "#1", "--force"});
+    ::close(held);
+    EXPECT_EQ(forced.exitCode, 0) << forced.err;
+    EXPECT_NE(waitForRecord(folder / "server.txt").find("[dedicated]"), std::string::npos);
 }
 
 TEST_F(Qz7ctl, StartsTheClientAfterCopyingTheProfile) {

@@ -2,6 +2,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QUdpSocket>
 #include <QtTest>
 
 #include "../core/server_test_support.h"
@@ -140,6 +141,27 @@ class ServerFilesTest : public QObject {
                  (std::vector<std::string>{expected, expected}));
         QCOMPARE(game.boxes.shown, QStringList());
         QVERIFY(game.window.RzBitBtnRunServer->isEnabled());
+    }
+
+    void busyServerPortsAskBeforeTheStart() {
+        GameWithSetupWindow game;
+        testing::writeRecordingLauncher(game.file("TeknoQZ7_Server_Launcher.exe"),
+                                        game.file("launched"));
+        game.window.RzBitBtnRunServer->setEnabled(true);
+        QUdpSocket held;
+        QVERIFY(held.bind(QHostAddress::LocalHost, 27001));
+        game.boxes.answers = {false, true};
+        game.click(game.window.RzBitBtnRunServer);
+        QTest::qWait(300);
+        QVERIFY(!std::filesystem::exists(game.file("launched")));
+        game.click(game.window.RzBitBtnRunServer);
+        QCOMPARE(testing::waitForRecords(game.file("launched"), 1).size(), std::size_t(1));
+        const QString question =
+            QStringLiteral(
+                "question: Порты сервера уже заняты другой программой: UDP 27001 "
+                "(IPv4; server_files_te (pid %1)). Всё равно запустить?")
+                .arg(QCoreApplication::applicationPid());
+        QCOMPARE(game.boxes.shown, (QStringList{question, question}));
     }
 
     void missingOrBrokenServerLauncherIsReported() {

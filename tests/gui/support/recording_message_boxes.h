@@ -8,8 +8,8 @@
 
 namespace qz7::testing {
 
-// Records every message box instead of showing it; confirmations answer from a queue (Yes when
-// the queue is empty). Puts itself in place for its lifetime.
+// Records every message box instead of showing it; confirmations and questions answer from a
+// queue (Yes when the queue is empty). Puts itself in place for its lifetime.
 class RecordingMessageBoxes : public MessageBoxes {
   public:
     RecordingMessageBoxes() { setMessageBoxesForTesting(this); }
@@ -23,10 +23,11 @@ class RecordingMessageBoxes : public MessageBoxes {
     }
     bool confirm(QWidget*, const QString& text) override {
         shown << QStringLiteral("confirm: ") + text;
-        if (answers.empty()) return true;
-        bool answer = answers.front();
-        answers.pop_front();
-        return answer;
+        return nextAnswer();
+    }
+    bool question(QWidget*, const QString& text) override {
+        shown << QStringLiteral("question: ") + text;
+        return nextAnswer();
     }
     void applicationError(const QString& text) override {
         shown << QStringLiteral("application: ") + applicationErrorText(text);
@@ -34,6 +35,14 @@ class RecordingMessageBoxes : public MessageBoxes {
 
     QStringList shown;
     std::deque<bool> answers;
+
+  private:
+    bool nextAnswer() {
+        if (answers.empty()) return true;
+        bool answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
 };
 
 }  // namespace qz7::testing

@@ -1,0 +1,112 @@
+#include "cli/serve_log.h"
+
+#include <cstdio>
+#include <ostream>
+
+#include "server/launchers.h"
+
+namespace qz7::cli {
+
+namespace {
+
+std::string endText(const ProcessEnd& end) {
+    if (end.signal != 0) return "сигнал " + std::to_string(end.signal);
+    return "код выхода " + std::to_string(end.exitStatus);
+}
+
+std::string pidText(int processId) { return "pid " + std::to_string(processId); }
+
+}  // namespace
+
+std::string utcTimestamp(std::chrono::system_clock::time_point moment) {
+    using namespace std::chrono;
+    const auto milliseconds = floor<std::chrono::milliseconds>(moment);
+    const auto day = floor<days>(milliseconds);
+    const year_month_day date(day);
+    const hh_mm_ss time(milliseconds - day);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02d:%02d:%02d.%03dZ", int(date.year()),
+                  unsigned(date.month()), unsigned(date.day()), int(time.hours().count()),
+                  int(time.minutes().count()), int(time.seconds().count()),
+                  int(time.subseconds().count()));
+    return text;
+}
+
+std::string secondsText(std::chrono::milliseconds duration) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g с", double(duration.count()) / 1000.0);
+    return text;
+}
+
+void ServeLog::note(const std::string& name, const std::string& message,
+                    const nlohmann::json& fields) {
+    const std::string time = utcTimestamp(std::chrono::system_clock::now());
+    if (json_) {
+        nlohmann::json line = {{"time", time}, {"event", name}, {"message", message}};
+        line.update(fields);
+        err_ << line.dump() << std::endl;
+    } else {
+        err_ << time << " " << message << std::endl;
+    }
+}
+
+void ServeLog::report(const SupervisorEvent& event) {
+    const nlohmann::json pid = {{"pid", event.processId}};
+    switch (event.kind) {
+        case SupervisorEventKind::Started:
+            note("started", "сервер запущен (" + pidText(event.processId) + ")", pid);
+            return;
+        case SupervisorEventKind::Crashed:
+            note("crashed",
+                 "сервер упал: " + endText(event.end) + " (" + pidText(event.processId) +
+                     "; падений за последние " + secondsText(crashWindow_) + ": " +
+                     std::to_string(event.crashesInWindow) + ")",
+                 {{"pid", event.processId},
+                  {"exitStatus", event.end.exitStatus},
+                  {"signal", event.end.signal},
+                  {"crashesInWindow", event.crashesInWindow}});
+            return;
+        case SupervisorEventKind::Restarting:
+            note("restarting", "перезапуск через " + secondsText(event.delay),
+                 {{"delaySeconds", double(event.delay.count()) / 1000.0}});
+            return;
+        case SupervisorEventKind::ExitedCleanly:
+            note("exited", "сервер завершился сам (код выхода 0, " + pidText(event.processId) + ")",
+                 pid);
+            return;
+        case SupervisorEventKind::GaveUp:
+            note("gave-up",
+                 "сервер упал " + std::to_string(event.crashesInWindow) + " раз за " +
+                     secondsText(crashWindow_) + ": перезапуски прекращены",
+                 {{"crashesInWindow", event.crashesInWindow}});
+            return;
+        case SupervisorEventKind::StartFailed:
+            note("start-failed",
+                 "не удалось запустить " + std::string(kServerLauncherName) + ": " + event.error,
+                 {{"error", event.error}});
+            return;
+        case SupervisorEventKind::Stopping:
+            note("stopping", "сервер просят завершиться (" + pidText(event.processId) + ")", pid);
+            return;
+        case SupervisorEventKind::Killed:
+            note("killed",
+                 "сервер не завершился вовремя: завершён принудительно (" +
+                     pidText(event.processId) + ")",
+                 pid);
+            return;
+        case SupervisorEventKind::Stopped:
+            if (event.processId == 0) {
+                note("stopped", "остановлено до запуска сервера", nlohmann::json::object());
+            } else {
+                note("stopped",
+                     "сервер остановлен: " + endText(event.end) + " (" + pidText(event.processId) +
+                         ")",
+                     {{"pid", event.processId},
+                      {"exitStatus", event.end.exitStatus},
+                      {"signal", event.end.signal}});
+            }
+            return;
+    }
+}
+
+}  // namespace qz7::cli

@@ -1,0 +1,108 @@
+#include <dirent.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+#include "platform/port_probe.h"
+
+namespace qz7 {
+
+namespace {
+
+// True when binding the wildcard address of the family to port is refused as in use.
+bool bindRefused(int family, int port, bool tcp) {
+    const int fd = ::socket(family, tcp ? SOCK_STREAM : SOCK_DGRAM, 0);
+    if (fd < 0) return false;
+    const int on = 1;
+    // A closed TCP connection lingering in TIME_WAIT does not stop a server from binding;
+    // a listening socket still does.
+    if (tcp) ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    int result;
+    if (family == AF_INET6) {
+        // IPv6 alone, so that an IPv4 socket is not counted twice.
+        ::setsockopt(fd, IPPROTO_IPV6, IPV6_V6ONLY, &on, sizeof on);
+        sockaddr_in6 address{};
+        address.sin6_family = AF_INET6;
+        address.sin6_addr = in6addr_any;
+        address.sin6_port = htons(static_cast<uint16_t>(port));
+        result = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    } else {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_ANY);
+        address.sin_port = htons(static_cast<uint16_t>(port));
+        result = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    }
+    const bool refused = result != 0 && errno == EADDRINUSE;
+    ::close(fd);
+    return refused;
+}
+
+// The inodes of the sockets bound to port in one of the kernel's tables (/proc/net/tcp and
+// the like): "sl local_address rem_address st tx:rx tr:when retrnsmt uid timeout inode ...",
+// the local address as hex address and hex port.
+void collectSocketInodes(const std::string& table, int port, std::set<std::string>& inodes) {
+    std::ifstream in(table);
+    std::string line;
+    std::getline(in, line);  // the heading
+    while (std::getline(in, line)) {
+        std::istringstream fields(line);
+        std::string slot, local, remote, state, queues, timer, retransmits, uid, timeout, inode;
+        if (!(fields >> slot >> local >> remote >> state >> queues >> timer >> retransmits >> uid >>
+              timeout >> inode))
+            continue;
+        const std::size_t colon = local.rfind(':');
+        if (colon == std::string::npos) continue;
+        if (std::strtol(local.c_str() + colon + 1, nullptr, 16) == port && inode != "0")
+            inodes.insert("socket:[" + inode + "]");
+    }
+}
+
+std::string processName(const std::filesystem::path& processFolder) {
+    std::ifstream in(processFolder / "comm");
+    std::string name;
+    std::getline(in, name);
+    return name;
+}
+
+}  // namespace
+
+PortUse probePortUse(int port, std::string_view protocol) {
+    const bool tcp = protocol == "TCP";
+    return {bindRefused(AF_INET, port, tcp), bindRefused(AF_INET6, port, tcp)};
+}
+
+std::vector<std::string> programsHoldingPort(int port, std::string_view protocol) {
+    const std::string kind = protocol == "TCP" ? "tcp" : "udp";
+    std::set<std::string> inodes;
+    collectSocketInodes("/proc/net/" + kind, port, inodes);
+    collectSocketInodes("/proc/net/" + kind + "6", port, inodes);
+    std::vector<std::string> programs;
+    if (inodes.empty()) return programs;
+
+    // Every process's open files that this user may look at; the others stay unnamed.
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
+        const std::string pid = entry.path().filename().string();
+        if (pid.empty() || !std::all_of(pid.begin(), pid.end(), ::isdigit)) continue;
+        std::error_code fdError;
+        for (const auto& fd : std::filesystem::directory_iterator(entry.path() / "fd", fdError)) {
+            std::error_code linkError;
+            const std::string target = std::filesystem::read_symlink(fd.path(), linkError);
+            if (linkError || inodes.count(target) == 0) continue;
+            programs.push_back(processName(entry.path()) + " (pid " + pid + ")");
+            break;
+        }
+    }
+    return programs;
+}
+
+}  // namespace qz7

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace qz7 {
+
+// How a watched program ended: its exit status, or the signal that ended it (POSIX only).
+struct ProcessEnd {
+    int exitStatus = 0;
+    int signal = 0;  // 0 when the program exited by itself
+
+    bool clean() const { return signal == 0 && exitStatus == 0; }
+};
+
+// A program this program started and keeps watching, as a supervisor does: unlike
+// Platform::startProgram, which lets a launcher go, it stays a child whose end is waited for
+// and which can be asked to stop or be ended. On POSIX it runs in a process group of its own
+// (so that a Ctrl+C in the terminal reaches the supervisor alone, and stopping reaches the
+// program's own children); on Windows in a new process group, held by its process handle.
+class WatchedProcess {
+  public:
+    // Starts program with the parameter text in the current folder, as Platform::startProgram
+    // would run it. Nothing, with the reason in error, when it could not be started.
+    static std::unique_ptr<WatchedProcess> start(const std::filesystem::path& program,
+                                                 const std::string& parameters, std::string& error);
+
+    // A program still running when this ends is ended at once.
+    ~WatchedProcess();
+    WatchedProcess(const WatchedProcess&) = delete;
+    WatchedProcess& operator=(const WatchedProcess&) = delete;
+
+    int id() const;
+
+    // Waits at most timeout for the program's end; nothing while it is still running.
+    std::optional<ProcessEnd> waitFor(std::chrono::milliseconds timeout);
+
+    // Asks the program to end: SIGTERM to its process group; on Windows Ctrl+Break to its group
+    // and a close message to its windows.
+    void requestStop();
+
+    // Ends the program at once: SIGKILL to its process group; TerminateProcess on Windows.
+    void kill();
+
+    struct Handle;
+
+  private:
+    explicit WatchedProcess(std::unique_ptr<Handle> handle);
+    std::unique_ptr<Handle> handle_;
+    std::optional<ProcessEnd> end_;
+};
+
+}  // namespace qz7

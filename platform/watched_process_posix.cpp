@@ -1,0 +1,121 @@
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <thread>
+#include <vector>
+
+#include "platform/posix_launch_command.h"
+#include "platform/watched_process.h"
+
+namespace qz7 {
+
+struct WatchedProcess::Handle {
+    pid_t pid = -1;
+};
+
+namespace {
+
+// How often waitFor looks whether the program has ended.
+constexpr std::chrono::milliseconds kPollInterval{10};
+
+ProcessEnd endFromStatus(int status) {
+    if (WIFSIGNALED(status)) return {0, WTERMSIG(status)};
+    return {WEXITSTATUS(status), 0};
+}
+
+}  // namespace
+
+std::unique_ptr<WatchedProcess> WatchedProcess::start(const std::filesystem::path& program,
+                                                      const std::string& parameters,
+                                                      std::string& error) {
+    StartResult failure;
+    std::vector<std::string> argv = launchCommand(program, parameters, failure);
+    if (argv.empty()) {
+        error = failure.error;
+        return nullptr;
+    }
+    std::vector<char*> args;
+    for (std::string& a : argv) args.push_back(a.data());
+    args.push_back(nullptr);
+
+    // A pipe closed on exec tells whether the program could be run.
+    int pipeFds[2];
+    if (::pipe2(pipeFds, O_CLOEXEC) != 0) {
+        error = startErrorText(errno);
+        return nullptr;
+    }
+    const pid_t child = ::fork();
+    if (child < 0) {
+        error = startErrorText(errno);
+        ::close(pipeFds[0]);
+        ::close(pipeFds[1]);
+        return nullptr;
+    }
+    if (child == 0) {
+        ::close(pipeFds[0]);
+        ::setpgid(0, 0);
+        execInChild(args, pipeFds[1]);
+    }
+    // Set here as well, so that the group exists before anything is sent to it.
+    ::setpgid(child, child);
+    ::close(pipeFds[1]);
+    int execError = 0;
+    ssize_t got;
+    do {
+        got = ::read(pipeFds[0], &execError, sizeof execError);
+    } while (got < 0 && errno == EINTR);
+    ::close(pipeFds[0]);
+    if (got == sizeof execError) {
+        while (::waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
+        }
+        error = startErrorText(execError);
+        return nullptr;
+    }
+    auto handle = std::make_unique<Handle>();
+    handle->pid = child;
+    return std::unique_ptr<WatchedProcess>(new WatchedProcess(std::move(handle)));
+}
+
+WatchedProcess::WatchedProcess(std::unique_ptr<Handle> handle) : handle_(std::move(handle)) {}
+
+WatchedProcess::~WatchedProcess() {
+    if (end_) return;
+    kill();
+    int status = 0;
+    while (::waitpid(handle_->pid, &status, 0) < 0 && errno == EINTR) {
+    }
+}
+
+int WatchedProcess::id() const { return handle_->pid; }
+
+std::optional<ProcessEnd> WatchedProcess::waitFor(std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!end_) {
+        int status = 0;
+        const pid_t got = ::waitpid(handle_->pid, &status, WNOHANG);
+        if (got == handle_->pid) {
+            end_ = endFromStatus(status);
+        } else if (got < 0 && errno != EINTR) {
+            // Reaped elsewhere or never ours: nothing is left to wait for.
+            end_ = ProcessEnd{};
+        } else if (std::chrono::steady_clock::now() >= deadline) {
+            break;
+        } else {
+            std::this_thread::sleep_for(kPollInterval);
+        }
+    }
+    return end_;
+}
+
+void WatchedProcess::requestStop() {
+    if (!end_) ::kill(-handle_->pid, SIGTERM);
+}
+
+void WatchedProcess::kill() {
+    if (!end_) ::kill(-handle_->pid, SIGKILL);
+}
+
+}  // namespace qz7

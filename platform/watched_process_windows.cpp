@@ -1,0 +1,81 @@
+#include <windows.h>
+
+#include "platform/watched_process.h"
+#include "platform/windows_text.h"
+
+namespace qz7 {
+
+struct WatchedProcess::Handle {
+    PROCESS_INFORMATION info{};
+};
+
+namespace {
+
+// Asks every top-level window of the process to close, as its close button would.
+BOOL CALLBACK closeWindowOfProcess(HWND window, LPARAM processId) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == DWORD(processId)) PostMessageW(window, WM_CLOSE, 0, 0);
+    return TRUE;
+}
+
+}  // namespace
+
+std::unique_ptr<WatchedProcess> WatchedProcess::start(const std::filesystem::path& program,
+                                                      const std::string& parameters,
+                                                      std::string& error) {
+    // The program's own name first, quoted, then the parameter text as it is: the program
+    // splits it itself, as it does when the shell starts it.
+    std::wstring commandLine = L"\"" + program.wstring() + L"\"";
+    if (!parameters.empty()) commandLine += L" " + wideFromUtf8(parameters);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOW;
+    auto handle = std::make_unique<Handle>();
+    // A new process group: the console's Ctrl+C reaches the supervisor, which stops the program.
+    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                        CREATE_NEW_PROCESS_GROUP, nullptr, nullptr, &startup, &handle->info)) {
+        error = systemErrorText(GetLastError());
+        return nullptr;
+    }
+    CloseHandle(handle->info.hThread);
+    handle->info.hThread = nullptr;
+    return std::unique_ptr<WatchedProcess>(new WatchedProcess(std::move(handle)));
+}
+
+WatchedProcess::WatchedProcess(std::unique_ptr<Handle> handle) : handle_(std::move(handle)) {}
+
+WatchedProcess::~WatchedProcess() {
+    if (!end_) {
+        kill();
+        WaitForSingleObject(handle_->info.hProcess, INFINITE);
+    }
+    CloseHandle(handle_->info.hProcess);
+}
+
+int WatchedProcess::id() const { return int(handle_->info.dwProcessId); }
+
+std::optional<ProcessEnd> WatchedProcess::waitFor(std::chrono::milliseconds timeout) {
+    if (end_) return end_;
+    const DWORD milliseconds = timeout.count() <= 0 ? 0 : DWORD(timeout.count());
+    if (WaitForSingleObject(handle_->info.hProcess, milliseconds) != WAIT_OBJECT_0)
+        return std::nullopt;
+    DWORD status = 0;
+    GetExitCodeProcess(handle_->info.hProcess, &status);
+    end_ = ProcessEnd{int(status), 0};
+    return end_;
+}
+
+void WatchedProcess::requestStop() {
+    if (end_) return;
+    // A console program gets Ctrl+Break; a windowed one is asked to close its windows.
+    GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, handle_->info.dwProcessId);
+    EnumWindows(closeWindowOfProcess, LPARAM(handle_->info.dwProcessId));
+}
+
+void WatchedProcess::kill() {
+    if (!end_) TerminateProcess(handle_->info.hProcess, 1);
+}
+
+}  // namespace qz7
