@@ -48,8 +48,6 @@ void TFormMenedger::createControls() {
     setFixedSize(527, 182);
     move(581, 321);
 
-    setFont(windowDefaultFont());
-
     RzBackground1 =
         new CentredPicture(QPixmap(QStringLiteral(":/art/launch_background.png")), this);
     RzBackground1->setObjectName(QStringLiteral("RzBackground1"));
@@ -57,6 +55,10 @@ void TFormMenedger::createControls() {
     RzBorder1 = new BumpBorder(QColor(255, 128, 0), 3, 5, this);
     RzBorder1->setObjectName(QStringLiteral("RzBorder1"));
     RzBorder1->setGeometry(0, 0, 527, 182);
+
+    // The pictures first, the fonts after them: the font list may still be being read then
+    // (FontListPreload).
+    setFont(windowDefaultFont());
 
     RzBtnClientRun = largeButton(QStringLiteral("Запустить клиент QZ7"), "RzBtnClientRun",
                                  {264, 33, 233, 36}, this);

@@ -1,41 +1,46 @@
 #include "app/program_start.h"
 
 #include <QEvent>
+#include <QEventLoop>
 #include <QIcon>
 #include <QTimer>
+#include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 #include "app/launch_manager_window.h"
 #include "app/qz7_application.h"
 #include "app/server_setup_window.h"
+#include "app/window_fonts.h"
 #include "settings/template_name_dialog.h"
 
 namespace qz7 {
 
 namespace {
 
-// Closes a window once, right after it has first been painted. The window itself may receive no
+// Calls back once, right after a window has first been painted. The window itself may receive no
 // paint event when its children cover it, so the first paint of any of its widgets counts; the
-// close is queued, so it comes after the whole paint pass.
-class CloseAfterFirstPaint : public QObject {
+// call is queued, so it comes after the whole paint pass.
+class FirstPaintWatch : public QObject {
   public:
-    explicit CloseAfterFirstPaint(QWidget& window) : Window(window) {
-        Window.installEventFilter(this);
-        for (QWidget* child : Window.findChildren<QWidget*>()) child->installEventFilter(this);
+    FirstPaintWatch(QWidget& window, std::function<void()> onFirstPaint)
+        : onFirstPaint_(std::move(onFirstPaint)) {
+        window.installEventFilter(this);
+        for (QWidget* child : window.findChildren<QWidget*>()) child->installEventFilter(this);
     }
 
   protected:
     bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint && !Closing) {
-            Closing = true;
-            QTimer::singleShot(0, &Window, [this] { Window.close(); });
+        if (event->type() == QEvent::Paint && !painted_) {
+            painted_ = true;
+            QTimer::singleShot(0, this, onFirstPaint_);
         }
         return false;
     }
 
   private:
-    QWidget& Window;
-    bool Closing = false;
+    std::function<void()> onFirstPaint_;
+    bool painted_ = false;
 };
 
 bool exitWhenShownRequested() {
@@ -45,9 +50,11 @@ bool exitWhenShownRequested() {
 
 }  // namespace
 
-ProgramWindows::ProgramWindows(ProgramState& program, const QStringList& arguments) {
+ProgramWindows::ProgramWindows(ProgramState& program, const QStringList& arguments,
+                               const std::function<void(TFormMenedger&)>& afterLaunchManager) {
     FormMenedger = std::make_unique<TFormMenedger>(program, arguments);
     creationOrder_ << FormMenedger->objectName();
+    if (afterLaunchManager) afterLaunchManager(*FormMenedger);
     FmQZ7ServerSetup = std::make_unique<TFmQZ7ServerSetup>(program);
     creationOrder_ << FmQZ7ServerSetup->objectName();
     FormMenedger->setServerSetupWindow(FmQZ7ServerSetup.get());
@@ -63,20 +70,43 @@ ProgramWindows::~ProgramWindows() {
     FormMenedger.reset();
 }
 
+void showAndWaitForFirstPaint(TFormMenedger& launchManager) {
+    QEventLoop waiting;
+    FirstPaintWatch watch(launchManager, [&waiting] { waiting.quit(); });
+    QTimer::singleShot(2000, &waiting, &QEventLoop::quit);
+    launchManager.show();
+    waiting.exec(QEventLoop::ExcludeUserInputEvents);
+}
+
 int runEventLoop(TFormMenedger& mainWindow) {
     // The main window ends the program when it closes; no other window's closing may end it.
     QApplication::setQuitOnLastWindowClosed(false);
-    std::unique_ptr<CloseAfterFirstPaint> closer;
-    if (exitWhenShownRequested()) closer = std::make_unique<CloseAfterFirstPaint>(mainWindow);
+    std::unique_ptr<FirstPaintWatch> closer;
+    if (exitWhenShownRequested()) {
+        const auto close = [&mainWindow] { mainWindow.close(); };
+        if (mainWindow.isVisible())
+            QTimer::singleShot(0, &mainWindow, close);
+        else
+            closer = std::make_unique<FirstPaintWatch>(mainWindow, close);
+    }
     mainWindow.show();
     return QApplication::exec();
 }
 
 int runProgram(int argc, char** argv) {
     Qz7Application application(argc, argv);
+    const FontListPreload fontList;
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/art/app_icon.png")));
     ProgramState program;
-    ProgramWindows windows(program, QCoreApplication::arguments());
+    ProgramWindows windows(program, QCoreApplication::arguments(), [](TFormMenedger& manager) {
+        showAndWaitForFirstPaint(manager);
+        if (exitWhenShownRequested()) {
+            std::fputs("shown\n", stdout);
+            std::fflush(stdout);
+        }
+    });
+    // Closed while it was being shown: the program has already ended.
+    if (windows.launchManager().isHidden()) return 0;
     return runEventLoop(windows.launchManager());
 }
 

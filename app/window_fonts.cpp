@@ -20,12 +20,11 @@ QFont pixelFont(const QStringList& families, int pixelSize, bool bold, bool ital
     return font;
 }
 
-}  // namespace
-
-QString firstCyrillicFamily(const QStringList& families) {
-    // One question for all families: asking family by family makes fontconfig resolve each name,
-    // which is slow enough to matter at start-up.
-    // A family that several foundries provide is listed once per foundry, as "Name [foundry]".
+// The installed families that can write Russian, asked once. One question for all families:
+// asking family by family makes fontconfig resolve each name, which is slow enough to matter at
+// start-up. A family that several foundries provide is listed once per foundry, as
+// "Name [foundry]". Qt's font database may be asked from any thread.
+const QStringList& cyrillicFamilies() {
     static const QStringList cyrillic = [] {
         QStringList names;
         for (QString family : QFontDatabase::families(QFontDatabase::Cyrillic)) {
@@ -35,6 +34,17 @@ QString firstCyrillicFamily(const QStringList& families) {
         }
         return names;
     }();
+    return cyrillic;
+}
+
+}  // namespace
+
+FontListPreload::FontListPreload() : thread_([] { cyrillicFamilies(); }) {}
+
+FontListPreload::~FontListPreload() { thread_.join(); }
+
+QString firstCyrillicFamily(const QStringList& families) {
+    const QStringList& cyrillic = cyrillicFamilies();
     for (const QString& family : families)
         if (cyrillic.contains(family, Qt::CaseInsensitive)) return family;
     return families.isEmpty() ? QString() : families.back();

@@ -31,6 +31,22 @@ class CloseEventCounter : public QObject {
     }
 };
 
+// Counts the paint events of a window and its widgets.
+class PaintCounter : public QObject {
+  public:
+    int count = 0;
+    void watch(QWidget& window) {
+        window.installEventFilter(this);
+        for (QWidget* child : window.findChildren<QWidget*>()) child->installEventFilter(this);
+    }
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++count;
+        return false;
+    }
+};
+
 // The time of a file's last modification; any rewrite, also one through a temporary file, gives
 // it a new one.
 std::filesystem::file_time_type modifiedAt(const std::filesystem::path& file) {
@@ -77,6 +93,30 @@ class StartupTest : public QObject {
         QCOMPARE(windows.templateNameDialog().parentWidget(), &windows.serverSetup());
         QCOMPARE(windows.templateNameDialog().pos(),
                  windows.serverSetup().pos() + QPoint(-20, 120));
+    }
+
+    void theLaunchManagerIsPaintedBeforeTheSetupWindowIsBuiltWhoseErrorsStillShow() {
+        testing::TemporaryGameFolder folder;
+        std::filesystem::create_directory(folder.path() / "ServerSetup_QZ7.cfg");  // unreadable
+        testing::RecordingMessageBoxes boxes;
+        PaintCounter paints;
+        int paintsBeforeSetup = -1;
+        qsizetype boxesBeforeSetup = -1;
+        ProgramState program;
+        ProgramWindows windows(program, {"qz7manager"}, [&](TFormMenedger& manager) {
+            paints.watch(manager);
+            showAndWaitForFirstPaint(manager);
+            paintsBeforeSetup = paints.count;
+            boxesBeforeSetup = boxes.shown.size();
+        });
+        QVERIFY(paintsBeforeSetup > 0);
+        QCOMPARE(boxesBeforeSetup, 0);
+        QCOMPARE(windows.creationOrder(),
+                 QStringList({"FormMenedger", "FmQZ7ServerSetup", "FmQZ7_Save"}));
+        QVERIFY(windows.launchManager().isVisible());
+        QVERIFY(!windows.serverSetup().isVisible());
+        QCOMPARE(boxes.shown.size(), 1);
+        QVERIFY(boxes.shown[0].startsWith("application: "));
     }
 
     void profileNameComesFromTheFirstArgument() {
