@@ -363,6 +363,9 @@ def main():
     sizes = [16, 32, 48, 64]
     emblems = [appIcon(size) for size in sizes]
     emblems[-1].save(out / "app_icon.png", optimize=True)
+    # The smaller sizes on their own too: the window icon and the desktop's icon theme use them.
+    for size, emblem in zip(sizes[:-1], emblems[:-1]):
+        emblem.save(out / f"app_icon_{size}.png", optimize=True)
     emblems[-1].save(out / "app_icon.ico", sizes=[(s, s) for s in sizes],
                      append_images=emblems[:-1])
 

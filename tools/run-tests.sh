@@ -4,9 +4,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/install-dependencies.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build -j2
+cmake --build build -j"$(nproc)"
 export QT_QPA_PLATFORM=offscreen
-ctest --test-dir build --output-on-failure --timeout 600 -j2
+ctest --test-dir build --output-on-failure --timeout 600 -j"$(nproc)"
 
 # The core, the platform layer and their tests built for Windows and run under wine.
 bash tools/windows/run-tests.sh

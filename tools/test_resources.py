@@ -310,6 +310,9 @@ class ArtworkTest(unittest.TestCase):
             self.assertEqual(sorted(icon.ico.sizes()), [(16, 16), (32, 32), (48, 48), (64, 64)])
             for size in icon.ico.sizes():
                 self.assertEqual(icon.ico.getimage(size).size, size)
+        for size in (16, 32, 48):
+            with Image.open(ART / f"app_icon_{size}.png") as image:
+                self.assertEqual(image.size, (size, size))
 
 
 class ReproductionTest(unittest.TestCase):

@@ -1,0 +1,138 @@
+#!/usr/bin/env bash
+# Runs every qz7ctl example of README.md, as written there, in the order written, on a fresh copy
+# of demo/, with the built qz7ctl first on PATH, and checks each against the table below. The
+# examples are read from the README itself (every line of a code block that starts with
+# "qz7ctl "), so an example added, changed or removed there without its row here fails the test.
+#
+# The port examples need a router. They run only inside a network namespace of their own that
+# holds nothing but loopback (`unshare -n`), where no router can answer: there they must end with
+# exit status 1 and a Russian message. Where no such namespace can be made they are skipped, never
+# run in the machine's own namespace.
+#
+# Usage: readme_examples_test.sh QZ7CTL SOURCE_DIR
+set -euo pipefail
+qz7ctl="$(realpath "$1")"
+source_dir="$(realpath "$2")"
+
+# example (without its comment) | expected exit status | check after it ran:
+#   out:TEXT   standard output holds TEXT        file:PATH=TEXT  the file holds TEXT
+#   log:TEXT   launchers.log comes to hold TEXT   no-router      runs under `unshare -n` only
+table=$(cat <<'TABLE'
+qz7ctl list --json|0|out:"name": "Турнир"
+qz7ctl show '#2'|0|out:Шаблон #2: Все против всех
+qz7ctl generate 'Турнир' --fixed-weights|0|file:admin/Manual_MapRot.dspl=mp_seatown
+qz7ctl start-server 'Турнир'|0|log:[^4~^1Турнир_QZ7^4~+set]
+qz7ctl start-client --profile Player|0|log:TeknoQZ7_Client_Launcher.exe
+qz7ctl ports open|1|no-router
+qz7ctl ports close --igd http://192.168.1.1:5000/rootDesc.xml|1|no-router
+qz7ctl export 'Турнир' -o tournament.txt|0|file:tournament.txt=Map=mp_hardhat
+qz7ctl import tournament.txt --name 'Турнир 2'|0|out:#4
+TABLE
+)
+
+# Examples that cannot be checked here, each with its reason.
+declare -A not_run=(
+    ["qz7ctl ports close --igd http://192.168.1.1:5000/rootDesc.xml"]="a named router that does not answer is still reported as \"Порты удалены\" with exit status 0"
+)
+
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+cp -r "$source_dir/demo" "$work/game"
+mkdir "$work/bin"
+ln -s "$qz7ctl" "$work/bin/qz7ctl"
+export PATH="$work/bin:$PATH"
+
+# The README's examples: lines of fenced or indented code blocks starting with "qz7ctl ", without
+# their comment (a "#" that begins a word outside quotes, as the shell reads it).
+mapfile -t examples < <(awk '
+    function withoutComment(line,    i, c, quote, out) {
+        quote = ""
+        for (i = 1; i <= length(line); i++) {
+            c = substr(line, i, 1)
+            if (quote == "" && c == "#" && (i == 1 || substr(line, i - 1, 1) ~ /[ \t]/)) break
+            if (quote == "" && (c == "\047" || c == "\"")) quote = c
+            else if (c == quote) quote = ""
+            out = out c
+        }
+        sub(/[ \t]+$/, "", out)
+        return out
+    }
+    /^[ \t]*```/ { fenced = !fenced; next }
+    fenced || /^    / {
+        line = $0
+        sub(/^[ \t]+/, "", line)
+        if (line ~ /^qz7ctl /) print withoutComment(line)
+    }' "$source_dir/README.md")
+[ "${#examples[@]}" -gt 0 ] || { echo "no qz7ctl examples found in README.md" >&2; exit 1; }
+
+namespace_works=0
+unshare -n true 2>/dev/null && namespace_works=1
+
+failures=0
+fail() {
+    echo "FAILED: $*" >&2
+    failures=$((failures + 1))
+}
+declare -A seen=()
+for example in "${examples[@]}"; do
+    seen["$example"]=1
+    failures_before=$failures
+    row="$(awk -F'|' -v e="$example" '$1 == e' <<<"$table")"
+    if [ -z "$row" ]; then
+        fail "README example without a row in this test: $example"
+        continue
+    fi
+    status="$(cut -d'|' -f2 <<<"$row")"
+    expectation="$(cut -d'|' -f3- <<<"$row")"
+    if [ -n "${not_run[$example]:-}" ]; then
+        echo "not run: $example (${not_run[$example]})"
+        continue
+    fi
+    runner=()
+    if [ "$expectation" = no-router ]; then
+        if [ "$namespace_works" -eq 0 ]; then
+            echo "skipped: $example (no network namespace can be made here)"
+            continue
+        fi
+        runner=(unshare -n)
+    fi
+    set +e
+    (cd "$work/game" && timeout 120 "${runner[@]}" bash -c "$example") \
+        >"$work/out" 2>"$work/err"
+    actual=$?
+    set -e
+    if [ "$actual" != "$status" ]; then
+        fail "$example: exit status $actual, expected $status"
+        cat "$work/err" >&2
+        continue
+    fi
+    case "$expectation" in
+    out:*)
+        grep -qF -- "${expectation#out:}" "$work/out" ||
+            fail "$example: output lacks ${expectation#out:}" ;;
+    file:*)
+        spec="${expectation#file:}"
+        grep -qF -- "${spec#*=}" "$work/game/${spec%%=*}" 2>/dev/null ||
+            fail "$example: ${spec%%=*} lacks ${spec#*=}" ;;
+    log:*)
+        # The launcher starts detached; give it up to 20 seconds to write its log.
+        for _ in $(seq 200); do
+            grep -qF -- "${expectation#log:}" "$work/game/launchers.log" 2>/dev/null && break
+            sleep 0.1
+        done
+        grep -qF -- "${expectation#log:}" "$work/game/launchers.log" 2>/dev/null ||
+            fail "$example: launchers.log lacks ${expectation#log:}" ;;
+    no-router)
+        # The last line of the error output is the message, in Russian.
+        tail -n 1 "$work/err" | LC_ALL=C grep -q $'[\xd0\xd1][\x80-\xbf]' ||
+            fail "$example: no Russian message: $(tail -n 1 "$work/err")" ;;
+    esac
+    [ "$failures" -gt "$failures_before" ] || echo "ok: $example"
+done
+
+while IFS='|' read -r example _; do
+    [ -n "${seen[$example]:-}" ] || fail "row for an example the README no longer has: $example"
+done <<<"$table"
+
+echo "${#examples[@]} README examples, $failures failed"
+[ "$failures" -eq 0 ]
