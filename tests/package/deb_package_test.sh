@@ -57,9 +57,10 @@ echo "made $deb_name"
 # The libraries the executables link, as dpkg-shlibdeps found them.
 depends="$(dpkg-deb -f "$work/package/$deb_name" Depends)"
 echo "Depends: $depends"
+depended="$(sed 's/ ([^)]*)//g; s/, /\n/g' <<<"$depends")"
 for library in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libjpeg62-turbo \
     libminiupnpc17; do
-    check "depends on $library" grep -Eq "(^|, )$library( |,|$)" <<<"$depends"
+    check "depends on $library" grep -qxF "$library" <<<"$depended"
 done
 
 began_install=1
