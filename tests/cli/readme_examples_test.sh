@@ -16,7 +16,9 @@ source_dir="$(realpath "$2")"
 
 # example (without its comment) | expected exit status | check after it ran:
 #   out:TEXT   standard output holds TEXT        file:PATH=TEXT  the file holds TEXT
-#   log:TEXT   launchers.log comes to hold TEXT   no-router      runs under `unshare -n` only
+#   err:TEXT   standard error holds TEXT          log:TEXT        launchers.log comes to hold TEXT
+#   no-router  runs under `unshare -n` only
+# The demo's stand-in server launcher ends at once with status 0, so `serve` ends with it.
 table=$(cat <<'TABLE'
 qz7ctl list --json|0|out:"name": "Турнир"
 qz7ctl show '#2'|0|out:Шаблон #2: Все против всех
@@ -27,6 +29,9 @@ qz7ctl ports open|1|no-router
 qz7ctl ports close --igd http://192.168.1.1:5000/rootDesc.xml|1|no-router
 qz7ctl export 'Турнир' -o tournament.txt|0|file:tournament.txt=Map=mp_hardhat
 qz7ctl import tournament.txt --name 'Турнир 2'|0|out:#4
+qz7ctl serve 'Турнир'|0|err:сервер завершился сам (код выхода 0
+qz7ctl serve 'Турнир' --json --restart-delay 5 --crash-limit 3 --crash-window 300|0|err:"event":"exited"
+qz7ctl serve 'Турнир' --ports|1|no-router
 TABLE
 )
 
@@ -39,6 +44,7 @@ cp -r "$source_dir/demo" "$work/game"
 mkdir "$work/bin"
 ln -s "$qz7ctl" "$work/bin/qz7ctl"
 export PATH="$work/bin:$PATH"
+unset QZ7_STAND_IN
 
 # The README's examples: lines of fenced or indented code blocks starting with "qz7ctl ", without
 # their comment (a "#" that begins a word outside quotes, as the shell reads it).
@@ -108,6 +114,9 @@ for example in "${examples[@]}"; do
     out:*)
         grep -qF -- "${expectation#out:}" "$work/out" ||
             fail "$example: output lacks ${expectation#out:}" ;;
+    err:*)
+        grep -qF -- "${expectation#err:}" "$work/err" ||
+            fail "$example: error output lacks ${expectation#err:}" ;;
     file:*)
         spec="${expectation#file:}"
         grep -qF -- "${spec#*=}" "$work/game/${spec%%=*}" 2>/dev/null ||
