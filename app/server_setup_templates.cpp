@@ -5,16 +5,17 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalBlocker>
-#include <optional>
+#include <vector>
 
 #include "app/list_selection.h"
 #include "app/message_boxes.h"
 #include "app/server_setup_window.h"
+#include "app/template_problem_message.h"
 #include "platform/windows1251.h"
 #include "settings/template_name_dialog.h"
 #include "settings/template_record.h"
+#include "settings/template_rules.h"
 #include "settings/template_store.h"
-#include "settings/template_validation.h"
 
 namespace qz7 {
 
@@ -38,10 +39,12 @@ QListWidgetItem* templateItem(std::string_view record) {
     return item;
 }
 
-// Shows the problem in an error box; true when there was one and the command must stop.
-bool refused(QWidget* owner, const std::optional<TemplateProblem>& problem) {
-    if (!problem) return false;
-    messageBoxes().error(owner, QString::fromStdString(problem->message));
+// Shows the first problem in an error box; true when there was one and the command must stop.
+bool refused(QWidget* owner, const std::vector<TemplateProblem>& problems,
+             const TemplateContent& content) {
+    if (problems.empty()) return false;
+    messageBoxes().error(owner,
+                         QString::fromStdString(templateProblemMessage(problems.front(), content)));
     return true;
 }
 
@@ -150,9 +153,10 @@ void TFmQZ7ServerSetup::RzBitBtnNewShablonClick() {
     const GameSettings settings = readSettings();
     const std::vector<std::string> rotation = readRotation();
     const std::string commandLine = RzEditCommand->text().toStdString();
-    if (refused(this, findTemplateProblem(settings, rotation, commandLine))) return;
+    const TemplateContent content = contentOfState({}, settings, rotation, commandLine);
+    if (refused(this, findContentProblems(content), content)) return;
     if (!askTemplateName(nullptr)) return;
-    if (refused(this, findTemplateNameProblem(PendingTemplateName))) return;
+    if (refused(this, findNameProblems(PendingTemplateName), content)) return;
 
     const std::string record =
         encodeTemplateRecord(KodirShablona(PendingTemplateName, settings, rotation, commandLine));
@@ -169,7 +173,8 @@ void TFmQZ7ServerSetup::RzBitBtnSaveShablonClick() {
     const GameSettings settings = readSettings();
     const std::vector<std::string> rotation = readRotation();
     const std::string commandLine = RzEditCommand->text().toStdString();
-    if (refused(this, findTemplateProblem(settings, rotation, commandLine))) return;
+    const TemplateContent content = contentOfState({}, settings, rotation, commandLine);
+    if (refused(this, findContentProblems(content), content)) return;
 
     QListWidgetItem* item = RzListBoxListShablon->item(row);
     TemplateRecord record = KodirShablona({}, settings, rotation, commandLine);
@@ -181,7 +186,7 @@ void TFmQZ7ServerSetup::RzBitBtnSaveShablonClick() {
         setRecord(item, encodeTemplateRecord(record));
         return;
     }
-    if (refused(this, findTemplateNameProblem(PendingTemplateName))) return;
+    if (refused(this, findNameProblems(PendingTemplateName), content)) return;
     record.Name = templateNameField(PendingTemplateName);
     setRecord(item, encodeTemplateRecord(record));
 

@@ -124,7 +124,7 @@ int CliCommands::run(const std::string& gameDir, std::ostream& out, std::ostream
     if (*StartServer || *StartClient || *Serve) std::filesystem::current_path(game.path());
     if (*Serve) return serve(game, ServeSettings, err);
     if (*List) {
-        listTemplates(game, Json, out);
+        listTemplates(game, Json, out, err);
     } else if (*Show) {
         showTemplate(game, Template, Json, out);
     } else if (*Export) {

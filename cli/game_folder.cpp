@@ -8,7 +8,8 @@
 
 namespace qz7::cli {
 
-GameFolder::GameFolder(std::filesystem::path folder) : Folder(std::move(folder)) {
+// In full, so that every error names its file in full.
+GameFolder::GameFolder(std::filesystem::path folder) : Folder(std::filesystem::absolute(folder)) {
     std::error_code error;
     if (!std::filesystem::is_directory(Folder, error))
         throw CliError("Папка игры не найдена: " + utf8FromPath(Folder));

@@ -6,6 +6,7 @@
 
 #include "cli/cli_commands.h"
 #include "cli/cli_error.h"
+#include "cli/usage_errors.h"
 #include "platform/console.h"
 #include "platform/game_paths.h"
 #include "platform/program_arguments.h"
@@ -14,6 +15,7 @@ int main(int argc, char** argv) {
     using namespace qz7::cli;
     qz7::useUtf8Console();
     CLI::App app{"qz7ctl: шаблоны, файлы сервера, запуск и проброс портов без окон"};
+    useRussianHelp(app);
     app.require_subcommand(1);
     app.fallthrough();
     std::string gameDir = qz7::utf8FromPath(std::filesystem::current_path());
@@ -21,6 +23,7 @@ int main(int argc, char** argv) {
 
     CliCommands commands;
     commands.addTo(app);
+    groupRussianSubcommands(app);
 
     try {
         // UTF-8 on every system; CLI11 takes them last first, without the program's name.
@@ -36,7 +39,7 @@ int main(int argc, char** argv) {
     } catch (const CLI::CallForAllHelp& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
-        std::cerr << "Ошибка в командной строке: " << e.what() << "\n"
+        std::cerr << "Ошибка в командной строке: " << russianUsageError(e) << "\n"
                   << "Подробнее: qz7ctl --help\n";
         return kExitUsage;
     }

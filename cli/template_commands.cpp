@@ -1,9 +1,13 @@
 #include "cli/template_commands.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <fstream>
 #include <nlohmann/json.hpp>
 #include <ostream>
 
 #include "cli/cli_error.h"
+#include "cli/import_report.h"
 #include "cli/map_catalogue.h"
 #include "platform/atomic_file.h"
 #include "platform/game_paths.h"
@@ -14,6 +18,22 @@
 namespace qz7::cli {
 
 namespace {
+
+// A template's text form is small; a larger file is not one, and is not read whole.
+constexpr std::size_t kLargestImport = 1024 * 1024;
+
+std::string readImportedText(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) throw fileErrorFromErrno("Не удалось открыть файл", file, errno);
+    std::string text(kLargestImport + 1, '\0');
+    in.read(text.data(), std::streamsize(text.size()));
+    if (in.bad()) throw fileErrorFromErrno("Не удалось прочитать файл", file, errno);
+    text.resize(std::size_t(in.gcount()));
+    if (text.size() > kLargestImport)
+        throw CliError("Файл " + utf8FromPath(file) +
+                       " больше 1 МиБ: это не шаблон в текстовом виде. Шаблон не добавлен");
+    return text;
+}
 
 TemplateContent contentAt(GameFolder& game, std::size_t index) {
     return contentOfRecord(decodeTemplateRecord(game.records()[index]));
@@ -40,7 +60,13 @@ std::array<std::string, kSettingsFieldCount> shownValues(const TemplateContent& 
 
 }  // namespace
 
-void listTemplates(GameFolder& game, bool json, std::ostream& out) {
+void listTemplates(GameFolder& game, bool json, std::ostream& out, std::ostream& err) {
+    if (game.records().empty()) {
+        const std::string store = utf8FromPath(game.templateStorePath());
+        err << (std::filesystem::exists(game.templateStorePath())
+                    ? "Шаблонов нет: в файле " + store + " нет ни одного шаблона\n"
+                    : "Шаблонов нет: файл " + store + " не найден\n");
+    }
     nlohmann::json rows = nlohmann::json::array();
     for (std::size_t i = 0; i < game.records().size(); ++i) {
         TemplateContent content = contentAt(game, i);
@@ -101,36 +127,26 @@ void exportTemplate(GameFolder& game, const std::string& which,
                     const std::optional<std::string>& outputFile, std::ostream& out) {
     const std::string text = writeTemplateText(contentAt(game, game.findTemplate(which)));
     if (outputFile)
-        writeFileAtomically(pathFromUtf8(*outputFile), text);
+        // In full, so that an error names the file whatever folder qz7ctl runs in.
+        writeFileAtomically(std::filesystem::absolute(pathFromUtf8(*outputFile)), text);
     else
         out << text;
 }
 
 std::size_t importTemplate(GameFolder& game, const std::string& file,
                            const std::optional<std::string>& name, std::ostream& err) {
-    const std::string text = readWholeFile(pathFromUtf8(file));
-    TemplateTextReading reading = readTemplateText(text, checkTemplateValue, isCatalogueMap);
-    if (reading.content) {
-        if (name) {
-            if (auto problem = checkTemplateValue("Name", *name))
-                reading.problems.push_back({0, "имя из --name: " + *problem});
-            reading.content->name = *name;
-        }
-        for (TextProblem& problem : checkTemplateContent(*reading.content))
-            reading.problems.push_back(std::move(problem));
-    }
-
-    bool anyError = !reading.content;
-    for (const TextProblem& problem : reading.problems) {
-        err << file << ":";
-        if (problem.line > 0) err << problem.line << ":";
-        err << (problem.warning ? " предупреждение: " : " ошибка: ") << problem.message << "\n";
-        anyError = anyError || !problem.warning;
-    }
+    const std::string text = readImportedText(pathFromUtf8(file));
+    TemplateTextReading reading = readTemplateText(text);
+    if (name) reading.content.name = *name;
+    const std::vector<ImportProblem> problems =
+        importProblems(reading, findTemplateProblems(reading.content), name.has_value());
+    printImportProblems(file, problems, err);
+    const bool anyError = std::any_of(problems.begin(), problems.end(),
+                                      [](const ImportProblem& p) { return !p.warning; });
     if (anyError) throw CliError("Шаблон не добавлен: в файле есть ошибки");
 
     TemplateRecords records = game.records();
-    records.append(encodeTemplateRecord(recordOfContent(*reading.content)));
+    records.append(encodeTemplateRecord(recordOfContent(reading.content)));
     writeTemplateRecords(game.templateStorePath(), records);
     return records.size();
 }

@@ -8,8 +8,9 @@
 
 namespace qz7::cli {
 
-// The templates in store order: position, name, mode label, number of maps.
-void listTemplates(GameFolder& game, bool json, std::ostream& out);
+// The templates in store order: position, name, mode label, number of maps. With none, says so
+// on `err` (the JSON list is then empty).
+void listTemplates(GameFolder& game, bool json, std::ostream& out, std::ostream& err);
 
 // One template: its twenty settings with their labels and shown values, the rotation with display
 // names, the command line.

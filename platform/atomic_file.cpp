@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "platform/game_paths.h"
+#include "platform/system_error_text.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -215,7 +216,7 @@ FileError::FileError(const std::string& text, std::error_code code, std::filesys
 
 FileError fileError(const std::string& what, const std::filesystem::path& file,
                     std::error_code code) {
-    return FileError(what + " " + utf8FromPath(file) + ": " + code.message(), code, file);
+    return FileError(what + " " + utf8FromPath(file) + ": " + systemErrorText(code), code, file);
 }
 
 FileError fileErrorFromErrno(const std::string& what, const std::filesystem::path& file,

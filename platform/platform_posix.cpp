@@ -16,6 +16,7 @@
 #include "platform/game_paths.h"
 #include "platform/platform.h"
 #include "platform/posix_launch_command.h"
+#include "platform/system_error_text.h"
 #include "platform/windows_command_line.h"
 
 namespace qz7 {
@@ -57,7 +58,7 @@ std::string startErrorText(int error) {
         case ENOEXEC:
             return "файл не является исполняемой программой";
         default:
-            return std::strerror(error);
+            return errnoText(error);
     }
 }
 

@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 
+#include "platform/utf8.h"
+
 namespace qz7 {
 
 namespace {
@@ -37,40 +39,6 @@ int byteOf(char32_t codePoint) {
     return -1;
 }
 
-void appendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += char(cp);
-    } else if (cp < 0x800) {
-        out += char(0xC0 | (cp >> 6));
-        out += char(0x80 | (cp & 0x3F));
-    } else {
-        out += char(0xE0 | (cp >> 12));
-        out += char(0x80 | ((cp >> 6) & 0x3F));
-        out += char(0x80 | (cp & 0x3F));
-    }
-}
-
-// Decodes one UTF-8 character at text[pos], advancing pos; malformed input yields -1.
-long nextCodePoint(std::string_view text, std::size_t& pos) {
-    auto lead = static_cast<unsigned char>(text[pos++]);
-    if (lead < 0x80) return lead;
-    int extra = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : -1;
-    if (extra < 0 || lead > 0xF4) return -1;
-    long cp = lead & (0x3F >> extra);
-    for (int i = 0; i < extra; ++i) {
-        if (pos >= text.size()) return -1;
-        auto next = static_cast<unsigned char>(text[pos]);
-        if ((next & 0xC0) != 0x80) return -1;
-        cp = (cp << 6) | (next & 0x3F);
-        ++pos;
-    }
-    // Overlong forms, surrogates and values beyond Unicode are malformed too: an overlong form
-    // would let a character such as ";" pass a check made on the UTF-8 text.
-    constexpr long kSmallest[] = {0, 0x80, 0x800, 0x10000};
-    if (cp < kSmallest[extra] || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) return -1;
-    return cp;
-}
-
 }  // namespace
 
 std::string utf8FromWindows1251(std::string_view bytes) {
@@ -84,24 +52,26 @@ std::string windows1251FromUtf8(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     for (std::size_t pos = 0; pos < text.size();) {
-        long cp = nextCodePoint(text, pos);
-        int byte = cp < 0 ? -1 : byteOf(char32_t(cp));
+        const std::optional<char32_t> cp = nextUtf8Character(text, pos).codePoint;
+        const int byte = cp ? byteOf(*cp) : -1;
         out += byte < 0 ? '?' : char(byte);
     }
     return out;
 }
 
-bool fitsWindows1251(std::string_view text) {
+std::optional<std::string_view> firstCharacterOutsideWindows1251(std::string_view text) {
     for (std::size_t pos = 0; pos < text.size();) {
-        long cp = nextCodePoint(text, pos);
-        if (cp < 0 || byteOf(char32_t(cp)) < 0) return false;
+        const Utf8Character character = nextUtf8Character(text, pos);
+        if (!character.codePoint || byteOf(*character.codePoint) < 0) return character.bytes;
     }
-    return true;
+    return std::nullopt;
 }
+
+bool fitsWindows1251(std::string_view text) { return !firstCharacterOutsideWindows1251(text); }
 
 std::size_t windows1251Length(std::string_view text) {
     std::size_t count = 0;
-    for (std::size_t pos = 0; pos < text.size(); ++count) nextCodePoint(text, pos);
+    for (std::size_t pos = 0; pos < text.size(); ++count) nextUtf8Character(text, pos);
     return count;
 }
 

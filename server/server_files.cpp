@@ -6,8 +6,8 @@
 #include "platform/game_paths.h"
 #include "server/playlist.h"
 #include "server/recipe.h"
+#include "server/refused_values.h"
 #include "server/server_configuration.h"
-#include "server/unsafe_values.h"
 
 namespace qz7 {
 
@@ -28,13 +28,23 @@ ServerFilesResult baseFileMissing(ServerFilesOutcome outcome, const char* relati
     return {outcome, std::string("Не могу найти базовый файл: ") + relativePath};
 }
 
+std::string baseConfigurationIncomplete(const FormedConfiguration& configuration) {
+    std::string missing;
+    if (!configuration.passwordLine) missing = "строки g_password (пароль подключения)";
+    if (!configuration.playerLimitLine)
+        missing += std::string(missing.empty() ? "строки " : " и строки ") +
+                   "sv_maxclients (max число игроков)";
+    return std::string("В базовом файле ") + kBaseConfigurationPath + " нет " + missing +
+           ": настройки в него не попали бы. Файл " + kConfigurationPath + " не записан.";
+}
+
 }  // namespace
 
 ServerFilesResult writeServerFiles(const std::filesystem::path& gameFolder,
                                    const GameSettings& settings,
                                    const std::vector<std::string>& rotation, bool randomMapChance) {
-    if (std::optional<UnsafeValue> unsafe = findUnsafeValue(settings))
-        return {ServerFilesOutcome::Refused, unsafe->message};
+    if (std::optional<std::string> refusal = serverFilesRefusal(settings, rotation))
+        return {ServerFilesOutcome::Refused, *refusal};
 
     std::optional<std::string> baseRecipe = readBaseFile(gamePath(gameFolder, kBaseRecipePath));
     if (!baseRecipe) return baseFileMissing(ServerFilesOutcome::BaseRecipeMissing, kBaseRecipePath);
@@ -49,8 +59,11 @@ ServerFilesResult writeServerFiles(const std::filesystem::path& gameFolder,
     if (!baseConfiguration)
         return baseFileMissing(ServerFilesOutcome::BaseConfigurationMissing,
                                kBaseConfigurationPath);
-    writeFileAtomically(gamePath(gameFolder, kConfigurationPath),
-                        formConfiguration(*baseConfiguration, settings));
+    const FormedConfiguration configuration = formConfiguration(*baseConfiguration, settings);
+    if (!configuration.passwordLine || !configuration.playerLimitLine)
+        return {ServerFilesOutcome::BaseConfigurationIncomplete,
+                baseConfigurationIncomplete(configuration)};
+    writeFileAtomically(gamePath(gameFolder, kConfigurationPath), configuration.bytes);
     return {ServerFilesOutcome::Written, {}};
 }
 

@@ -10,10 +10,11 @@ namespace qz7 {
 
 // How forming the server files ended.
 enum class ServerFilesOutcome {
-    Written,                   // recipe, playlist and configuration written
-    Refused,                   // an unsafe value; nothing written
-    BaseRecipeMissing,         // nothing written
-    BaseConfigurationMissing,  // recipe and playlist written, configuration untouched
+    Written,                      // recipe, playlist and configuration written
+    Refused,                      // a value the template rules refuse; nothing written
+    BaseRecipeMissing,            // nothing written
+    BaseConfigurationMissing,     // recipe and playlist written, configuration untouched
+    BaseConfigurationIncomplete,  // no password or player-limit line in the base: as above
 };
 
 struct ServerFilesResult {
@@ -29,9 +30,11 @@ inline constexpr const char* kBaseConfigurationPath = "\\admin\\server_mod_defau
 inline constexpr const char* kConfigurationPath = "\\admin\\server_mod.cfg";
 
 // Writes the recipe, the playlist and the server configuration under the game folder's admin
-// folder, in this order, each atomically, from the base files and the settings snapshot. Unsafe
-// values are refused before anything is read or written. An output that cannot be written throws
-// FileError; the files written before it stay.
+// folder, in this order, each atomically, from the base files and the settings snapshot. Values
+// the template rules refuse are refused before anything is read or written. A base configuration
+// without the password line or the player-limit line is reported and not written from: the
+// server would run without the password or the limit the user set. An output that cannot be written
+// throws FileError; the files written before it stay.
 ServerFilesResult writeServerFiles(const std::filesystem::path& gameFolder,
                                    const GameSettings& settings,
                                    const std::vector<std::string>& rotation, bool randomMapChance);

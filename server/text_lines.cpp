@@ -4,8 +4,11 @@
 
 namespace qz7 {
 
-std::vector<std::string_view> recipeLineViews(std::string_view bytes) {
-    bytes = bytes.substr(0, bytes.find('\0'));
+namespace {
+
+// Lines ending at CR LF, at a lone CR or at a lone LF; a last line without a line end is a line
+// too.
+std::vector<std::string_view> lineViews(std::string_view bytes) {
     std::vector<std::string_view> lines;
     std::size_t start = 0;
     while (start < bytes.size()) {
@@ -20,6 +23,12 @@ std::vector<std::string_view> recipeLineViews(std::string_view bytes) {
     return lines;
 }
 
+}  // namespace
+
+std::vector<std::string_view> recipeLineViews(std::string_view bytes) {
+    return lineViews(bytes.substr(0, bytes.find('\0')));
+}
+
 std::vector<std::string> splitRecipeLines(std::string_view bytes) {
     const std::vector<std::string_view> views = recipeLineViews(bytes);
     return {views.begin(), views.end()};
@@ -27,24 +36,8 @@ std::vector<std::string> splitRecipeLines(std::string_view bytes) {
 
 std::vector<std::string> splitConfigurationLines(std::string_view bytes) {
     constexpr char kEndOfInput = 26;  // Ctrl+Z
-    bytes = bytes.substr(0, bytes.find(kEndOfInput));
-    std::vector<std::string> lines;
-    std::string line;
-    bool lineOpen = false;
-    for (char c : bytes) {
-        if (c == '\n') {
-            lines.push_back(std::move(line));
-            line.clear();
-            lineOpen = false;
-        } else {
-            // A CR belongs to the line end when an LF follows it and is dropped otherwise; in
-            // both cases it never reaches the line.
-            if (c != '\r') line += c;
-            lineOpen = true;
-        }
-    }
-    if (lineOpen) lines.push_back(std::move(line));
-    return lines;
+    const std::vector<std::string_view> views = lineViews(bytes.substr(0, bytes.find(kEndOfInput)));
+    return {views.begin(), views.end()};
 }
 
 std::string joinLinesWithCrLf(const std::vector<std::string>& lines) {

@@ -12,9 +12,9 @@ namespace qz7 {
 std::vector<std::string_view> recipeLineViews(std::string_view bytes);
 std::vector<std::string> splitRecipeLines(std::string_view bytes);
 
-// The lines of a base configuration as the game's own tools read it: a line ends at LF, a CR
-// directly before the LF belongs to the line end, any other CR is dropped, and a Ctrl+Z byte ends
-// the input.
+// The lines of a base configuration: a line ends at CR LF, at a lone CR or at a lone LF, as in the
+// recipe (an editor that writes CR-only line ends must not leave one long line whose password and
+// player limit are never found), and a Ctrl+Z byte ends the input.
 std::vector<std::string> splitConfigurationLines(std::string_view bytes);
 
 // The lines joined, every one of them (the last included) followed by CR LF.

@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "app/message_boxes.h"
+#include "settings/template_rules.h"
 
 namespace qz7 {
 
@@ -89,7 +90,8 @@ bool TFmQZ7_Save::event(QEvent* event) {
 
 void TFmQZ7_Save::RzBitBtnOkClick() {
     const QString name = nameText();
-    if (name.isEmpty()) {
+    const std::vector<TemplateProblem> problems = findNameProblems(name.toStdString());
+    if (!problems.empty() && problems.front().kind == TemplateProblemKind::Empty) {
         messageBoxes().error(this, QStringLiteral("Введите имя шаблона для сохранения"));
         return;
     }

@@ -82,13 +82,17 @@ PackedRotation packRotation(const std::vector<std::string>& entries) {
     return packed;
 }
 
-std::string settingsLineOf(const GameSettings& settings) {
+std::string settingsLineOfCodes(const std::array<std::string, kSettingsFieldCount>& codes) {
     std::string line;
-    for (const std::string& code : settingsFieldCodes(settings)) {
+    for (const std::string& code : codes) {
         line += windows1251FromUtf8(code);
         line += kFieldEnd;
     }
     return line;
+}
+
+std::string settingsLineOf(const GameSettings& settings) {
+    return settingsLineOfCodes(settingsFieldCodes(settings));
 }
 
 TemplateRecord KodirShablona(std::string_view pendingName, const GameSettings& settings,

@@ -63,11 +63,12 @@ struct PackedRotation {
 PackedRotation packRotation(const std::vector<std::string>& entries);
 
 // The settings line (Windows-1251): the twenty codes, each followed by ";", before any cut.
+std::string settingsLineOfCodes(const std::array<std::string, kSettingsFieldCount>& codes);
 std::string settingsLineOf(const GameSettings& settings);
 
 // Builds a record from the window's state (all texts UTF-8): the name cut at 200 characters, the
 // settings line of twenty ";"-ended codes, the rotation packed into the map fields, the command
-// line cut at 255. Values that do not fit are cut without notice; findTemplateProblem tells
+// line cut at 255. Values that do not fit are cut without notice; findContentProblems tells
 // beforehand whether anything would be lost.
 TemplateRecord KodirShablona(std::string_view pendingName, const GameSettings& settings,
                              const std::vector<std::string>& rotation,

@@ -1,14 +1,12 @@
 #pragma once
 
 #include <array>
-#include <functional>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "settings/game_settings.h"
-#include "settings/template_record.h"
+#include "settings/template_content.h"
+#include "settings/template_rules.h"
 
 namespace qz7 {
 
@@ -17,57 +15,52 @@ namespace qz7 {
 // the rotation one "Map=" line per map, in order. Lines starting with "#" and empty lines are
 // comments. The settings carry the codes a template stores, so a template goes out and comes back
 // unchanged.
-struct TemplateContent {
-    std::string name;
-    std::array<std::string, kSettingsFieldCount> settingsCodes;
-    std::vector<std::string> rotation;
-    std::string commandLine;
-
-    bool operator==(const TemplateContent&) const = default;
-};
 
 // The keys of the twenty settings, in field order.
 const std::array<std::string_view, kSettingsFieldCount>& settingsFieldKeys();
 
+// The key of a field of the text form ("Name", "Password", "Map", ...); "" for the settings line
+// and the rotation as a whole, which have no line of their own.
+std::string_view templateTextKey(TemplateFieldId field);
+
 std::string writeTemplateText(const TemplateContent& content);
 
-struct TextProblem {
-    int line = 0;          // 1-based; 0 when the problem concerns the whole text (a missing field)
-    std::string message;   // Russian, for the user
-    bool warning = false;  // warnings are reported but do not stop an import
+// A fault of the text form itself, on a line.
+struct TextFormProblem {
+    enum class Kind {
+        NotUtf8,     // the line is not UTF-8
+        NoEquals,    // no "=" between key and value
+        UnknownKey,  // `key` is no field
+        Repeated,    // `key` was given before, on line `firstLine`
+        Missing,     // `key` is not given (line 0)
+    };
+    int line = 0;  // 1-based; 0 for a missing field
+    Kind kind;
+    std::string key;
+    int firstLine = 0;
+};
+
+// Where each field of the text stood (1-based line numbers; 0 when not given).
+struct TemplateTextLines {
+    int name = 0;
+    std::array<int, kSettingsFieldCount> settings{};
+    int commandLine = 0;
+    std::vector<int> maps;  // one per map of the rotation
+
+    // The line of a field a rule problem names; 0 for the settings line and the rotation.
+    int lineOf(TemplateFieldId field) const;
 };
 
 struct TemplateTextReading {
-    std::optional<TemplateContent> content;  // nothing when any problem is an error
-    std::vector<TextProblem> problems;
+    TemplateContent content;  // the fields as read; a missing one is empty
+    TemplateTextLines lines;
+    std::vector<TextFormProblem> problems;
 };
 
-// Reads the text form. Checks the form itself (UTF-8, known keys, each field once, nothing
-// missing) and, per line, the value with `checkValue` (key, value) which returns an error text
-// or nothing; map identifiers that `isKnownMap` does not know are warned about.
-TemplateTextReading readTemplateText(
-    std::string_view text,
-    const std::function<std::optional<std::string>(std::string_view key, std::string_view value)>&
-        checkValue,
-    const std::function<bool(std::string_view map)>& isKnownMap);
-
-// The content of a stored record, as UTF-8 text: the twenty settings codes by position (missing
-// ones empty), the rotation entries of the four map fields in order.
-TemplateContent contentOfRecord(const TemplateRecord& record);
-
-// The record that stores the content, built the way the window builds one: the settings line
-// from the codes, the rotation packed into the map fields. The content must have passed
-// checkTemplateContent.
-TemplateRecord recordOfContent(const TemplateContent& content);
-
-// What the window's rules would refuse in one value of the text form (nothing when it is fine):
-// a character Windows-1251 cannot hold, a ";" in a setting or map, a double quote in a value the
-// server files put between quotes, a map with a blank, a name over 200 or a command line over 255
-// characters.
-std::optional<std::string> checkTemplateValue(std::string_view key, std::string_view value);
-
-// The rules that concern the whole template: the settings line within 255 characters and the
-// rotation within the four map fields. Each problem has line 0.
-std::vector<TextProblem> checkTemplateContent(const TemplateContent& content);
+// Reads the text form. A UTF-8 byte-order mark at the start is skipped (Notepad writes one). A
+// line ends at LF, and a CR right before the LF belongs to the line end; a CR anywhere else stays
+// in the value, for the template rules to refuse. The values are not checked here: that is
+// findTemplateProblems' work on the content.
+TemplateTextReading readTemplateText(std::string_view text);
 
 }  // namespace qz7

@@ -118,18 +118,63 @@ TEST_F(Qz7ctl, AmbiguousOrUnknownTemplatesAreErrors) {
 TEST_F(Qz7ctl, ExportThenImportGivesTheSameRecord) {
     writeThreeTemplates();
     const std::string before = readFile(store());
-    ASSERT_EQ(run({"export", "#3", "-o", "third.txt"}).exitCode, 0);
-    ProcessResult imported = run({"import", "third.txt"});
+    ASSERT_EQ(run({"export", "#1", "-o", "first.txt"}).exitCode, 0);
+    std::string text = readFile(folder / "first.txt");
+    writeFile(folder / "first.txt", "\xEF\xBB\xBF" + text);  // as Notepad saves it
+    ProcessResult imported = run({"import", "first.txt"});
     ASSERT_EQ(imported.exitCode, 0) << imported.err;
-    EXPECT_NE(imported.err.find("mp_nowhere"), std::string::npos);  // warned, not refused
     const std::string after = readFile(store());
     ASSERT_EQ(after.size(), 4u * 1737);
     EXPECT_EQ(after.substr(0, 3 * 1737), before);
-    EXPECT_EQ(after.substr(3 * 1737), before.substr(2 * 1737));
+    EXPECT_EQ(after.substr(3 * 1737), before.substr(0, 1737));
 
-    ASSERT_EQ(run({"import", "third.txt", "--name", "Новое имя"}).exitCode, 0);
+    writeFile(folder / "first.txt", text + "Map=mp_nowhere\n");
+    imported = run({"import", "first.txt", "--name", "Новое имя"});
+    ASSERT_EQ(imported.exitCode, 0) << imported.err;
+    EXPECT_NE(imported.err.find("предупреждение: карта «mp_nowhere» не из списка карт"),
+              std::string::npos);  // warned, not refused
     EXPECT_EQ(run({"list"}).out.substr(run({"list"}).out.rfind("#5")),
-              "#5\tНовое имя\tнеизвестный режим\tкарт: 2\n");
+              "#5\tНовое имя\tвсе против всех\tкарт: 3\n");
+}
+
+// A template the window would not have stored does not come in through import either.
+TEST_F(Qz7ctl, ImportRefusesWhatTheWindowRefuses) {
+    writeThreeTemplates();
+    const std::string before = readFile(store());
+    ASSERT_EQ(run({"export", "#3", "-o", "third.txt"}).exitCode, 0);
+    ProcessResult unknownMode = run({"import", "third.txt"});
+    EXPECT_EQ(unknownMode.exitCode, 1);
+    EXPECT_NE(unknownMode.err.find(
+                  "ошибка: поле «GameMode»: режим «неизвестный режим» не из шестнадцати режимов"),
+              std::string::npos)
+        << unknownMode.err;
+    ASSERT_EQ(run({"export", "#1", "-o", "first.txt"}).exitCode, 0);
+    ProcessResult blankName = run({"import", "first.txt", "--name", "  "});
+    EXPECT_EQ(blankName.exitCode, 1);
+    EXPECT_NE(blankName.err.find("имя из --name: пустое или из одних пробелов"), std::string::npos)
+        << blankName.err;
+    EXPECT_EQ(readFile(store()), before);
+}
+
+// Input is bounded: a file over 1 MiB is no template, and of many problems the first 50 are
+// listed and the rest counted.
+TEST_F(Qz7ctl, ImportIsBounded) {
+    writeFile(folder / "huge.txt", std::string(1024 * 1024 + 1, 'x'));
+    ProcessResult huge = run({"import", "huge.txt"});
+    EXPECT_EQ(huge.exitCode, 1);
+    EXPECT_NE(huge.err.find("больше 1 МиБ"), std::string::npos) << huge.err;
+
+    std::string lines;
+    for (int i = 0; i < 60; ++i) lines += "no equals sign\n";
+    writeFile(folder / "bad.txt", lines);
+    ProcessResult bad = run({"import", "bad.txt"});
+    EXPECT_EQ(bad.exitCode, 1);
+    // 60 lines without "=" and 22 missing fields: 50 listed, 32 counted.
+    EXPECT_EQ(std::count(bad.err.begin(), bad.err.end(), '\n'), 50 + 1 + 1);
+    EXPECT_NE(bad.err.find("bad.txt:50: ошибка"), std::string::npos);
+    EXPECT_EQ(bad.err.find("bad.txt:51: ошибка"), std::string::npos);
+    EXPECT_NE(bad.err.find("bad.txt: и ещё 32 ошибки\n"), std::string::npos) << bad.err;
+    EXPECT_FALSE(std::filesystem::exists(store()));
 }
 
 TEST_F(Qz7ctl, BrokenImportsReportEveryProblemAndWriteNothing) {
@@ -328,14 +373,40 @@ TEST_F(Qz7ctl, GenerateReportsAMissingBaseRecipe) {
               std::string::npos);
 }
 
-TEST_F(Qz7ctl, UsageErrorsExitWithTwo) {
-    EXPECT_EQ(run({}).exitCode, 2);
-    EXPECT_EQ(run({"show"}).exitCode, 2);
-    EXPECT_EQ(run({"list", "--bogus"}).exitCode, 2);
-    EXPECT_EQ(run({"frobnicate"}).exitCode, 2);
+TEST_F(Qz7ctl, UsageErrorsExitWithTwoAndAreWordedInRussian) {
+    const std::string noCommand =
+        "не указана команда (list, show, export, import, generate, start-server, start-client, "
+        "ports)";
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{}, noCommand},
+        {{"show"}, "не указан обязательный аргумент TEMPLATE"},
+        {{"list", "--bogus"}, "лишние или неизвестные аргументы: --bogus"},
+        {{"frobnicate"}, noCommand},
+        {{"ports", "sideways"}, "недопустимое значение ACTION"},
+        {{"ports", "open", "--timeout", "0"}, "недопустимое значение --timeout"},
+    };
+    for (const auto& [arguments, message] : cases) {
+        ProcessResult result = run(arguments);
+        EXPECT_EQ(result.exitCode, 2) << message;
+        EXPECT_EQ(result.err,
+                  "Ошибка в командной строке: " + message + "\nПодробнее: qz7ctl --help\n");
+    }
     ProcessResult help = run({"import", "--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_NE(help.out.find("--name"), std::string::npos);
+    EXPECT_NE(help.out.find("показать эту справку и выйти"), std::string::npos);
+}
+
+TEST_F(Qz7ctl, ListWithoutTemplatesSaysSo) {
+    ProcessResult none = run({"list"});
+    EXPECT_EQ(none.exitCode, 0);
+    EXPECT_EQ(none.out, "");
+    EXPECT_EQ(none.err, "Шаблонов нет: файл " + store().string() + " не найден\n");
+    writeFile(store(), "");
+    ProcessResult empty = run({"list", "--json"});
+    EXPECT_EQ(empty.exitCode, 0);
+    EXPECT_EQ(empty.out, "[]\n");
+    EXPECT_EQ(empty.err, "Шаблонов нет: в файле " + store().string() + " нет ни одного шаблона\n");
 }
 
 TEST_F(Qz7ctl, WorksInTheGivenGameFolder) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "server_test_support.h"
 
 namespace qz7 {
@@ -146,15 +148,60 @@ TEST_F(ServerFiles, MissingBaseConfigurationKeepsRecipeAndPlaylistAndTheOldConfi
     EXPECT_EQ(output("server_mod.cfg"), "old");
 }
 
-TEST_F(ServerFiles, UnsafeValueIsRefusedBeforeAnythingIsWritten) {
+TEST_F(ServerFiles, RefusedValuesStopTheRunBeforeAnythingIsWritten) {
     writeOldOutputs();
-    GameSettings settings;
-    settings.Password = "x\"\r\nsv_maxclients 64";
-    ServerFilesResult result = run(settings);
-    EXPECT_EQ(result.outcome, ServerFilesOutcome::Refused);
-    EXPECT_NE(result.message.find("пароль подключения"), std::string::npos);
+    struct Case {
+        std::function<void(GameSettings&)> change;
+        std::vector<std::string> rotation;
+        const char* message;
+    };
+    const Case cases[] = {
+        {[](auto& s) { s.Password = "x\"\r\nsv_maxclients 64"; }, kRotation,
+         "Недопустимый символ в поле «пароль подключения»: перевод строки не допускается. Файлы "
+         "не сформированы."},
+        {[](auto& s) { s.ScoreLimit = "5\""; }, kRotation,
+         "Недопустимый символ в поле «лимит очков»: двойная кавычка не допускается. Файлы не "
+         "сформированы."},
+        {[](auto& s) { s.GameMode = "неизвестный режим"; }, kRotation,
+         "Режим игры «неизвестный режим» не из списка режимов. Файлы не сформированы."},
+        {[](auto&) {},
+         {"mp_seatown", "mp_dome,Other_Mod,999"},
+         "Недопустимое имя карты «mp_dome,Other_Mod,999» (2-я карта): запятая, пробел и "
+         "табуляция не допускаются. Файлы не сформированы."},
+        {[](auto&) {},
+         {"mp_seatown\r\nmp_evil"},
+         "Недопустимое имя карты «mp_seatown\r\nmp_evil» (1-я карта): перевод строки не "
+         "допускается. Файлы не сформированы."},
+    };
+    for (const Case& c : cases) {
+        GameSettings settings;
+        c.change(settings);
+        ServerFilesResult result = writeServerFiles(folder.path(), settings, c.rotation, false);
+        EXPECT_EQ(result.outcome, ServerFilesOutcome::Refused);
+        EXPECT_EQ(result.message, c.message);
+    }
     for (const char* name : {"Manual_Mod.dsr", "Manual_MapRot.dspl", "server_mod.cfg"})
         EXPECT_EQ(output(name), "old") << name;
+}
+
+// The server would run without the password or the limit the user set.
+TEST_F(ServerFiles, BaseConfigurationWithoutTheLinesToChangeIsReportedNotWritten) {
+    writeOldOutputs();
+    const std::pair<std::string, std::string> cases[] = {
+        {"sv_hostname x\r\nsv_maxclients 4\r\n", "нет строки g_password (пароль подключения):"},
+        {"g_password\r\n", "нет строки sv_maxclients (max число игроков):"},
+        {"sv_hostname x\r\n",
+         "нет строки g_password (пароль подключения) и строки sv_maxclients (max число игроков):"},
+    };
+    for (const auto& [base, missing] : cases) {
+        writeBytes(file("server_mod_default.cfg"), base);
+        ServerFilesResult result = run();
+        EXPECT_EQ(result.outcome, ServerFilesOutcome::BaseConfigurationIncomplete);
+        EXPECT_EQ(result.message, "В базовом файле \\admin\\server_mod_default.cfg " + missing +
+                                      " настройки в него не попали бы. Файл "
+                                      "\\admin\\server_mod.cfg не записан.");
+        EXPECT_EQ(output("server_mod.cfg"), "old");
+    }
 }
 
 TEST_F(ServerFiles, OutputThatCannotBeWrittenStopsTheRunThere) {

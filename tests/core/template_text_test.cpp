@@ -15,10 +15,10 @@ TemplateContent sample() {
     return content;
 }
 
-auto noValueProblem = [](std::string_view, std::string_view) -> std::optional<std::string> {
-    return std::nullopt;
-};
-auto everyMapKnown = [](std::string_view) { return true; };
+int lineOf(const std::string& text, std::string_view key) {
+    const std::size_t at = text.find("\n" + std::string(key) + "=");
+    return 2 + int(std::count(text.begin(), text.begin() + std::ptrdiff_t(at), '\n'));
+}
 
 TEST(TemplateText, WritesEveryFieldOnItsOwnLine) {
     const std::string text = writeTemplateText(sample());
@@ -30,72 +30,62 @@ TEST(TemplateText, WritesEveryFieldOnItsOwnLine) {
     EXPECT_NE(text.find("\nMap=mp_dome\nMap=mp_alpha\nMap=mp_dome\n"), std::string::npos);
 }
 
+// What it wrote comes back, also with CR LF line ends, comments and Notepad's byte-order mark,
+// and every field knows its line.
 TEST(TemplateText, ReadsBackWhatItWrote) {
-    TemplateTextReading reading =
-        readTemplateText(writeTemplateText(sample()), noValueProblem, everyMapKnown);
-    ASSERT_TRUE(reading.content);
-    EXPECT_TRUE(reading.problems.empty());
-    EXPECT_EQ(*reading.content, sample());
-}
-
-TEST(TemplateText, AcceptsCrLfAndComments) {
-    std::string text = writeTemplateText(sample());
+    const std::string text = writeTemplateText(sample());
     std::string crlf;
     for (char c : text) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
-    TemplateTextReading reading =
-        readTemplateText("# ours\r\n\r\n" + crlf, noValueProblem, everyMapKnown);
-    ASSERT_TRUE(reading.content);
-    EXPECT_EQ(*reading.content, sample());
+    for (const std::string& form : {text, "\xEF\xBB\xBF" + text, crlf}) {
+        const TemplateTextReading reading = readTemplateText(form);
+        EXPECT_TRUE(reading.problems.empty());
+        EXPECT_EQ(reading.content, sample());
+        EXPECT_EQ(reading.lines.name, 2);
+        EXPECT_EQ(reading.lines.lineOf({TemplateFieldKind::Setting, 9}), lineOf(text, "Password"));
+        EXPECT_EQ(reading.lines.lineOf({TemplateFieldKind::Map, 2}),
+                  lineOf(text, "CommandLine") + 4);
+        EXPECT_EQ(reading.lines.lineOf({TemplateFieldKind::Rotation}), 0);
+    }
 }
 
-TEST(TemplateText, ReportsEachProblemWithItsLine) {
+TEST(TemplateText, ALoneCrStaysInTheValueForTheRulesToRefuse) {
     std::string text = writeTemplateText(sample());
+    text.insert(text.find("\nPassword=") + 10, "a\rb\r");
+    // The CR right before the LF belongs to the line end.
+    EXPECT_EQ(readTemplateText(text).content.settingsCodes[9], "a\rb");
+}
+
+TEST(TemplateText, ReportsEachFaultOfTheFormWithItsLine) {
+    std::string text = writeTemplateText(sample());
+    const int added = 1 + int(std::count(text.begin(), text.end(), '\n'));
     text += "Colour=red\n";       // unknown key
     text += "Password=again\n";   // given twice
     text += "no equals sign\n";   // not a field
     text += "Map=mp_\xFF\xFE\n";  // not UTF-8
-    const int firstAdded = 1 + int(std::count(text.begin(), text.end(), '\n')) - 4;
-
-    TemplateTextReading reading = readTemplateText(text, noValueProblem, everyMapKnown);
-    EXPECT_FALSE(reading.content);
-    ASSERT_EQ(reading.problems.size(), 4u);
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(reading.problems[i].line, firstAdded + i);
-    EXPECT_NE(reading.problems[0].message.find("Colour"), std::string::npos);
-    EXPECT_NE(reading.problems[1].message.find("Password"), std::string::npos);
-    EXPECT_NE(reading.problems[3].message.find("UTF-8"), std::string::npos);
+    using K = TextFormProblem::Kind;
+    const std::vector<TextFormProblem> expected = {
+        {added, K::UnknownKey, "Colour", 0},
+        {added + 1, K::Repeated, "Password", lineOf(text, "Password")},
+        {added + 2, K::NoEquals, "", 0},
+        {added + 3, K::NotUtf8, "", 0},
+    };
+    const TemplateTextReading reading = readTemplateText(text);
+    ASSERT_EQ(reading.problems.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(reading.problems[i].line, expected[i].line) << i;
+        EXPECT_EQ(reading.problems[i].kind, expected[i].kind) << i;
+        EXPECT_EQ(reading.problems[i].key, expected[i].key) << i;
+        EXPECT_EQ(reading.problems[i].firstLine, expected[i].firstLine) << i;
+    }
+    EXPECT_EQ(reading.content.rotation.size(), 3u);
 }
 
-TEST(TemplateText, MissingFieldsAreErrorsOfTheWholeText) {
-    TemplateTextReading reading =
-        readTemplateText("Name=x\nMap=mp_dome\n", noValueProblem, everyMapKnown);
-    EXPECT_FALSE(reading.content);
+TEST(TemplateText, MissingFieldsAreProblemsOfTheWholeText) {
+    const TemplateTextReading reading = readTemplateText("Name=x\nMap=mp_dome\n");
     ASSERT_EQ(reading.problems.size(), 21u);  // twenty settings and the command line
     EXPECT_EQ(reading.problems.front().line, 0);
-    EXPECT_NE(reading.problems.front().message.find("GameMode"), std::string::npos);
-}
-
-TEST(TemplateText, ValueCheckFailsItsLineAndUnknownMapsOnlyWarn) {
-    auto refuseSemicolon = [](std::string_view,
-                              std::string_view value) -> std::optional<std::string> {
-        if (value.find(';') != std::string_view::npos) return "содержит \";\"";
-        return std::nullopt;
-    };
-    auto onlyDome = [](std::string_view map) { return map == "mp_dome"; };
-
-    std::string text = writeTemplateText(sample());
-    TemplateTextReading warned = readTemplateText(text, refuseSemicolon, onlyDome);
-    ASSERT_TRUE(warned.content);
-    ASSERT_EQ(warned.problems.size(), 1u);
-    EXPECT_TRUE(warned.problems[0].warning);
-    EXPECT_NE(warned.problems[0].message.find("mp_alpha"), std::string::npos);
-
-    const std::size_t at = text.find("Password=");
-    text.insert(at + 9, "a;b");
-    TemplateTextReading refused = readTemplateText(text, refuseSemicolon, onlyDome);
-    EXPECT_FALSE(refused.content);
-    const int passwordLine = 1 + int(std::count(text.begin(), text.begin() + at, '\n'));
-    EXPECT_EQ(refused.problems.front().line, passwordLine);
-    EXPECT_FALSE(refused.problems.front().warning);
+    EXPECT_EQ(reading.problems.front().kind, TextFormProblem::Kind::Missing);
+    EXPECT_EQ(reading.problems.front().key, "GameMode");
 }
 
 }  // namespace

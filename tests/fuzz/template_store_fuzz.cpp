@@ -1,5 +1,5 @@
 // Fuzzes the template record decoder and the store reader with arbitrary bytes, and checks that a
-// state which the validation accepts survives encoding and decoding unchanged.
+// state which the template rules accept survives encoding and decoding unchanged.
 #include <cstdint>
 #include <fstream>
 #include <string>
@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "settings/template_record.h"
+#include "settings/template_rules.h"
 #include "settings/template_store.h"
-#include "settings/template_validation.h"
 
 namespace {
 
@@ -55,7 +55,7 @@ void readAsStore(std::string_view bytes) {
 }
 
 // Arbitrary bytes as a window state: lines for the text settings, the command line and the
-// rotation. When the validation accepts the state, decoding the encoded record gives it back.
+// rotation. When the template rules accept the state, decoding the encoded record gives it back.
 void roundTripState(std::string_view bytes) {
     std::vector<std::string> parts;
     std::size_t start = 0;
@@ -66,7 +66,9 @@ void roundTripState(std::string_view bytes) {
     auto part = [&](std::size_t i) { return i < parts.size() ? parts[i] : std::string(); };
 
     GameSettings settings;
-    settings.GameMode = part(0);
+    // The mode is one of the sixteen unless the first line is long, which the rules refuse.
+    const std::string mode = part(0);
+    settings.GameMode = mode.size() < 16 ? std::string(gameModeTable()[mode.size()].label) : mode;
     settings.MaxHealth = part(1);
     settings.ScoreLimit = part(2);
     settings.TimeLimit = part(3);
@@ -80,7 +82,8 @@ void roundTripState(std::string_view bytes) {
     const std::string commandLine = part(9);
     const std::vector<std::string> rotation(parts.size() > 10 ? parts.begin() + 10 : parts.end(),
                                             parts.end());
-    if (findTemplateProblem(settings, rotation, commandLine)) return;
+    if (!findContentProblems(contentOfState("name", settings, rotation, commandLine)).empty())
+        return;
 
     const std::string record =
         encodeTemplateRecord(KodirShablona("name", settings, rotation, commandLine));

@@ -9,6 +9,7 @@
 #include "app/launch_manager_window.h"
 #include "app/qz7_application.h"
 #include "app/server_setup_window.h"
+#include "platform/atomic_file.h"
 #include "support/game_folder.h"
 #include "support/recording_message_boxes.h"
 
@@ -125,6 +126,18 @@ class ServerFilesTest : public QObject {
         QVERIFY(!game.window.RzBitBtnRunServer->isEnabled());
         QVERIFY(std::filesystem::exists(game.file("admin/Manual_Mod.dsr")));
         QVERIFY(!std::filesystem::exists(game.file("admin/server_mod.cfg")));
+    }
+
+    void aFullDiskIsReportedWithTheFileInFull() {
+        GameWithSetupWindow game;
+        setAtomicWriteFailureForTesting(20);
+        game.click(game.window.RzBitBtnCreateFiles);
+        setAtomicWriteFailureForTesting(std::nullopt);
+        const QString recipe = QString::fromStdString(game.file("admin/Manual_Mod.dsr").string());
+        QCOMPARE(game.boxes.shown,
+                 QStringList{QStringLiteral("application: Не удалось записать файл ") + recipe +
+                             QStringLiteral(": на диске нет места.")});
+        QVERIFY(!std::filesystem::exists(game.file("admin/Manual_Mod.dsr")));
     }
 
     void serverButtonStartsTheLauncherEveryTime() {

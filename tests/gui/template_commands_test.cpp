@@ -362,7 +362,9 @@ class TemplateCommandsTest : public QObject {
         setAtomicWriteFailureForTesting(std::nullopt);
         QVERIFY(setup.isVisible());
         QCOMPARE(session.boxes.shown.size(), 1);
-        QVERIFY(session.boxes.shown[0].startsWith("application: "));
+        QCOMPARE(session.boxes.shown[0], QStringLiteral("application: Не удалось записать файл ") +
+                                             QString::fromStdString(session.storePath().string()) +
+                                             QStringLiteral(": на диске нет места."));
         QCOMPARE(session.storeBytes(), a + b);
         QCOMPARE(listed(setup.RzListBoxListShablon), (QStringList{"B", "A"}));
         QVERIFY(setup.close());

@@ -1,0 +1,39 @@
+#include "settings/template_content.h"
+
+#include "platform/windows1251.h"
+
+namespace qz7 {
+
+TemplateContent contentOfState(std::string name, const GameSettings& settings,
+                               std::vector<std::string> rotation, std::string commandLine) {
+    return {std::move(name), settingsFieldCodes(settings), std::move(rotation),
+            std::move(commandLine)};
+}
+
+TemplateContent contentOfRecord(const TemplateRecord& record) {
+    TemplateContent content;
+    content.name = utf8FromWindows1251(record.Name);
+    std::string remaining = record.SettingsLine;
+    for (std::string& code : content.settingsCodes)
+        code = utf8FromWindows1251(TakeField(remaining).value_or(""));
+    for (const std::string& field : record.MapFields) {
+        std::string rest = field;
+        while (auto entry = TakeField(rest))
+            content.rotation.push_back(utf8FromWindows1251(*entry));
+    }
+    content.commandLine = utf8FromWindows1251(record.CommandLine);
+    return content;
+}
+
+TemplateRecord recordOfContent(const TemplateContent& content) {
+    TemplateRecord record;
+    record.Name = templateNameField(content.name);
+    record.SettingsLine = settingsLineOfCodes(content.settingsCodes);
+    std::vector<std::string> entries;
+    for (const std::string& map : content.rotation) entries.push_back(windows1251FromUtf8(map));
+    record.MapFields = packRotation(entries).fields;
+    record.CommandLine = windows1251FromUtf8(content.commandLine);
+    return record;
+}
+
+}  // namespace qz7

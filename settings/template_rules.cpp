@@ -1,0 +1,135 @@
+#include "settings/template_rules.h"
+
+#include <algorithm>
+
+#include "platform/windows1251.h"
+
+namespace qz7 {
+
+namespace {
+
+// Positions of the settings in field order.
+constexpr std::size_t kGameModeField = 0;
+// The settings whose text the server files write between quotes (the recipe's values and the
+// password) or on a line of their own (the player limit).
+constexpr std::size_t kWrittenTextFields[] = {1, 3, 4, 9, 16, 19};
+
+// The characters that end or split a line of any file the program writes.
+constexpr std::string_view kLineBreaks("\r\n\0", 3);
+// The characters that end a map id inside a playlist line "<map>,Manual_Mod,<weight>".
+constexpr std::string_view kMapIdBreaks(", \t", 3);
+
+class ProblemList {
+  public:
+    explicit ProblemList(std::vector<TemplateProblem>& problems) : problems(problems) {}
+
+    void add(TemplateFieldId field, TemplateProblemKind kind, std::string character = {},
+             std::size_t size = 0, std::size_t limit = 0) {
+        problems.push_back({field, kind, std::move(character), size, limit});
+    }
+
+    // A character outside Windows-1251 and a line break: what every value is checked for.
+    void checkText(TemplateFieldId field, std::string_view text) {
+        if (auto foreign = firstCharacterOutsideWindows1251(text))
+            add(field, TemplateProblemKind::NotWindows1251, std::string(*foreign));
+        checkCharacters(field, text, kLineBreaks, TemplateProblemKind::LineBreak);
+    }
+
+    void checkCharacters(TemplateFieldId field, std::string_view text, std::string_view refused,
+                         TemplateProblemKind kind) {
+        const std::size_t at = text.find_first_of(refused);
+        if (at != std::string_view::npos) add(field, kind, std::string(1, text[at]));
+    }
+
+    void checkLength(TemplateFieldId field, std::size_t size, std::size_t limit) {
+        if (size > limit) add(field, TemplateProblemKind::TooLong, {}, size, limit);
+    }
+
+  private:
+    std::vector<TemplateProblem>& problems;
+};
+
+bool isBlank(std::string_view text) {
+    return text.find_first_not_of(" \t") == std::string_view::npos;
+}
+
+bool isGameModeLabel(std::string_view label) {
+    const auto& modes = gameModeTable();
+    return std::any_of(modes.begin(), modes.end(),
+                       [&](const GameMode& mode) { return mode.label == label; });
+}
+
+}  // namespace
+
+std::vector<TemplateProblem> findSettingsProblems(
+    const std::array<std::string, kSettingsFieldCount>& codes) {
+    std::vector<TemplateProblem> problems;
+    ProblemList list(problems);
+    for (std::size_t i = 0; i < codes.size(); ++i) {
+        const TemplateFieldId field{TemplateFieldKind::Setting, i};
+        list.checkText(field, codes[i]);
+        list.checkCharacters(field, codes[i], ";", TemplateProblemKind::FieldSeparator);
+        if (std::find(std::begin(kWrittenTextFields), std::end(kWrittenTextFields), i) !=
+            std::end(kWrittenTextFields))
+            list.checkCharacters(field, codes[i], "\"", TemplateProblemKind::Quote);
+    }
+    if (!isGameModeLabel(codes[kGameModeField]))
+        list.add({TemplateFieldKind::Setting, kGameModeField}, TemplateProblemKind::UnknownGameMode,
+                 codes[kGameModeField]);
+    return problems;
+}
+
+std::vector<TemplateProblem> findRotationProblems(const std::vector<std::string>& rotation) {
+    std::vector<TemplateProblem> problems;
+    ProblemList list(problems);
+    for (std::size_t i = 0; i < rotation.size(); ++i) {
+        const TemplateFieldId field{TemplateFieldKind::Map, i};
+        const std::string& map = rotation[i];
+        if (map.empty()) list.add(field, TemplateProblemKind::Empty);
+        list.checkText(field, map);
+        list.checkCharacters(field, map, ";", TemplateProblemKind::FieldSeparator);
+        list.checkCharacters(field, map, kMapIdBreaks, TemplateProblemKind::MapIdCharacter);
+    }
+    return problems;
+}
+
+std::vector<TemplateProblem> findNameProblems(std::string_view name) {
+    std::vector<TemplateProblem> problems;
+    ProblemList list(problems);
+    const TemplateFieldId field{TemplateFieldKind::Name};
+    if (isBlank(name)) list.add(field, TemplateProblemKind::Empty);
+    list.checkText(field, name);
+    return problems;
+}
+
+std::vector<TemplateProblem> findContentProblems(const TemplateContent& content) {
+    std::vector<TemplateProblem> problems = findSettingsProblems(content.settingsCodes);
+    ProblemList list(problems);
+    list.checkLength({TemplateFieldKind::SettingsLine},
+                     settingsLineOfCodes(content.settingsCodes).size(),
+                     kSettingsLineLayout.capacity);
+
+    std::vector<TemplateProblem> maps = findRotationProblems(content.rotation);
+    problems.insert(problems.end(), maps.begin(), maps.end());
+    std::vector<std::string> entries;
+    for (const std::string& map : content.rotation) entries.push_back(windows1251FromUtf8(map));
+    const std::size_t stored = packRotation(entries).entriesStored;
+    if (stored < content.rotation.size())
+        list.add({TemplateFieldKind::Rotation}, TemplateProblemKind::RotationTooLong, {},
+                 content.rotation.size(), stored);
+
+    const TemplateFieldId commandLine{TemplateFieldKind::CommandLine};
+    list.checkText(commandLine, content.commandLine);
+    list.checkLength(commandLine, windows1251Length(content.commandLine),
+                     kCommandLineLayout.capacity);
+    return problems;
+}
+
+std::vector<TemplateProblem> findTemplateProblems(const TemplateContent& content) {
+    std::vector<TemplateProblem> problems = findNameProblems(content.name);
+    std::vector<TemplateProblem> rest = findContentProblems(content);
+    problems.insert(problems.end(), rest.begin(), rest.end());
+    return problems;
+}
+
+}  // namespace qz7

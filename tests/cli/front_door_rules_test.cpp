@@ -1,0 +1,175 @@
+// The same bad values through all three front doors: the window's save and new commands, qz7ctl
+// import, and file generation (the window's button and qz7ctl generate). Each door must refuse
+// each value, so that the rules of one door cannot drift from the others'.
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QtTest>
+
+#include "app/qz7_application.h"
+#include "hand_built_record.h"
+#include "qz7ctl_process.h"
+#include "settings/template_text.h"
+#include "support/template_session.h"
+
+using namespace qz7;
+
+namespace {
+
+const std::string kGoodSettings = "все против всех;50;0;5000;15;1;1;1;0;;1;0;1;0;0;1;0;1;5;12;";
+
+struct BadValue {
+    const char* what;
+    std::string key;    // the field of the text form
+    std::string value;  // UTF-8
+    bool window;        // the window's controls can hold it
+    bool record;        // a stored record can hold it (for qz7ctl generate)
+};
+
+const std::vector<BadValue>& badValues() {
+    static const std::vector<BadValue> values = {
+        {"separator in the password", "Password", "a;b", true, false},
+        {"quote in the password", "Password", "a\"b", true, true},
+        {"lone CR in the score", "ScoreLimit", "5\r0", true, true},
+        {"character outside 1251 in the lives", "Lives", "3日", true, false},
+        {"mode outside the sixteen", "GameMode", "неизвестный режим", false, true},
+        {"map with a playlist line in it", "Map", "mp_dome,Other_Mod,999", true, true},
+        {"map with a blank", "Map", "mp evil", true, true},
+        {"map with a CR", "Map", "mp_seatown\rmp_evil", true, true},
+        {"map with a TAB", "Map", "mp_dome\t", true, true},
+        {"blank name", "Name", "   ", true, false},
+    };
+    return values;
+}
+
+TemplateContent goodContent() {
+    return contentOfState("Турнир", GameSettings{}, {"mp_dome", "mp_seatown"}, "+set dedicated 2");
+}
+
+// The good template's text form with one value changed (a map is added).
+std::string textWith(const BadValue& bad) {
+    TemplateContent content = goodContent();
+    if (bad.key == "Map") {
+        content.rotation.push_back(bad.value);
+    } else if (bad.key == "Name") {
+        content.name = bad.value;
+    } else {
+        for (std::size_t i = 0; i < kSettingsFieldCount; ++i)
+            if (settingsFieldKeys()[i] == bad.key) content.settingsCodes[i] = bad.value;
+    }
+    return writeTemplateText(content);
+}
+
+// The good template as a stored record with one value changed, laid out by hand.
+std::string recordWith(const BadValue& bad) {
+    std::string settings = kGoodSettings;
+    std::string maps = "mp_dome;mp_seatown;";
+    if (bad.key == "Map") {
+        maps += bad.value + ";";
+    } else if (bad.key == "GameMode") {
+        settings.replace(0, settings.find(';'), bad.value);
+    } else if (bad.key == "Password") {
+        settings.replace(settings.find(";;") + 1, 0, bad.value);
+    } else if (bad.key == "ScoreLimit") {
+        settings.replace(settings.find("5000"), 4, bad.value);
+    }
+    return testing::handBuiltRecord("Турнир", settings, maps, "+set dedicated 2");
+}
+
+void putIntoWindow(TFmQZ7ServerSetup& setup, const BadValue& bad) {
+    const QString value = QString::fromStdString(bad.value);
+    if (bad.key == "Password") setup.RzEditPasswordGames->setText(value);
+    if (bad.key == "ScoreLimit") setup.RzComboBoxLimiScore->setEditText(value);
+    if (bad.key == "Lives") setup.RzComboBoxLife->setEditText(value);
+    if (bad.key == "Map") setup.RzListBoxMap->addItem(value);
+}
+
+bool anyServerFile(const std::filesystem::path& folder) {
+    for (const char* file : {"Manual_Mod.dsr", "Manual_MapRot.dspl", "server_mod.cfg"})
+        if (std::filesystem::exists(folder / "admin" / file)) return true;
+    return false;
+}
+
+void copyDemoBaseFiles(const std::filesystem::path& folder) {
+    for (const char* name : {"Manual_Mod_default.dsr", "server_mod_default.cfg"})
+        std::filesystem::copy_file(std::filesystem::path(QZ7_DEMO_DIR) / "admin" / name,
+                                   folder / "admin" / name,
+                                   std::filesystem::copy_options::overwrite_existing);
+}
+
+}  // namespace
+
+class FrontDoorRulesTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void qz7ctlImportRefusesEveryBadValue() {
+        QTemporaryDir folder;
+        const std::filesystem::path game(folder.path().toStdString());
+        for (const BadValue& bad : badValues()) {
+            std::ofstream(game / "bad.txt", std::ios::binary) << textWith(bad);
+            const testing::ProcessResult result = testing::runQz7ctl({"import", "bad.txt"}, game);
+            QVERIFY2(result.exitCode == 1, bad.what);
+            QVERIFY2(result.err.find("поле «" + bad.key + "»") != std::string::npos,
+                     (std::string(bad.what) + ": " + result.err).c_str());
+            QVERIFY2(!std::filesystem::exists(game / "ServerSetup_QZ7.cfg"), bad.what);
+        }
+        // The good template itself goes in.
+        std::ofstream(game / "good.txt", std::ios::binary) << writeTemplateText(goodContent());
+        QCOMPARE(testing::runQz7ctl({"import", "good.txt"}, game).exitCode, 0);
+    }
+
+    void theWindowRefusesToSaveOrGenerateEveryBadValue() {
+        for (const BadValue& bad : badValues()) {
+            if (!bad.window) continue;
+            testing::TemplateSession window;
+            const std::string store = recordWith({"", "", "", true, true});
+            window.putStore(store);
+            copyDemoBaseFiles(window.folder.path());
+            TFmQZ7ServerSetup& setup = window.open();
+            putIntoWindow(setup, bad);
+            window.names.answers = {QString::fromStdString(bad.value)};
+            if (bad.key == "Name")
+                setup.RzBitBtnNewShablon->click();
+            else
+                setup.RzBitBtnSaveShablon->click();
+            QVERIFY2(!window.boxes.shown.isEmpty() &&
+                         window.boxes.shown.last().startsWith(QStringLiteral("error: ")),
+                     bad.what);
+            QVERIFY2(window.storeBytes() == store, bad.what);
+            if (bad.key == "Name") continue;  // the server files hold no name
+
+            window.boxes.shown.clear();
+            setup.RzBitBtnCreateFiles->click();
+            QVERIFY2(window.boxes.shown.size() == 1 &&
+                         window.boxes.shown[0].startsWith(QStringLiteral("error: ")),
+                     bad.what);
+            QVERIFY2(!anyServerFile(window.folder.path()), bad.what);
+        }
+    }
+
+    void qz7ctlGenerateRefusesEveryBadStoredValue() {
+        for (const BadValue& bad : badValues()) {
+            if (!bad.record) continue;
+            QTemporaryDir folder;
+            const std::filesystem::path game(folder.path().toStdString());
+            std::filesystem::create_directories(game / "admin");
+            copyDemoBaseFiles(game);
+            std::ofstream(game / "ServerSetup_QZ7.cfg", std::ios::binary) << recordWith(bad);
+            const testing::ProcessResult result = testing::runQz7ctl({"generate", "#1"}, game);
+            QVERIFY2(result.exitCode == 1, (std::string(bad.what) + ": " + result.out).c_str());
+            QVERIFY2(result.err.find("Файлы не сформированы") != std::string::npos,
+                     (std::string(bad.what) + ": " + result.err).c_str());
+            QVERIFY2(!anyServerFile(game), bad.what);
+        }
+    }
+};
+
+int main(int argc, char** argv) {
+    Qz7Application application(argc, argv);
+    FrontDoorRulesTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "front_door_rules_test.moc"
