@@ -53,4 +53,3 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Fonts with Russian letters for the windows; the game's launchers are Windows programs.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-dejavu-core")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "wine")
-include(CPack)

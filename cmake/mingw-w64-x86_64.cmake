@@ -1,9 +1,10 @@
 # Cross build for 64-bit Windows with Debian's mingw-w64 (posix thread model).
-# Programs are linked fully static, so a built .exe needs no DLL beyond those of Windows itself,
-# and tests run through wine (see tools/windows/wine-run.sh).
+# Tests run through wine (see tools/windows/wine-run.sh).
 #
 # WINDOWS_THIRD_PARTY_PREFIX names the folder where tools/windows/build-third-party.sh installed
 # libjpeg, miniupnpc and GoogleTest; it defaults to <build folder>/third-party/prefix.
+# WINDOWS_QT_PREFIX names the Qt that tools/windows/build-qt.sh built for Windows; without it
+# no Qt is found (the build of Qt itself uses this file too, without it).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
@@ -15,16 +16,16 @@ set(CMAKE_RC_COMPILER ${MINGW_TRIPLE}-windres)
 if(NOT DEFINED WINDOWS_THIRD_PARTY_PREFIX)
     set(WINDOWS_THIRD_PARTY_PREFIX "${CMAKE_BINARY_DIR}/third-party/prefix")
 endif()
-list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES WINDOWS_THIRD_PARTY_PREFIX)
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES WINDOWS_THIRD_PARTY_PREFIX WINDOWS_QT_PREFIX)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${MINGW_TRIPLE} "${WINDOWS_THIRD_PARTY_PREFIX}")
+if(WINDOWS_QT_PREFIX)
+    list(APPEND CMAKE_FIND_ROOT_PATH "${WINDOWS_QT_PREFIX}")
+endif()
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-# libgcc, libstdc++ and winpthread go into the executable itself.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
 # Test discovery runs the test programs, so it waits for ctest, which runs inside the isolated
 # network namespace, instead of running wine at build time.

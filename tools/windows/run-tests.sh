@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
-# Builds the core, the Windows platform layer, qz7ctl and the tests for Windows with the mingw-w64
-# cross toolchain, and runs the tests through ctest under wine.
+# Builds the whole program for Windows with the mingw-w64 cross toolchain, on a Qt of our own
+# (tools/windows/build-qt.sh, cached outside the repository: built once per machine), and runs
+# the tests through ctest under wine: the core tests, the Windows platform layer, the window
+# tests offscreen and qz7manager.exe on an X display.
 #
 # Wine runs only inside a network namespace of its own with nothing but the loopback interface.
-# A persistent wineserver is started and the prefix initialised (wineboot -i) before ctest, so that
-# no test waits on wine's background services; the wineserver is stopped again at the end.
+# An Xvfb display is started inside it for the tests that show real windows. A persistent
+# wineserver is started and the prefix initialised (wineboot -i) before ctest, so that no test
+# waits on wine's background services; wineserver and Xvfb are stopped again at the end.
 #
 # Usage: tools/windows/run-tests.sh [build folder]     (default: build-windows)
-# Environment: WIN_TEST_TIMEOUT  seconds allowed for one test (default 300)
+# Environment: WIN_WITH_QT       1: build our Qt (once per machine) and the windows with it
+#              WIN_TEST_TIMEOUT  seconds allowed for one test (default 300)
 #              WIN_BUILD_JOBS    parallel build jobs (default 2)
 set -euo pipefail
 
@@ -26,23 +30,12 @@ run_inside_namespace() {
         log "not in a loopback-only network namespace; refusing to run wine"
         return 1
     fi
-    wine_environment "$build_dir/wine-prefix"
-    mkdir -p "$WINEPREFIX"
-
     local status=0
-    stop_wineserver() {
-        wineserver -k >/dev/null 2>&1 || true
-        timeout 60 wineserver -w >/dev/null 2>&1 || true
-    }
-    trap stop_wineserver EXIT
-
+    trap stop_wine EXIT
     local started=$SECONDS
-    wineserver -p
-    if ! timeout 600 wineboot -i >"$build_dir/wineboot.log" 2>&1; then
-        log "wineboot failed; see $build_dir/wineboot.log"
-        return 1
-    fi
-    log "wine prefix ready in $((SECONDS - started)) s"
+    start_wine "$build_dir/wine-prefix" "$build_dir/wineboot.log"
+    set_offscreen_fonts "$build_dir/wine-fonts"
+    log "wine prefix ready in $((SECONDS - started)) s (X display $QZ7_WINE_DISPLAY)"
 
     # qz7ctl.exe against the Linux build's qz7ctl (built by tools/run-tests.sh before this). A
     # failed check sets status to non-zero; ctest still runs, so its summary comes last.
@@ -73,17 +66,26 @@ started=$SECONDS
 
 "$script_dir/build-third-party.sh" "$build_dir"
 prepared=$SECONDS
+qt_options=(-DQZ7_BUILD_GUI=OFF)
+if [ "${WIN_WITH_QT:-0}" = 1 ]; then
+    qt_prefix="$("$script_dir/build-qt.sh" | tail -n 1)"
+    qt_options=(-DQZ7_BUILD_GUI=ON -DWINDOWS_QT_PREFIX="$qt_prefix")
+else
+    log "without the windows (WIN_WITH_QT=1 builds our Qt and them)"
+fi
+qt_built=$SECONDS
 
 log "configuring $build_dir"
 cmake -S "$repo_root" -B "$build_dir" -G Ninja -Wno-dev \
     -DCMAKE_TOOLCHAIN_FILE="$repo_root/cmake/mingw-w64-x86_64.cmake" \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DQZ7_BUILD_GUI=OFF -DQZ7_BUILD_TESTS=ON -DQZ7_BUILD_BENCHMARKS=OFF >/dev/null
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo "${qt_options[@]}" \
+    -DQZ7_BUILD_TESTS=ON -DQZ7_BUILD_BENCHMARKS=OFF >/dev/null
 log "building"
 cmake --build "$build_dir" -j "$jobs"
 built=$SECONDS
 
-log "tools and third-party libraries $((prepared - started)) s, build $((built - prepared)) s"
+log "tools and third-party libraries $((prepared - started)) s, Qt $((qt_built - prepared)) s," \
+    "build $((built - qt_built)) s"
 
 # ctest's summary stays the last thing printed.
 exec unshare -n -- "$script_dir/run-tests.sh" --inside-namespace "$build_dir"

@@ -18,7 +18,59 @@ wine_environment() {
     fi
     # Windows programs take the time zone from the system (wine: from /etc/localtime); a TZ
     # variable would reach the C runtime alone, in a syntax of its own.
-    unset DISPLAY WAYLAND_DISPLAY TZ
+    unset WAYLAND_DISPLAY TZ
+    # Windows appear only on the X display started for them inside the namespace
+    # (run-tests.sh); without one, wine gets no display at all.
+    if [ -n "${QZ7_WINE_DISPLAY:-}" ]; then
+        export DISPLAY="$QZ7_WINE_DISPLAY"
+    else
+        unset DISPLAY
+    fi
+}
+
+# Starts Xvfb on a free display number; sets QZ7_WINE_DISPLAY and QZ7_XVFB_PID. Run it inside
+# the network namespace: the display then serves nobody outside it.
+start_wine_display() {
+    local display_file
+    display_file="$(mktemp)"
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$display_file" \
+        >/dev/null 2>&1 &
+    QZ7_XVFB_PID=$!
+    local waited
+    for waited in $(seq 1 100); do
+        [ -s "$display_file" ] && break
+        kill -0 "$QZ7_XVFB_PID" 2>/dev/null || break
+        sleep 0.1
+    done
+    if [ ! -s "$display_file" ]; then
+        rm -f "$display_file"
+        echo "Xvfb did not start" >&2
+        return 1
+    fi
+    export QZ7_WINE_DISPLAY=":$(head -n 1 "$display_file")"
+    rm -f "$display_file"
+}
+
+stop_wine_display() {
+    if [ -n "${QZ7_XVFB_PID:-}" ]; then
+        kill "$QZ7_XVFB_PID" 2>/dev/null || true
+        wait "$QZ7_XVFB_PID" 2>/dev/null || true
+        QZ7_XVFB_PID=
+    fi
+}
+
+# Qt's offscreen platform reads fonts from the one folder QT_QPA_FONTDIR names, without
+# subfolders, and wine hands the program no QT_* variable from the Unix environment: so the
+# folder FOLDER gets links to every font of the machine and the variable goes into the wine
+# prefix's user environment. Without it the offscreen platform draws every glyph as a box.
+set_offscreen_fonts() {
+    local folder="$1"
+    rm -rf "$folder"
+    mkdir -p "$folder"
+    find /usr/share/fonts -type f \( -name '*.ttf' -o -name '*.otf' -o -name '*.ttc' \) \
+        -exec ln -sf -t "$folder" {} +
+    timeout 120 "$WINELOADER" reg add 'HKCU\Environment' /v QT_QPA_FONTDIR /t REG_SZ \
+        /d "Z:${folder//\//\\}" /f >/dev/null
 }
 
 # True when this process sits in a network namespace whose only interface is the loopback one,
@@ -27,4 +79,25 @@ network_isolated() {
     [ -r /proc/self/net/dev ] || return 1
     [ "$(awk -F: 'NR > 2 { gsub(/ /, "", $1); if ($1 != "lo") n++ } END { print n + 0 }' \
         /proc/self/net/dev)" -eq 0 ]
+}
+
+# Inside the namespace: an X display, the wine environment for PREFIX, a persistent wineserver
+# and an initialised prefix (wineboot -i, logged to LOG), so that no program started afterwards
+# waits on wine's background services. stop_wine ends what this started.
+start_wine() {
+    local prefix="$1" boot_log="$2"
+    start_wine_display || return 1
+    wine_environment "$prefix"
+    mkdir -p "$WINEPREFIX"
+    wineserver -p
+    if ! timeout 600 wineboot -i >"$boot_log" 2>&1; then
+        echo "wineboot failed; see $boot_log" >&2
+        return 1
+    fi
+}
+
+stop_wine() {
+    wineserver -k >/dev/null 2>&1 || true
+    timeout 60 wineserver -w >/dev/null 2>&1 || true
+    stop_wine_display
 }

@@ -1,0 +1,34 @@
+# The Windows zip a host unpacks into the game folder: qz7manager.exe and qz7ctl.exe with the Qt
+# DLLs, the windows platform plugin and the compiler's runtime DLLs beside them, a short README
+# in Russian, and the license texts of Qt and of the MinGW-w64 runtime.
+#   cmake --build build-windows --target package    ->  build-windows/qz7-<version>-win64.zip
+# Included by the top CMakeLists.txt for the Windows build with the windows only; the programs
+# themselves install from app/ and cli/ (their folder is the top of the zip on Windows).
+
+install(FILES $<TARGET_FILE:Qt6::Core> $<TARGET_FILE:Qt6::Gui> $<TARGET_FILE:Qt6::Widgets>
+              ${QZ7_WINDOWS_RUNTIME_DLLS}
+        DESTINATION .)
+install(FILES $<TARGET_FILE:Qt6::QWindowsIntegrationPlugin> DESTINATION platforms)
+
+configure_file(${PROJECT_SOURCE_DIR}/resources/windows/README.txt.in
+               ${CMAKE_CURRENT_BINARY_DIR}/README.txt @ONLY NEWLINE_STYLE CRLF)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/README.txt DESTINATION .)
+install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION . RENAME LICENSE.txt)
+
+# Qt's own license texts and those of the libraries bundled into it; build-qt.sh put them
+# beside the installed Qt.
+install(DIRECTORY ${QT6_INSTALL_PREFIX}/licenses/ DESTINATION licenses/qt)
+# libgcc and libstdc++: GPL 3 with the GCC Runtime Library Exception; winpthreads: MIT-style,
+# in the mingw-w64 notice.
+install(FILES /usr/share/doc/gcc-mingw-w64-base/copyright
+        DESTINATION licenses/mingw-w64-runtime RENAME gcc-runtime-copyright.txt)
+install(FILES /usr/share/common-licenses/GPL-3
+        DESTINATION licenses/mingw-w64-runtime RENAME GPL-3.txt)
+install(FILES /usr/share/doc/mingw-w64-x86-64-dev/copyright
+        DESTINATION licenses/mingw-w64-runtime RENAME mingw-w64-copyright.txt)
+
+set(CPACK_GENERATOR ZIP)
+set(CPACK_PACKAGE_NAME qz7)
+set(CPACK_PACKAGE_VERSION ${QZ7_FILE_VERSION})
+set(CPACK_PACKAGE_FILE_NAME "qz7-${QZ7_FILE_VERSION}-win64")
+set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR})
