@@ -14,6 +14,7 @@
 #include "app/server_setup_window.h"
 #include "server/launchers.h"
 #include "settings/game_settings.h"
+#include "settings/settings_fields.h"
 
 namespace qz7 {
 
@@ -99,7 +100,6 @@ void TFmQZ7ServerSetup::createTemplateControls() {
 }
 
 void TFmQZ7ServerSetup::createSettingsControls() {
-    using L = SettingsFieldLabels;
     heading(this, QStringLiteral("Настройки игры"), {kMargin, kSettingsTop, 300, 18},
             "RzLabelSettings");
     RzGroupBox1 = named(new QGroupBox(this), "RzGroupBox1");
@@ -109,7 +109,11 @@ void TFmQZ7ServerSetup::createSettingsControls() {
     constexpr int kRowPitch = 22;
     constexpr int kColumnRight = 342;
     int row = 0;
-    auto place = [&](QWidget* control, std::string_view caption, int width) {
+    // Each control is kept at its field's position, for reading, writing and keyboard order.
+    auto place = [&](QWidget* control, auto GameSettings::*member, int width) {
+        const std::size_t field = settingsFieldIndex(member);
+        settingsControls_[field] = control;
+        const std::string_view caption = kSettingsFields[field].caption;
         const int y = 6 + row * kRowPitch;
         control->setGeometry(10, y, width, 21);
         const int captionLeft = 10 + width + 6;
@@ -124,70 +128,63 @@ void TFmQZ7ServerSetup::createSettingsControls() {
     RzComboBoxMode->setEditable(true);
     RzComboBoxMode->setInsertPolicy(QComboBox::NoInsert);
     RzComboBoxMode->setCurrentText(text(defaults.GameMode));
-    place(RzComboBoxMode, L::GameMode, 214);
+    place(RzComboBoxMode, &GameSettings::GameMode, 214);
     RzComboBoxmaxHealth =
         editableList(RzGroupBox1, "RzComboBoxmaxHealth", maxHealthChoices(), defaults.MaxHealth);
-    place(RzComboBoxmaxHealth, L::MaxHealth, 80);
+    place(RzComboBoxmaxHealth, &GameSettings::MaxHealth, 80);
     RzComboBoxLimiScore =
         editableList(RzGroupBox1, "RzComboBoxLimiScore", scoreLimitChoices(), defaults.ScoreLimit);
-    place(RzComboBoxLimiScore, L::ScoreLimit, 80);
+    place(RzComboBoxLimiScore, &GameSettings::ScoreLimit, 80);
     RzEditTimeGames =
         named(new QLineEdit(text(defaults.TimeLimit), RzGroupBox1), "RzEditTimeGames");
-    place(RzEditTimeGames, L::TimeLimit, 80);
+    place(RzEditTimeGames, &GameSettings::TimeLimit, 80);
     RzEditPasswordGames =
         named(new QLineEdit(text(defaults.Password), RzGroupBox1), "RzEditPasswordGames");
-    place(RzEditPasswordGames, L::Password, 130);
+    place(RzEditPasswordGames, &GameSettings::Password, 130);
     RzComboBoxLife = editableList(RzGroupBox1, "RzComboBoxLife", livesChoices(), defaults.Lives);
-    place(RzComboBoxLife, L::Lives, 100);
+    place(RzComboBoxLife, &GameSettings::Lives, 100);
     RzComboBoxNablud =
         editableList(RzGroupBox1, "RzComboBoxNablud", spectatorChoices(), defaults.Spectator);
-    place(RzComboBoxNablud, L::Spectator, 130);
+    place(RzComboBoxNablud, &GameSettings::Spectator, 130);
     RzComboBoxRegen =
         editableList(RzGroupBox1, "RzComboBoxRegen", healthRegenChoices(), defaults.HealthRegen);
-    place(RzComboBoxRegen, L::HealthRegen, 130);
+    place(RzComboBoxRegen, &GameSettings::HealthRegen, 130);
     RzEditMaxPlayer =
         named(new QLineEdit(text(defaults.MaxPlayers), RzGroupBox1), "RzEditMaxPlayer");
-    place(RzEditMaxPlayer, L::MaxPlayers, 80);
+    place(RzEditMaxPlayer, &GameSettings::MaxPlayers, 80);
 
     // The eleven switches in two columns at the right, in field order down each column.
     constexpr int kChecksPerColumn = 6;
     constexpr int kColumnLeft[] = {346, 580};
     constexpr int kColumnWidth[] = {232, 262};
     int check = 0;
-    auto checkBox = [&](const char* name, std::string_view caption, bool on) {
-        auto* box = named(new QCheckBox(text(caption), RzGroupBox1), name);
+    auto checkBox = [&](const char* name, bool GameSettings::*member) {
+        const std::size_t field = settingsFieldIndex(member);
+        auto* box = named(new QCheckBox(text(kSettingsFields[field].caption), RzGroupBox1), name);
+        settingsControls_[field] = box;
         box->setProperty("qz7role", "caption");
-        box->setChecked(on);
+        box->setChecked(defaults.*member);
         const int column = check / kChecksPerColumn;
         box->setGeometry(kColumnLeft[column], 8 + (check % kChecksPerColumn) * 32,
                          kColumnWidth[column], 24);
         ++check;
         return box;
     };
-    RzCheckBoxHard = checkBox("RzCheckBoxHard", L::Hardcore, defaults.Hardcore);
-    RzCheckBoxfriendlyFire =
-        checkBox("RzCheckBoxfriendlyFire", L::FriendlyFire, defaults.FriendlyFire);
-    RzCheckBoxPodstvolOff =
-        checkBox("RzCheckBoxPodstvolOff", L::NoUnderbarrel, defaults.NoUnderbarrel);
-    RzCheckBoxShowKillCam = checkBox("RzCheckBoxShowKillCam", L::KillCam, defaults.KillCam);
-    RzCheckBoxStandOff =
-        checkBox("RzCheckBoxStandOff", L::NoDefaultClasses, defaults.NoDefaultClasses);
-    RzCheckBoxPerk = checkBox("RzCheckBoxPerk", L::Perks, defaults.Perks);
-    RzCheckBox3D = checkBox("RzCheckBox3D", L::ThirdPerson, defaults.ThirdPerson);
-    RzCheckBoxUserClass = checkBox("RzCheckBoxUserClass", L::CustomClasses, defaults.CustomClasses);
-    RzCheckBoxHeadShot = checkBox("RzCheckBoxHeadShot", L::HeadshotsOnly, defaults.HeadshotsOnly);
-    RzCheckBoxRadar = checkBox("RzCheckBoxRadar", L::RadarAlwaysOn, defaults.RadarAlwaysOn);
-    RzCheckBoxKillStreaks = checkBox("RzCheckBoxKillStreaks", L::Killstreaks, defaults.Killstreaks);
+    RzCheckBoxHard = checkBox("RzCheckBoxHard", &GameSettings::Hardcore);
+    RzCheckBoxfriendlyFire = checkBox("RzCheckBoxfriendlyFire", &GameSettings::FriendlyFire);
+    RzCheckBoxPodstvolOff = checkBox("RzCheckBoxPodstvolOff", &GameSettings::NoUnderbarrel);
+    RzCheckBoxShowKillCam = checkBox("RzCheckBoxShowKillCam", &GameSettings::KillCam);
+    RzCheckBoxStandOff = checkBox("RzCheckBoxStandOff", &GameSettings::NoDefaultClasses);
+    RzCheckBoxPerk = checkBox("RzCheckBoxPerk", &GameSettings::Perks);
+    RzCheckBox3D = checkBox("RzCheckBox3D", &GameSettings::ThirdPerson);
+    RzCheckBoxUserClass = checkBox("RzCheckBoxUserClass", &GameSettings::CustomClasses);
+    RzCheckBoxHeadShot = checkBox("RzCheckBoxHeadShot", &GameSettings::HeadshotsOnly);
+    RzCheckBoxRadar = checkBox("RzCheckBoxRadar", &GameSettings::RadarAlwaysOn);
+    RzCheckBoxKillStreaks = checkBox("RzCheckBoxKillStreaks", &GameSettings::Killstreaks);
 
     // Keyboard order follows the order of the fields.
-    QWidget* fieldOrder[] = {
-        RzComboBoxMode,      RzComboBoxmaxHealth,    RzCheckBoxHard,        RzComboBoxLimiScore,
-        RzEditTimeGames,     RzCheckBoxfriendlyFire, RzCheckBoxPodstvolOff, RzCheckBoxShowKillCam,
-        RzCheckBoxStandOff,  RzEditPasswordGames,    RzCheckBoxPerk,        RzCheckBox3D,
-        RzCheckBoxUserClass, RzCheckBoxHeadShot,     RzCheckBoxRadar,       RzCheckBoxKillStreaks,
-        RzComboBoxLife,      RzComboBoxNablud,       RzComboBoxRegen,       RzEditMaxPlayer};
-    for (std::size_t i = 1; i < std::size(fieldOrder); ++i)
-        setTabOrder(fieldOrder[i - 1], fieldOrder[i]);
+    for (std::size_t i = 1; i < settingsControls_.size(); ++i)
+        setTabOrder(settingsControls_[i - 1], settingsControls_[i]);
 }
 
 void TFmQZ7ServerSetup::createMapControls() {

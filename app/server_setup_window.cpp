@@ -16,6 +16,7 @@
 #include "platform/game_paths.h"
 #include "platform/platform.h"
 #include "platform/version_label.h"
+#include "settings/settings_fields.h"
 
 namespace qz7 {
 
@@ -142,51 +143,46 @@ void TFmQZ7ServerSetup::RzComboBoxModeChange() {
 }
 
 GameSettings TFmQZ7ServerSetup::readSettings() const {
-    GameSettings s;
-    s.GameMode = RzComboBoxMode->currentText().toStdString();
-    s.MaxHealth = RzComboBoxmaxHealth->currentText().toStdString();
-    s.Hardcore = RzCheckBoxHard->isChecked();
-    s.ScoreLimit = RzComboBoxLimiScore->currentText().toStdString();
-    s.TimeLimit = RzEditTimeGames->text().toStdString();
-    s.FriendlyFire = RzCheckBoxfriendlyFire->isChecked();
-    s.NoUnderbarrel = RzCheckBoxPodstvolOff->isChecked();
-    s.KillCam = RzCheckBoxShowKillCam->isChecked();
-    s.NoDefaultClasses = RzCheckBoxStandOff->isChecked();
-    s.Password = RzEditPasswordGames->text().toStdString();
-    s.Perks = RzCheckBoxPerk->isChecked();
-    s.ThirdPerson = RzCheckBox3D->isChecked();
-    s.CustomClasses = RzCheckBoxUserClass->isChecked();
-    s.HeadshotsOnly = RzCheckBoxHeadShot->isChecked();
-    s.RadarAlwaysOn = RzCheckBoxRadar->isChecked();
-    s.Killstreaks = RzCheckBoxKillStreaks->isChecked();
-    s.Lives = RzComboBoxLife->currentText().toStdString();
-    s.Spectator = RzComboBoxNablud->currentText().toStdString();
-    s.HealthRegen = RzComboBoxRegen->currentText().toStdString();
-    s.MaxPlayers = RzEditMaxPlayer->text().toStdString();
-    return s;
+    GameSettings settings;
+    for (std::size_t i = 0; i < kSettingsFieldCount; ++i) {
+        const SettingsField& field = kSettingsFields[i];
+        QWidget* control = settingsControls_[i];
+        switch (field.kind) {
+            case FieldKind::Check:
+                settings.*field.check = static_cast<QCheckBox*>(control)->isChecked();
+                break;
+            case FieldKind::List:
+                settings.*field.text =
+                    static_cast<QComboBox*>(control)->currentText().toStdString();
+                break;
+            case FieldKind::Text:
+                settings.*field.text = static_cast<QLineEdit*>(control)->text().toStdString();
+                break;
+        }
+    }
+    return settings;
 }
 
-void TFmQZ7ServerSetup::writeSettings(const GameSettings& s) {
-    setModeLabel(fromUtf8(s.GameMode));
-    RzComboBoxmaxHealth->setCurrentText(fromUtf8(s.MaxHealth));
-    RzCheckBoxHard->setChecked(s.Hardcore);
-    RzComboBoxLimiScore->setCurrentText(fromUtf8(s.ScoreLimit));
-    RzEditTimeGames->setText(fromUtf8(s.TimeLimit));
-    RzCheckBoxfriendlyFire->setChecked(s.FriendlyFire);
-    RzCheckBoxPodstvolOff->setChecked(s.NoUnderbarrel);
-    RzCheckBoxShowKillCam->setChecked(s.KillCam);
-    RzCheckBoxStandOff->setChecked(s.NoDefaultClasses);
-    RzEditPasswordGames->setText(fromUtf8(s.Password));
-    RzCheckBoxPerk->setChecked(s.Perks);
-    RzCheckBox3D->setChecked(s.ThirdPerson);
-    RzCheckBoxUserClass->setChecked(s.CustomClasses);
-    RzCheckBoxHeadShot->setChecked(s.HeadshotsOnly);
-    RzCheckBoxRadar->setChecked(s.RadarAlwaysOn);
-    RzCheckBoxKillStreaks->setChecked(s.Killstreaks);
-    RzComboBoxLife->setCurrentText(fromUtf8(s.Lives));
-    RzComboBoxNablud->setCurrentText(fromUtf8(s.Spectator));
-    RzComboBoxRegen->setCurrentText(fromUtf8(s.HealthRegen));
-    RzEditMaxPlayer->setText(fromUtf8(s.MaxPlayers));
+void TFmQZ7ServerSetup::writeSettings(const GameSettings& settings) {
+    for (std::size_t i = 0; i < kSettingsFieldCount; ++i) {
+        const SettingsField& field = kSettingsFields[i];
+        QWidget* control = settingsControls_[i];
+        switch (field.kind) {
+            case FieldKind::Check:
+                static_cast<QCheckBox*>(control)->setChecked(settings.*field.check);
+                break;
+            case FieldKind::List:
+                if (field.flags & kPickOnly)
+                    setModeLabel(fromUtf8(settings.*field.text));
+                else
+                    static_cast<QComboBox*>(control)->setCurrentText(
+                        fromUtf8(settings.*field.text));
+                break;
+            case FieldKind::Text:
+                static_cast<QLineEdit*>(control)->setText(fromUtf8(settings.*field.text));
+                break;
+        }
+    }
 }
 
 std::vector<std::string> TFmQZ7ServerSetup::readRotation() const {

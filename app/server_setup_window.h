@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <array>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -8,7 +9,7 @@
 
 #include "app/program_state.h"
 #include "net/port_mapping_gateway.h"
-#include "settings/game_settings.h"
+#include "settings/settings_fields.h"
 
 class QCheckBox;
 class QComboBox;
@@ -174,6 +175,9 @@ class TFmQZ7ServerSetup : public QWidget {
     void loadMapCatalogue();    // catalogue, descriptions, first map shown
     void loadTemplateStore();   // store read, first template applied
     void writeTemplateStore();  // full write of the store from the template list
+
+    // The twenty settings controls in field order.
+    std::array<QWidget*, kSettingsFieldCount> settingsControls_{};
 
     ProgramState& Program;
     TFmQZ7_Save* FmQZ7_Save = nullptr;

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "platform/windows1251.h"
-#include "settings/game_settings.h"
+#include "settings/settings_fields.h"
 #include "settings/template_record.h"
 
 namespace qz7 {
@@ -14,7 +14,7 @@ std::string quoted(std::string_view text) { return "«" + std::string(text) + "�
 
 // A caption such as "- пароль подключения" without its leading dash.
 std::string settingName(std::size_t index) {
-    std::string_view caption = settingsFieldCaptions()[index];
+    std::string_view caption = kSettingsFields[index].caption;
     if (caption.starts_with("- ")) caption.remove_prefix(2);
     return std::string(caption);
 }

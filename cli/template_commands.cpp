@@ -12,6 +12,7 @@
 #include "platform/atomic_file.h"
 #include "platform/game_paths.h"
 #include "settings/game_settings.h"
+#include "settings/settings_fields.h"
 #include "settings/template_record.h"
 #include "settings/template_text.h"
 
@@ -35,26 +36,25 @@ std::string readImportedText(const std::filesystem::path& file) {
     return text;
 }
 
+constexpr std::size_t kModeField = settingsFieldIndex(&GameSettings::GameMode);
+
 TemplateContent contentAt(GameFolder& game, std::size_t index) {
     return contentOfRecord(decodeTemplateRecord(game.records()[index]));
 }
 
-// What the settings controls would show for the template: its codes put back onto the defaults.
+// What the settings controls would show for the template: its codes put back onto the defaults,
+// check boxes as "вкл" or "выкл".
 std::array<std::string, kSettingsFieldCount> shownValues(const TemplateContent& content) {
     GameSettings settings;
     applySettingsFieldCodes(settings, content.settingsCodes);
-    std::array<std::string, kSettingsFieldCount> shown = settingsFieldCodes(settings);
-    auto onOff = [](bool on) { return std::string(on ? "вкл" : "выкл"); };
-    shown[0] = settings.GameMode;
-    shown[16] = settings.Lives;
-    shown[17] = settings.Spectator;
-    shown[18] = settings.HealthRegen;
-    const std::pair<std::size_t, bool> checks[] = {
-        {2, settings.Hardcore},       {5, settings.FriendlyFire},     {6, settings.NoUnderbarrel},
-        {7, settings.KillCam},        {8, settings.NoDefaultClasses}, {10, settings.Perks},
-        {11, settings.ThirdPerson},   {12, settings.CustomClasses},   {13, settings.HeadshotsOnly},
-        {14, settings.RadarAlwaysOn}, {15, settings.Killstreaks}};
-    for (auto [field, on] : checks) shown[field] = onOff(on);
+    std::array<std::string, kSettingsFieldCount> shown;
+    for (std::size_t i = 0; i < kSettingsFieldCount; ++i) {
+        const SettingsField& field = kSettingsFields[i];
+        if (field.check)
+            shown[i] = settings.*field.check ? "вкл" : "выкл";
+        else
+            shown[i] = settings.*field.text;
+    }
     return shown;
 }
 
@@ -73,10 +73,10 @@ void listTemplates(GameFolder& game, bool json, std::ostream& out, std::ostream&
         if (json) {
             rows.push_back({{"position", i + 1},
                             {"name", content.name},
-                            {"mode", content.settingsCodes[0]},
+                            {"mode", content.settingsCodes[kModeField]},
                             {"maps", content.rotation.size()}});
         } else {
-            out << '#' << i + 1 << "\t" << content.name << "\t" << content.settingsCodes[0]
+            out << '#' << i + 1 << "\t" << content.name << "\t" << content.settingsCodes[kModeField]
                 << "\tкарт: " << content.rotation.size() << "\n";
         }
     }
@@ -91,8 +91,8 @@ void showTemplate(GameFolder& game, const std::string& which, bool json, std::os
     if (json) {
         nlohmann::json settings = nlohmann::json::array();
         for (std::size_t i = 0; i < kSettingsFieldCount; ++i) {
-            settings.push_back({{"key", settingsFieldKeys()[i]},
-                                {"label", settingsFieldCaptions()[i]},
+            settings.push_back({{"key", kSettingsFields[i].key},
+                                {"label", kSettingsFields[i].caption},
                                 {"value", shown[i]},
                                 {"stored", content.settingsCodes[i]}});
         }
@@ -113,7 +113,7 @@ void showTemplate(GameFolder& game, const std::string& which, bool json, std::os
 
     out << "Шаблон #" << index + 1 << ": " << content.name << "\n";
     for (std::size_t i = 0; i < kSettingsFieldCount; ++i)
-        out << settingsFieldCaptions()[i] << ": " << shown[i] << "\n";
+        out << kSettingsFields[i].caption << ": " << shown[i] << "\n";
     out << "Карты шаблона (" << content.rotation.size() << "):\n";
     for (std::size_t i = 0; i < content.rotation.size(); ++i) {
         const std::string& map = content.rotation[i];

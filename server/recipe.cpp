@@ -30,29 +30,32 @@ std::string quoted(std::string_view value) {
     return text;
 }
 
+// Every option has its own place among 1 .. kRecipeOptionCount.
+constexpr bool recipeOrderIsComplete() {
+    std::array<bool, kRecipeOptionCount> taken{};
+    for (const SettingsField& field : kSettingsFields) {
+        if (field.recipeKey.empty()) continue;
+        if (field.recipeOrder < 1 || std::size_t(field.recipeOrder) > kRecipeOptionCount ||
+            taken[std::size_t(field.recipeOrder - 1)])
+            return false;
+        taken[std::size_t(field.recipeOrder - 1)] = true;
+    }
+    return true;
+}
+static_assert(recipeOrderIsComplete());
+
 }  // namespace
 
-std::array<RecipeOption, kRecipeOptionCount> recipeOptions(const GameSettings& s) {
-    return {{
-        {"gameOpt gametype", modeCode(s.GameMode)},
-        {"gameOpt commonOption.maxHealth", s.MaxHealth},
-        {"gameOpt commonOption.hardcoreModeOn", checkCode(s.Hardcore)},
-        {"gameOpt commonOption.scoreLimit", s.ScoreLimit},
-        {"gameOpt commonOption.timeLimit", s.TimeLimit},
-        {"gameOpt commonOption.friendlyFire", checkCode(s.FriendlyFire)},
-        {"gameOpt defaultClasses.axis.[0].class.inUse", checkCode(s.NoDefaultClasses)},
-        {"gameOpt commonOption.attachmentRestricted.m320", checkCode(s.NoUnderbarrel)},
-        {"gameOpt commonOption.showKillcam", checkCode(s.KillCam)},
-        {"gameOpt commonOption.allowPerks", checkCode(s.Perks)},
-        {"gameOpt commonOption.forceThirdPersonView", checkCode(s.ThirdPerson)},
-        {"gameOpt commonOption.allowCustomClasses", checkCode(s.CustomClasses)},
-        {"gameOpt commonOption.headshotsOnly", checkCode(s.HeadshotsOnly)},
-        {"gameOpt commonOption.radarAlwaysOn", checkCode(s.RadarAlwaysOn)},
-        {"gameOpt commonOption.spectateModeAllowed", spectatorCode(s.Spectator)},
-        {"gameOpt commonOption.allowKillstreaks", checkCode(s.Killstreaks)},
-        {"gameOpt commonOption.numLives", livesCode(s.Lives)},
-        {"gameOpt commonOption.healthRegen", regenerationCode(s.HealthRegen)},
-    }};
+std::array<RecipeOption, kRecipeOptionCount> recipeOptions(const GameSettings& settings) {
+    std::array<RecipeOption, kRecipeOptionCount> options;
+    for (const SettingsField& field : kSettingsFields) {
+        if (field.recipeKey.empty()) continue;
+        const std::string code = field.coding == FieldCoding::ModeLabel
+                                     ? modeCode(settings.*field.text)
+                                     : templateCode(field, settings);
+        options[std::size_t(field.recipeOrder - 1)] = {field.recipeKey, code};
+    }
+    return options;
 }
 
 std::array<std::size_t, kRecipeOptionCount> findOptionLines(

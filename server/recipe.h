@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "settings/game_settings.h"
+#include "settings/settings_fields.h"
 
 namespace qz7 {
 
@@ -15,9 +16,14 @@ struct RecipeOption {
     std::string value;
 };
 
-constexpr std::size_t kRecipeOptionCount = 18;
+// The settings fields that have a game option in the recipe (all but password and player limit).
+constexpr std::size_t kRecipeOptionCount = [] {
+    std::size_t count = 0;
+    for (const SettingsField& field : kSettingsFields) count += field.recipeKey.empty() ? 0 : 1;
+    return count;
+}();
 
-// The eighteen options in the order they are put into the recipe.
+// The options in the order they are put into the recipe (their recipeOrder).
 std::array<RecipeOption, kRecipeOptionCount> recipeOptions(const GameSettings& settings);
 
 // For each option, the index of the first line that begins with its key followed by a blank,

@@ -1,5 +1,6 @@
 #include "server/refused_values.h"
 
+#include "settings/settings_fields.h"
 #include "settings/template_rules.h"
 
 namespace qz7 {
@@ -42,7 +43,7 @@ std::string refusal(const TemplateProblem& problem, const std::vector<std::strin
         return "Недопустимое имя карты " + quoted(rotation[problem.field.index]) + position + ": " +
                whatIsRefused(problem) + "." + std::string(kNotWritten);
     }
-    std::string_view caption = settingsFieldCaptions()[problem.field.index];
+    std::string_view caption = kSettingsFields[problem.field.index].caption;
     if (caption.starts_with("- ")) caption.remove_prefix(2);
     return "Недопустимый символ в поле " + quoted(caption) + ": " + whatIsRefused(problem) + "." +
            std::string(kNotWritten);

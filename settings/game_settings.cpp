@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "settings/settings_fields.h"
+
 namespace qz7 {
 
 namespace {
@@ -92,62 +94,54 @@ std::optional<std::string> regenerationFromCode(std::string_view code) {
     return labelOfCode(kRegenerationCodes, code);
 }
 
-std::array<std::string, kSettingsFieldCount> settingsFieldCodes(const GameSettings& s) {
-    return {s.GameMode,
-            s.MaxHealth,
-            checkCode(s.Hardcore),
-            s.ScoreLimit,
-            s.TimeLimit,
-            checkCode(s.FriendlyFire),
-            checkCode(s.NoUnderbarrel),
-            checkCode(s.KillCam),
-            checkCode(s.NoDefaultClasses),
-            s.Password,
-            checkCode(s.Perks),
-            checkCode(s.ThirdPerson),
-            checkCode(s.CustomClasses),
-            checkCode(s.HeadshotsOnly),
-            checkCode(s.RadarAlwaysOn),
-            checkCode(s.Killstreaks),
-            livesCode(s.Lives),
-            spectatorCode(s.Spectator),
-            regenerationCode(s.HealthRegen),
-            s.MaxPlayers};
+std::string templateCode(const SettingsField& field, const GameSettings& settings) {
+    if (field.check) return checkCode(settings.*field.check);
+    const std::string& text = settings.*field.text;
+    switch (field.coding) {
+        case FieldCoding::Lives:
+            return livesCode(text);
+        case FieldCoding::Spectator:
+            return spectatorCode(text);
+        case FieldCoding::Regeneration:
+            return regenerationCode(text);
+        default:
+            return text;
+    }
 }
 
-void applySettingsFieldCodes(GameSettings& s,
-                             const std::array<std::string, kSettingsFieldCount>& c) {
-    s.GameMode = c[0];
-    s.MaxHealth = c[1];
-    s.Hardcore = checkFromCode(c[2]);
-    s.ScoreLimit = c[3];
-    s.TimeLimit = c[4];
-    s.FriendlyFire = checkFromCode(c[5]);
-    s.NoUnderbarrel = checkFromCode(c[6]);
-    s.KillCam = checkFromCode(c[7]);
-    s.NoDefaultClasses = checkFromCode(c[8]);
-    s.Password = c[9];
-    s.Perks = checkFromCode(c[10]);
-    s.ThirdPerson = checkFromCode(c[11]);
-    s.CustomClasses = checkFromCode(c[12]);
-    s.HeadshotsOnly = checkFromCode(c[13]);
-    s.RadarAlwaysOn = checkFromCode(c[14]);
-    s.Killstreaks = checkFromCode(c[15]);
-    // An empty lives code shows an empty box; "0" shows unlimited.
-    s.Lives = livesFromCode(c[16]);
-    if (auto label = spectatorFromCode(c[17])) s.Spectator = *label;
-    if (auto label = regenerationFromCode(c[18])) s.HealthRegen = *label;
-    s.MaxPlayers = c[19];
+void applyTemplateCode(const SettingsField& field, GameSettings& settings, std::string_view code) {
+    if (field.check) {
+        settings.*field.check = checkFromCode(code);
+        return;
+    }
+    std::string& text = settings.*field.text;
+    switch (field.coding) {
+        case FieldCoding::Lives:
+            // An empty lives code shows an empty box; "0" shows unlimited.
+            text = livesFromCode(code);
+            break;
+        case FieldCoding::Spectator:
+            if (auto label = spectatorFromCode(code)) text = *label;
+            break;
+        case FieldCoding::Regeneration:
+            if (auto label = regenerationFromCode(code)) text = *label;
+            break;
+        default:
+            text = code;
+    }
 }
 
-const std::array<std::string_view, kSettingsFieldCount>& settingsFieldCaptions() {
-    using L = SettingsFieldLabels;
-    static const std::array<std::string_view, kSettingsFieldCount> captions = {
-        L::GameMode,     L::MaxHealth,     L::Hardcore,      L::ScoreLimit,       L::TimeLimit,
-        L::FriendlyFire, L::NoUnderbarrel, L::KillCam,       L::NoDefaultClasses, L::Password,
-        L::Perks,        L::ThirdPerson,   L::CustomClasses, L::HeadshotsOnly,    L::RadarAlwaysOn,
-        L::Killstreaks,  L::Lives,         L::Spectator,     L::HealthRegen,      L::MaxPlayers};
-    return captions;
+std::array<std::string, kSettingsFieldCount> settingsFieldCodes(const GameSettings& settings) {
+    std::array<std::string, kSettingsFieldCount> codes;
+    for (std::size_t i = 0; i < kSettingsFieldCount; ++i)
+        codes[i] = templateCode(kSettingsFields[i], settings);
+    return codes;
+}
+
+void applySettingsFieldCodes(GameSettings& settings,
+                             const std::array<std::string, kSettingsFieldCount>& codes) {
+    for (std::size_t i = 0; i < kSettingsFieldCount; ++i)
+        applyTemplateCode(kSettingsFields[i], settings, codes[i]);
 }
 
 const std::vector<std::string_view>& maxHealthChoices() {

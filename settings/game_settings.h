@@ -72,35 +72,7 @@ std::array<std::string, kSettingsFieldCount> settingsFieldCodes(const GameSettin
 void applySettingsFieldCodes(GameSettings& settings,
                              const std::array<std::string, kSettingsFieldCount>& codes);
 
-// What the setup window shows for each field: its caption and, for lists, the choices in order.
-struct SettingsFieldLabels {
-    static constexpr std::string_view GameMode = "- режим игры";
-    static constexpr std::string_view MaxHealth = "- процент здоровья";
-    static constexpr std::string_view Hardcore = "- хардкор включен";
-    static constexpr std::string_view ScoreLimit = "- лимит очков";
-    static constexpr std::string_view TimeLimit = "- время игры (мин) [0-30]";
-    static constexpr std::string_view FriendlyFire = "- огонь по своим";
-    static constexpr std::string_view NoUnderbarrel = "- отключить подствольники";
-    static constexpr std::string_view KillCam = "- повтор смерти";
-    static constexpr std::string_view NoDefaultClasses = "- отключить стандартные классы";
-    static constexpr std::string_view Password = "- пароль подключения";
-    static constexpr std::string_view Perks = "- перки и умения";
-    static constexpr std::string_view ThirdPerson = "- вид от 3-го лица";
-    static constexpr std::string_view CustomClasses = "- включить свои классы";
-    static constexpr std::string_view HeadshotsOnly = "- только HeadShot";
-    static constexpr std::string_view RadarAlwaysOn = "- радар всегда вкл.";
-    static constexpr std::string_view Killstreaks = "- включить награды за серию смертей";
-    static constexpr std::string_view Lives = "- жизни";
-    static constexpr std::string_view Spectator = "- наблюдатель";
-    static constexpr std::string_view HealthRegen = "- восстановление здоровья";
-    static constexpr std::string_view MaxPlayers = "- max число игроков на сервере";
-    static constexpr std::string_view RandomMapChance =
-        "- сгенерировать случайный шанс выпадания карты";
-};
-
-// The captions of the twenty fields in field order (for listings such as the command line's).
-const std::array<std::string_view, kSettingsFieldCount>& settingsFieldCaptions();
-
+// The choices of the editable lists, in list order.
 const std::vector<std::string_view>& maxHealthChoices();
 const std::vector<std::string_view>& scoreLimitChoices();
 const std::vector<std::string_view>& livesChoices();

@@ -3,16 +3,14 @@
 #include <algorithm>
 
 #include "platform/windows1251.h"
+#include "settings/settings_fields.h"
 
 namespace qz7 {
 
 namespace {
 
-// Positions of the settings in field order.
-constexpr std::size_t kGameModeField = 0;
-// The settings whose text the server files write between quotes (the recipe's values and the
-// password) or on a line of their own (the player limit).
-constexpr std::size_t kWrittenTextFields[] = {1, 3, 4, 9, 16, 19};
+// The position of the mode among the settings.
+constexpr std::size_t kGameModeField = settingsFieldIndex(&GameSettings::GameMode);
 
 // The characters that end or split a line of any file the program writes.
 constexpr std::string_view kLineBreaks("\r\n\0", 3);
@@ -69,8 +67,7 @@ std::vector<TemplateProblem> findSettingsProblems(
         const TemplateFieldId field{TemplateFieldKind::Setting, i};
         list.checkText(field, codes[i]);
         list.checkCharacters(field, codes[i], ";", TemplateProblemKind::FieldSeparator);
-        if (std::find(std::begin(kWrittenTextFields), std::end(kWrittenTextFields), i) !=
-            std::end(kWrittenTextFields))
+        if (kSettingsFields[i].flags & kWrittenToServerFiles)
             list.checkCharacters(field, codes[i], "\"", TemplateProblemKind::Quote);
     }
     if (!isGameModeLabel(codes[kGameModeField]))

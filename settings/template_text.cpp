@@ -3,6 +3,7 @@
 #include <map>
 
 #include "platform/utf8.h"
+#include "settings/settings_fields.h"
 
 namespace qz7 {
 
@@ -16,11 +17,11 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 }  // namespace
 
 const std::array<std::string_view, kSettingsFieldCount>& settingsFieldKeys() {
-    static const std::array<std::string_view, kSettingsFieldCount> keys = {
-        "GameMode",     "MaxHealth",     "Hardcore",      "ScoreLimit",       "TimeLimit",
-        "FriendlyFire", "NoUnderbarrel", "KillCam",       "NoDefaultClasses", "Password",
-        "Perks",        "ThirdPerson",   "CustomClasses", "HeadshotsOnly",    "RadarAlwaysOn",
-        "Killstreaks",  "Lives",         "Spectator",     "HealthRegen",      "MaxPlayers"};
+    static const std::array<std::string_view, kSettingsFieldCount> keys = [] {
+        std::array<std::string_view, kSettingsFieldCount> found;
+        for (std::size_t i = 0; i < kSettingsFieldCount; ++i) found[i] = kSettingsFields[i].key;
+        return found;
+    }();
     return keys;
 }
 
@@ -63,7 +64,7 @@ std::string writeTemplateText(const TemplateContent& content) {
     text += "# Шаблон настроек сервера QZ7. Значение поля: всё после первого \"=\".\n";
     text += std::string(kNameKey) + "=" + content.name + "\n";
     for (std::size_t i = 0; i < kSettingsFieldCount; ++i) {
-        text += "# " + std::string(settingsFieldCaptions()[i]) + "\n";
+        text += "# " + std::string(kSettingsFields[i].caption) + "\n";
         text += std::string(settingsFieldKeys()[i]) + "=" + content.settingsCodes[i] + "\n";
     }
     text += std::string(kCommandLineKey) + "=" + content.commandLine + "\n";
