@@ -13,10 +13,10 @@
 
 #include "app/list_selection.h"
 #include "app/message_boxes.h"
-#include "platform/game_paths.h"
 #include "platform/platform.h"
 #include "platform/version_label.h"
 #include "settings/settings_fields.h"
+#include "settings/template_store.h"
 
 namespace qz7 {
 
@@ -101,7 +101,7 @@ void TFmQZ7ServerSetup::FormCreate() {
 
     loadMapCatalogue();
 
-    TemplateStorePath = gamePath(GameFolder, "\\ServerSetup_QZ7.cfg");
+    TemplateStorePath = templateStoreFile(GameFolder);
     loadTemplateStore();
 }
 

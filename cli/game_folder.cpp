@@ -1,10 +1,8 @@
 #include "cli/game_folder.h"
 
-#include <charconv>
-
 #include "cli/cli_error.h"
 #include "platform/game_paths.h"
-#include "settings/template_record.h"
+#include "settings/template_lookup.h"
 
 namespace qz7::cli {
 
@@ -15,9 +13,7 @@ GameFolder::GameFolder(std::filesystem::path folder) : Folder(std::filesystem::a
         throw CliError("Папка игры не найдена: " + utf8FromPath(Folder));
 }
 
-std::filesystem::path GameFolder::templateStorePath() const {
-    return gamePath(Folder, "\\ServerSetup_QZ7.cfg");
-}
+std::filesystem::path GameFolder::templateStorePath() const { return templateStoreFile(Folder); }
 
 const TemplateRecords& GameFolder::records() {
     if (!Records) Records = readTemplateRecords(templateStorePath());
@@ -25,30 +21,9 @@ const TemplateRecords& GameFolder::records() {
 }
 
 std::size_t GameFolder::findTemplate(const std::string& nameOrPosition) {
-    const TemplateRecords& all = records();
-    if (nameOrPosition.size() > 1 && nameOrPosition.front() == '#') {
-        std::size_t position = 0;
-        const char* first = nameOrPosition.data() + 1;
-        const char* last = nameOrPosition.data() + nameOrPosition.size();
-        auto [end, error] = std::from_chars(first, last, position);
-        if (error != std::errc() || end != last || position == 0 || position > all.size())
-            throw CliError("Нет шаблона на позиции " + nameOrPosition.substr(1) +
-                           " (шаблонов: " + std::to_string(all.size()) + ")");
-        return position - 1;
-    }
-    std::vector<std::size_t> matches;
-    for (std::size_t i = 0; i < all.size(); ++i) {
-        if (templateRecordName(all[i]) == nameOrPosition) matches.push_back(i);
-    }
-    if (matches.empty()) throw CliError("Нет шаблона с именем «" + nameOrPosition + "»");
-    if (matches.size() > 1) {
-        std::string positions;
-        for (std::size_t i : matches)
-            positions += (positions.empty() ? "#" : ", #") + std::to_string(i + 1);
-        throw CliError("Имя «" + nameOrPosition + "» носят несколько шаблонов: " + positions +
-                       ". Укажите позицию, например " + positions.substr(0, positions.find(',')));
-    }
-    return matches.front();
+    const TemplateLookup found = qz7::findTemplate(records(), nameOrPosition);
+    if (!found.index) throw CliError(found.error);
+    return *found.index;
 }
 
 }  // namespace qz7::cli

@@ -20,8 +20,8 @@ class GameFolder {
     // The store's records; read once, on first use.
     const TemplateRecords& records();
 
-    // The index of the template a user named: "#N" is position N (from 1), anything else a name.
-    // A name that no template or several templates carry is an error; the latter lists positions.
+    // The index of the template a user named by name or "#N" (qz7::findTemplate); a CliError
+    // when there is none.
     std::size_t findTemplate(const std::string& nameOrPosition);
 
   private:

@@ -4,7 +4,7 @@
 #include <climits>
 #include <ostream>
 
-#include "cli/map_catalogue.h"
+#include "maps/map_catalogue.h"
 #include "platform/utf8.h"
 
 namespace qz7::cli {

@@ -22,8 +22,10 @@ void generateServerFiles(GameFolder& game, const std::string& which, bool fixedW
     const ServerFilesResult result =
         writeServerFiles(game.path(), settings, rotation, !fixedWeights);
     if (result.outcome != ServerFilesOutcome::Written) throw CliError(result.message);
-    out << "Файлы сервера сформированы: admin\\Manual_Mod.dsr, admin\\Manual_MapRot.dspl, "
-           "admin\\server_mod.cfg\n";
+    // The paths without their leading backslash, such as admin\Manual_Mod.dsr.
+    auto relative = [](std::string_view path) { return path.substr(1); };
+    out << "Файлы сервера сформированы: " << relative(kRecipePath) << ", "
+        << relative(kPlaylistPath) << ", " << relative(kConfigurationPath) << "\n";
 }
 
 std::string launcherParameters(GameFolder& game, const std::optional<std::string>& which,

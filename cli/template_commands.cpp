@@ -8,7 +8,7 @@
 
 #include "cli/cli_error.h"
 #include "cli/import_report.h"
-#include "cli/map_catalogue.h"
+#include "maps/map_catalogue.h"
 #include "platform/atomic_file.h"
 #include "platform/game_paths.h"
 #include "settings/game_settings.h"

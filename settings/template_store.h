@@ -4,7 +4,14 @@
 #include <string>
 #include <string_view>
 
+#include "platform/game_paths.h"
+
 namespace qz7 {
+
+// The template store beside the game: "\ServerSetup_QZ7.cfg" in the game folder.
+inline std::filesystem::path templateStoreFile(const std::filesystem::path& gameFolder) {
+    return gamePath(gameFolder, "\\ServerSetup_QZ7.cfg");
+}
 
 // The template store file: a plain sequence of 1737-byte template records, no header, no
 // separator. Records are kept as their raw bytes, so a store read and written back unchanged keeps

@@ -1,4 +1,4 @@
-#include "cli/map_catalogue.h"
+#include "maps/map_catalogue.h"
 
 #include <algorithm>
 #include <vector>
@@ -8,7 +8,7 @@
 #include "maps/rotation_editor.h"
 #include "platform/windows1251.h"
 
-namespace qz7::cli {
+namespace qz7 {
 
 namespace {
 
@@ -38,4 +38,4 @@ std::optional<std::string> mapDisplayName(std::string_view mapId) {
     return utf8FromWindows1251(*display.name);
 }
 
-}  // namespace qz7::cli
+}  // namespace qz7

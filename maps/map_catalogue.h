@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace qz7::cli {
+namespace qz7 {
 
 // The display name of a map identifier (UTF-8), as the setup window shows it; nothing for an
 // identifier that is not in the catalogue.
@@ -13,4 +13,4 @@ std::optional<std::string> mapDisplayName(std::string_view mapId);
 // Whether the identifier is one of the catalogue's maps.
 bool isCatalogueMap(std::string_view mapId);
 
-}  // namespace qz7::cli
+}  // namespace qz7
