@@ -26,7 +26,7 @@ void TFmQZ7ServerSetup::N2Click() {
     const std::string lookedUpAddress = GetLocalAddress();
     PortMappingGateway& gateway = portMappingGateway();
     const PortBatchResult result = runPortBatchWithProgress(
-        this, QStringLiteral("Проброс портов"), [&](const PortBatchControl& control) {
+        this, text(portBatchTitle(PortBatchAction::Forward)), [&](const PortBatchControl& control) {
             return OpenAllPorts(gateway, lookedUpAddress, control);
         });
     if (result.routerAnswered) RouterAnsweredThisRun = true;
@@ -37,7 +37,7 @@ void TFmQZ7ServerSetup::N2Click() {
 void TFmQZ7ServerSetup::N3Click() {
     PortMappingGateway& gateway = portMappingGateway();
     const PortBatchResult result = runPortBatchWithProgress(
-        this, QStringLiteral("Удаление портов"), [&](PortBatchControl control) {
+        this, text(portBatchTitle(PortBatchAction::Remove)), [&](PortBatchControl control) {
             control.routerExpected = RouterAnsweredThisRun || PortsMapped;
             return CloseAllPorts(gateway, control);
         });

@@ -17,11 +17,11 @@ std::unique_ptr<MiniupnpcGateway> gatewayFor(const std::optional<std::string>& i
 void runPortBatch(bool open, const std::optional<std::string>& igdUrl, int timeoutSeconds,
                   std::ostream& out, std::ostream& err) {
     std::unique_ptr<MiniupnpcGateway> gateway = gatewayFor(igdUrl);
-    const char* action = open ? "Проброс портов" : "Удаление портов";
+    const PortBatchAction action = open ? PortBatchAction::Forward : PortBatchAction::Remove;
     bool progressShown = false;
     PortBatchControl control;
     control.progress = [&](int done, int total) {
-        err << "\r" << action << ": " << done << " из " << total << std::flush;
+        err << "\r" << portBatchTitle(action) << ": " << done << " из " << total << std::flush;
         progressShown = true;
     };
     control.deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
@@ -30,8 +30,7 @@ void runPortBatch(bool open, const std::optional<std::string>& igdUrl, int timeo
     const PortBatchResult result = open ? OpenAllPorts(*gateway, GetLocalAddress(), control)
                                         : CloseAllPorts(*gateway, control);
     if (progressShown) err << "\n";
-    std::string message =
-        portBatchMessage(open ? PortBatchAction::Forward : PortBatchAction::Remove, result);
+    std::string message = portBatchMessage(action, result);
     if (!result.success()) {
         if (result.status == PortBatchStatus::RouterUnreachable && igdUrl)
             message += " (" + *igdUrl + ")";

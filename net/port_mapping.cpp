@@ -112,6 +112,10 @@ PortBatchResult CloseAllPorts(PortMappingGateway& gateway, const PortBatchContro
     });
 }
 
+std::string_view portBatchTitle(PortBatchAction action) {
+    return action == PortBatchAction::Forward ? "Проброс портов" : "Удаление портов";
+}
+
 std::string portBatchMessage(PortBatchAction action, const PortBatchResult& result) {
     const bool forward = action == PortBatchAction::Forward;
     switch (result.status) {

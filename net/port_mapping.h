@@ -21,6 +21,9 @@ inline constexpr std::string_view kPortOperationFailedMessage = "Ошибка п
 
 enum class PortBatchAction { Forward, Remove };
 
+// The title of a batch while it runs: "Проброс портов" or "Удаление портов".
+std::string_view portBatchTitle(PortBatchAction action);
+
 // How a batch ended.
 enum class PortBatchStatus {
     Done,               // every mapping made, or every one removed
