@@ -8,10 +8,10 @@
 #include <QtTest>
 
 #include "app/qz7_application.h"
-#include "hand_built_record.h"
 #include "qz7ctl_process.h"
 #include "settings/template_text.h"
 #include "support/template_session.h"
+#include "tests/support/hand_built_record.h"
 
 using namespace qz7;
 

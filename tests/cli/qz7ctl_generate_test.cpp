@@ -4,19 +4,16 @@
 #include <QtTest>
 
 #include "app/qz7_application.h"
-#include "hand_built_record.h"
 #include "platform/windows1251.h"
 #include "qz7ctl_process.h"
 #include "support/template_session.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/hand_built_record.h"
+#include "tests/support/temporary_folder.h"
 
 using namespace qz7;
 
 namespace {
-
-std::string bytesOf(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 void copyDemoBaseFiles(const std::filesystem::path& folder) {
     for (const char* name : {"Manual_Mod_default.dsr", "server_mod_default.cfg"})
@@ -48,21 +45,22 @@ class Qz7ctlGenerateTest : public QObject {
         setup.RzBitBtnCreateFiles->click();
         QVERIFY2(window.boxes.shown.isEmpty(), qPrintable(window.boxes.shown.join("; ")));
 
-        QTemporaryDir cliFolder;
-        const std::filesystem::path cli(cliFolder.path().toStdString());
+        testing::TemporaryFolder cliFolder;
+        const std::filesystem::path& cli = cliFolder.path();
+        testing::writeBytes(cli / "ServerSetup_QZ7.cfg", storedTemplate());
         std::filesystem::create_directories(cli / "admin");
-        std::ofstream(cli / "ServerSetup_QZ7.cfg", std::ios::binary) << storedTemplate();
         copyDemoBaseFiles(cli);
         testing::ProcessResult result =
             testing::runQz7ctl({"generate", "Турнир", "--fixed-weights"}, cli);
         QCOMPARE(result.exitCode, 0);
 
         for (const char* file : {"Manual_Mod.dsr", "Manual_MapRot.dspl", "server_mod.cfg"}) {
-            const std::string fromWindow = bytesOf(window.folder.path() / "admin" / file);
+            const std::string fromWindow =
+                testing::readBytes(window.folder.path() / "admin" / file).value_or("");
             QVERIFY2(!fromWindow.empty(), file);
-            QCOMPARE(bytesOf(cli / "admin" / file), fromWindow);
+            QCOMPARE(testing::readBytes(cli / "admin" / file).value_or(""), fromWindow);
         }
-        QCOMPARE(bytesOf(cli / "admin" / "Manual_MapRot.dspl"),
+        QCOMPARE(testing::readBytes(cli / "admin" / "Manual_MapRot.dspl").value_or(""),
                  std::string("mp_dome,Manual_Mod,100\r\nmp_seatown,Manual_Mod,100\r\n"
                              "mp_dome,Manual_Mod,100\r\nmp_six_ss,Manual_Mod,100\r\n"));
     }

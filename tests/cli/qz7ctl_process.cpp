@@ -6,20 +6,11 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <fstream>
-#include <sstream>
 #include <thread>
 
-namespace qz7::testing {
+#include "tests/support/file_bytes.h"
 
-namespace {
-std::string slurp(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-}  // namespace
+namespace qz7::testing {
 
 ProcessResult runQz7ctl(const std::vector<std::string>& arguments,
                         const std::filesystem::path& folder) {
@@ -57,8 +48,8 @@ ProcessResult runQz7ctl(const std::vector<std::string>& arguments,
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.out = slurp(outFile);
-    result.err = slurp(errFile);
+    result.out = readBytes(outFile).value_or("");
+    result.err = readBytes(errFile).value_or("");
     std::filesystem::remove(outFile);
     std::filesystem::remove(errFile);
     return result;

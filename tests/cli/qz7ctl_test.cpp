@@ -9,9 +9,9 @@
 #include <sstream>
 #include <thread>
 
-#include "hand_built_record.h"
 #include "platform/windows1251.h"
 #include "qz7ctl_process.h"
+#include "tests/support/hand_built_record.h"
 
 namespace qz7::testing {
 namespace {

@@ -21,7 +21,7 @@ class DemoGameFolder : public ::testing::Test {
         return folder.path() / relative;
     }
 
-    testing::ScratchFolder folder;
+    testing::TemporaryGameFolder folder;  // the current directory too
 };
 
 TEST_F(DemoGameFolder, BaseRecipeHoldsEveryOptionLine) {
@@ -37,7 +37,6 @@ TEST_F(DemoGameFolder, BaseRecipeHoldsEveryOptionLine) {
 }
 
 TEST_F(DemoGameFolder, StandInLauncherLogsItsParameters) {
-    testing::CurrentDirectory inGameFolder(folder.path());
     std::string profile = "Player";
     ASSERT_EQ(startClientLauncher(folder.path(), "+set \"a b\"", profile), std::nullopt);
     EXPECT_EQ(testing::readBytes(game("teknogods.ini")),

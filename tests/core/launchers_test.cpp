@@ -4,6 +4,7 @@
 
 #include "platform/platform.h"
 #include "server_test_support.h"
+#include "tests/support/pass_through_platform.h"
 
 namespace qz7 {
 namespace {
@@ -17,8 +18,6 @@ const std::string kDesignTimeCommand =
 
 class Launchers : public ::testing::Test {
   protected:
-    Launchers() : inGameFolder(folder.path()) {}
-
     std::filesystem::path game(const std::string& relative) const {
         return folder.path() / relative;
     }
@@ -31,8 +30,7 @@ class Launchers : public ::testing::Test {
         return std::filesystem::canonical(folder.path()).string() + "\n" + arguments;
     }
 
-    testing::ScratchFolder folder;
-    testing::CurrentDirectory inGameFolder;  // the launcher inherits the game folder
+    testing::TemporaryGameFolder folder;  // the current directory: the launcher inherits it
 };
 
 TEST_F(Launchers, ServerGetsTheParametersSplitAndStartsInTheGameFolder) {
@@ -116,35 +114,21 @@ TEST_F(Launchers, MissingClientLauncherAfterTheProfileWasCopied) {
 
 // A platform whose user name is given by the test and which only notes what it was asked to
 // start.
-class FakePlatform : public Platform {
+class FakePlatform : public testing::PassThroughPlatform {
   public:
-    explicit FakePlatform(std::optional<std::string> user) : user(std::move(user)) {
-        setPlatformForTesting(this);
-    }
-    ~FakePlatform() override { setPlatformForTesting(nullptr); }
+    explicit FakePlatform(std::optional<std::string> user) : user(std::move(user)) {}
 
     StartResult startProgram(const std::filesystem::path& program,
                              const std::string& parameters) override {
         started.push_back(program.filename().string() + " " + parameters);
         return startResult;
     }
-    bool copyFileOverwriting(const std::filesystem::path& from,
-                             const std::filesystem::path& to) override {
-        return systemPlatform().copyFileOverwriting(from, to);
-    }
     std::optional<std::string> userName() override { return user; }
-    std::string localIPv4Address() override { return {}; }
-    std::string fileVersion(const std::filesystem::path&) override { return {}; }
-    std::filesystem::path programFile() override { return {}; }
-    std::optional<std::chrono::system_clock::time_point> lastModified(
-        const std::filesystem::path&) override {
-        return std::nullopt;
-    }
-    std::string dateSeparator() override { return "."; }
 
     std::optional<std::string> user;
     StartResult startResult{true, {}};
     std::vector<std::string> started;
+    testing::PlatformInUse inUse{*this};
 };
 
 TEST_F(Launchers, EmptyProfileNameIsFilledOnceWithTheUserName) {

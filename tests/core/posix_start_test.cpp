@@ -29,7 +29,7 @@ class PosixStart : public ::testing::Test {
   protected:
     std::filesystem::path file(const std::string& name) const { return folder.path() / name; }
 
-    testing::ScratchFolder folder;
+    testing::TemporaryGameFolder folder;  // the current directory too
 };
 
 TEST_F(PosixStart, ReturnsWithoutWaitingAndLeavesNoChildBehind) {

@@ -86,7 +86,7 @@ class ServerFiles : public ::testing::Test {
         return writeServerFiles(folder.path(), settings, kRotation, randomMapChance);
     }
 
-    testing::ScratchFolder folder;
+    testing::TemporaryGameFolder folder;  // the current directory too
 };
 
 TEST_F(ServerFiles, WorkedExampleWritesTheThreeFiles) {

@@ -1,64 +1,16 @@
 #pragma once
 
-#include <unistd.h>
-
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <optional>
-#include <random>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "platform/atomic_file.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/temporary_folder.h"
 
 namespace qz7::testing {
-
-// A fresh folder under the system's temporary folder, removed with everything in it.
-class ScratchFolder {
-  public:
-    ScratchFolder() {
-        std::random_device random;
-        folder = std::filesystem::temp_directory_path() /
-                 ("qz7-server-test-" + std::to_string(::getpid()) + "-" + std::to_string(random()));
-        std::filesystem::create_directories(folder / "admin");
-    }
-    ~ScratchFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(folder, ignored);
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-    const std::filesystem::path& path() const { return folder; }
-
-  private:
-    std::filesystem::path folder;
-};
-
-// Makes a folder the current directory for its lifetime.
-class CurrentDirectory {
-  public:
-    explicit CurrentDirectory(const std::filesystem::path& folder)
-        : previous(std::filesystem::current_path()) {
-        std::filesystem::current_path(folder);
-    }
-    ~CurrentDirectory() { std::filesystem::current_path(previous); }
-
-  private:
-    std::filesystem::path previous;
-};
-
-inline void writeBytes(const std::filesystem::path& file, const std::string& bytes) {
-    std::filesystem::create_directories(file.parent_path());
-    std::ofstream(file, std::ios::binary) << bytes;
-}
-
-inline std::optional<std::string> readBytes(const std::filesystem::path& file) {
-    if (!std::filesystem::exists(file)) return std::nullopt;
-    return readWholeFile(file);
-}
 
 // Writes an executable shell script.
 inline void writeScript(const std::filesystem::path& file, const std::string& body) {

@@ -2,29 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include "tests/support/hand_built_record.h"
 
 namespace qz7 {
 namespace {
 
-// Records are built here byte by byte, independently of the codec: a zeroed 1737-byte block with
-// a length byte and the text put at a field's offset.
-class HandBuiltRecord {
-  public:
-    HandBuiltRecord& at(std::size_t offset, std::string_view bytes) {
-        block[offset] = char(bytes.size());
-        std::memcpy(block.data() + offset + 1, bytes.data(), bytes.size());
-        return *this;
-    }
-    HandBuiltRecord& raw(std::size_t offset, std::string_view bytes) {
-        std::memcpy(block.data() + offset, bytes.data(), bytes.size());
-        return *this;
-    }
-    const std::string& bytes() const { return block; }
-
-  private:
-    std::string block = std::string(1737, '\0');
-};
+using testing::HandBuiltRecord;
 
 // "все против всех" in Windows-1251.
 const std::string kDefaultModeBytes = "\xE2\xF1\xE5 \xEF\xF0\xEE\xF2\xE8\xE2 \xE2\xF1\xE5\xF5";

@@ -5,43 +5,24 @@
 #include <ctime>
 
 #include "../support/local_moment.h"
+#include "tests/support/pass_through_platform.h"
 
 namespace qz7 {
 namespace {
 
 using qz7::testing::localMoment;
 
-// Only what the label needs; every other call is a fault here.
-class LabelPlatform final : public Platform {
+// The version record and the date of the file the label names.
+class LabelPlatform final : public testing::PassThroughPlatform {
   public:
     std::string version;
     std::optional<std::chrono::system_clock::time_point> modified;
     std::string separator = ".";
     std::filesystem::path askedFor;
 
-    StartResult startProgram(const std::filesystem::path&, const std::string&) override {
-        ADD_FAILURE();
-        return {};
-    }
-    bool copyFileOverwriting(const std::filesystem::path&, const std::filesystem::path&) override {
-        ADD_FAILURE();
-        return false;
-    }
-    std::optional<std::string> userName() override {
-        ADD_FAILURE();
-        return {};
-    }
-    std::string localIPv4Address() override {
-        ADD_FAILURE();
-        return {};
-    }
     std::string fileVersion(const std::filesystem::path& file) override {
         askedFor = file;
         return version;
-    }
-    std::filesystem::path programFile() override {
-        ADD_FAILURE();
-        return {};
     }
     std::optional<std::chrono::system_clock::time_point> lastModified(
         const std::filesystem::path& file) override {

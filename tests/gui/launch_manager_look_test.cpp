@@ -8,7 +8,7 @@
 #include "app/led_segments.h"
 #include "app/qz7_application.h"
 #include "app/window_fonts.h"
-#include "support/game_folder.h"
+#include "tests/support/temporary_folder.h"
 
 using namespace qz7;
 

@@ -10,8 +10,8 @@
 #include "app/qz7_application.h"
 #include "app/server_setup_window.h"
 #include "platform/atomic_file.h"
-#include "support/game_folder.h"
 #include "support/recording_message_boxes.h"
+#include "tests/support/temporary_folder.h"
 
 using namespace qz7;
 using qz7::testing::readBytes;

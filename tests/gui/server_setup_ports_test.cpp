@@ -9,10 +9,10 @@
 #include <QtTest>
 
 #include "app/server_setup_window.h"
-#include "support/game_folder.h"
 #include "support/port_messages.h"
 #include "support/recording_message_boxes.h"
 #include "tests/fakes/fake_port_gateway.h"
+#include "tests/support/temporary_folder.h"
 
 using namespace qz7;
 using namespace qz7::testing::port_boxes;

@@ -16,27 +16,20 @@
 #include "app/server_setup_window.h"
 #include "platform/platform.h"
 #include "settings/game_settings.h"
-#include "support/game_folder.h"
+#include "tests/support/pass_through_platform.h"
+#include "tests/support/temporary_folder.h"
 
 using namespace qz7;
 
 namespace {
 
 // A platform whose program file has a fixed version record and date.
-class FixedProgramFilePlatform : public Platform {
+class FixedProgramFilePlatform : public testing::PassThroughPlatform {
   public:
     std::string version;
     std::optional<std::chrono::system_clock::time_point> modified;
     std::string separator = "/";
 
-    StartResult startProgram(const std::filesystem::path&, const std::string&) override {
-        return {false, "not started in tests"};
-    }
-    bool copyFileOverwriting(const std::filesystem::path&, const std::filesystem::path&) override {
-        return false;
-    }
-    std::optional<std::string> userName() override { return std::nullopt; }
-    std::string localIPv4Address() override { return {}; }
     std::string fileVersion(const std::filesystem::path& file) override {
         return file == programFile() ? version : std::string();
     }

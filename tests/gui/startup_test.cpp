@@ -12,8 +12,8 @@
 #include "app/server_setup_window.h"
 #include "platform/game_paths.h"
 #include "settings/template_name_dialog.h"
-#include "support/game_folder.h"
 #include "support/recording_message_boxes.h"
+#include "tests/support/temporary_folder.h"
 
 using namespace qz7;
 

@@ -12,9 +12,10 @@
 #include "gateway_records.h"
 #include "net/miniupnpc_gateway.h"
 #include "platform/platform.h"
-#include "support/game_folder.h"
 #include "support/port_messages.h"
 #include "support/recording_message_boxes.h"
+#include "tests/support/pass_through_platform.h"
+#include "tests/support/temporary_folder.h"
 
 using namespace qz7;
 using namespace qz7::testing::port_boxes;
@@ -24,35 +25,15 @@ namespace {
 QString lanAddress() { return QString::fromLocal8Bit(qgetenv("IGD_LAN_ADDRESS")); }
 
 // The system's platform, except that the host-name look-up gives a chosen address.
-class LookUpPlatform final : public Platform {
+class LookUpPlatform final : public testing::PassThroughPlatform {
   public:
-    explicit LookUpPlatform(std::string address) : address(std::move(address)) {
-        setPlatformForTesting(this);
-    }
-    ~LookUpPlatform() override { setPlatformForTesting(nullptr); }
+    explicit LookUpPlatform(std::string address) : address(std::move(address)) {}
 
-    StartResult startProgram(const std::filesystem::path& program,
-                             const std::string& parameters) override {
-        return systemPlatform().startProgram(program, parameters);
-    }
-    bool copyFileOverwriting(const std::filesystem::path& from,
-                             const std::filesystem::path& to) override {
-        return systemPlatform().copyFileOverwriting(from, to);
-    }
-    std::optional<std::string> userName() override { return systemPlatform().userName(); }
     std::string localIPv4Address() override { return address; }
-    std::string fileVersion(const std::filesystem::path& file) override {
-        return systemPlatform().fileVersion(file);
-    }
-    std::filesystem::path programFile() override { return systemPlatform().programFile(); }
-    std::optional<std::chrono::system_clock::time_point> lastModified(
-        const std::filesystem::path& file) override {
-        return systemPlatform().lastModified(file);
-    }
-    std::string dateSeparator() override { return systemPlatform().dateSeparator(); }
 
   private:
     std::string address;
+    testing::PlatformInUse inUse{*this};
 };
 
 // The harness's router, stopped (SIGSTOP) just before one chosen request reaches it: from then

@@ -12,15 +12,15 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <optional>
-#include <random>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "platform/platform.h"
 #include "platform/version_label.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/temporary_folder.h"
 
 namespace qz7 {
 namespace {
@@ -32,6 +32,10 @@ constexpr const char* designTimeCommandLine =
     "+set dedicated 1 +set sv_config server_mod.cfg  +set sv_hostname ^4~^1Host "
     "^3Rovazid^4~+set sv_maprotation Manual_MapRot  +start_map_rotate";
 
+using testing::readBytes;
+using testing::TemporaryFolder;
+using testing::writeBytes;
+
 std::wstring wide(const std::string& utf8) {
     int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
     std::wstring text(std::size_t(length), L'\0');
@@ -39,40 +43,12 @@ std::wstring wide(const std::string& utf8) {
     return text;
 }
 
-std::string readBytes(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-void writeBytes(const fs::path& file, const std::string& bytes) {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
-
 std::wstring readUtf16(const fs::path& file) {
-    std::string bytes = readBytes(file);
+    std::string bytes = readBytes(file).value_or("");
     std::wstring text(bytes.size() / 2, L'\0');
     std::memcpy(text.data(), bytes.data(), text.size() * 2);
     return text;
 }
-
-// A fresh folder under the temporary folder, removed at the end of the test.
-class TemporaryFolder {
-  public:
-    TemporaryFolder() {
-        std::random_device random;
-        path_ = fs::temp_directory_path() / ("qz7-win-" + std::to_string(random()));
-        fs::create_directories(path_);
-    }
-    ~TemporaryFolder() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    const fs::path& path() const { return path_; }
-
-  private:
-    fs::path path_;
-};
 
 // Waits for a file that another process writes; bounded, so a launch that never happens fails
 // the test instead of hanging it.

@@ -2,8 +2,8 @@
 
 #include "app/program_state.h"
 #include "app/server_setup_window.h"
-#include "support/game_folder.h"
 #include "support/recording_message_boxes.h"
+#include "tests/support/temporary_folder.h"
 
 namespace qz7::testing {
 

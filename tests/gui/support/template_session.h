@@ -3,15 +3,15 @@
 #include <QComboBox>
 #include <QPushButton>
 #include <deque>
-#include <fstream>
 #include <memory>
 #include <optional>
 
 #include "app/program_state.h"
 #include "app/server_setup_window.h"
 #include "settings/template_name_dialog.h"
-#include "support/game_folder.h"
 #include "support/recording_message_boxes.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/temporary_folder.h"
 
 namespace qz7::testing {
 
@@ -43,13 +43,8 @@ class TemplateSession {
   public:
     std::filesystem::path storePath() const { return folder.path() / "ServerSetup_QZ7.cfg"; }
 
-    void putStore(const std::string& bytes) const {
-        std::ofstream(storePath(), std::ios::binary) << bytes;
-    }
-    std::string storeBytes() const {
-        std::ifstream in(storePath(), std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
+    void putStore(const std::string& bytes) const { writeBytes(storePath(), bytes); }
+    std::string storeBytes() const { return readBytes(storePath()).value_or(""); }
 
     TFmQZ7ServerSetup& open() {
         setup = std::make_unique<TFmQZ7ServerSetup>(program);
