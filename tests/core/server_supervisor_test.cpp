@@ -43,7 +43,6 @@ class SupervisedStandIn : public ::testing::Test {
     // stopOn has been reported (after a Started event, once the stand-in is set up).
     SupervisorOutcome supervise(const std::string& plan, std::optional<Kind> stopOn = {}) {
         ::setenv("QZ7_STAND_IN", plan.c_str(), 1);
-        testing::CurrentDirectory inGameFolder(folder.path());
         bool stop = false;
         SupervisedServer server;
         server.start = [&](std::string& error) {
@@ -72,7 +71,7 @@ class SupervisedStandIn : public ::testing::Test {
     static bool gone(int processId) { return ::kill(processId, 0) != 0 && errno == ESRCH; }
 
     static constexpr const char* kLauncher = "TeknoQZ7_Server_Launcher.exe";
-    testing::ScratchFolder folder;
+    testing::TemporaryGameFolder folder;  // the current directory too
     SupervisorTiming timing;
     std::vector<SupervisorEvent> events;
     std::vector<std::chrono::steady_clock::time_point> moments;
