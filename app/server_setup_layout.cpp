@@ -238,8 +238,7 @@ void TFmQZ7ServerSetup::createMapControls() {
 void TFmQZ7ServerSetup::createCommandControls() {
     heading(this, QStringLiteral("Строка запуска сервера"), {kMargin, kCommandTop + 2, 190, 18},
             "RzLabelCommand");
-    RzCheckBoxShans =
-        named(new QCheckBox(text(SettingsFieldLabels::RandomMapChance), this), "RzCheckBoxShans");
+    RzCheckBoxShans = named(new QCheckBox(text(kRandomMapChanceCaption), this), "RzCheckBoxShans");
     RzCheckBoxShans->setProperty("qz7role", "caption");
     RzCheckBoxShans->setChecked(true);
     RzCheckBoxShans->setGeometry(220, kCommandTop, 420, 22);

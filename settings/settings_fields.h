@@ -129,40 +129,9 @@ constexpr const SettingsField& settingsField(Member GameSettings::*member) {
     return kSettingsFields[settingsFieldIndex(member)];
 }
 
-// The captions by field name, for code that names one field.
-struct SettingsFieldLabels {
-    static constexpr std::string_view GameMode = settingsField(&GameSettings::GameMode).caption;
-    static constexpr std::string_view MaxHealth = settingsField(&GameSettings::MaxHealth).caption;
-    static constexpr std::string_view Hardcore = settingsField(&GameSettings::Hardcore).caption;
-    static constexpr std::string_view ScoreLimit = settingsField(&GameSettings::ScoreLimit).caption;
-    static constexpr std::string_view TimeLimit = settingsField(&GameSettings::TimeLimit).caption;
-    static constexpr std::string_view FriendlyFire =
-        settingsField(&GameSettings::FriendlyFire).caption;
-    static constexpr std::string_view NoUnderbarrel =
-        settingsField(&GameSettings::NoUnderbarrel).caption;
-    static constexpr std::string_view KillCam = settingsField(&GameSettings::KillCam).caption;
-    static constexpr std::string_view NoDefaultClasses =
-        settingsField(&GameSettings::NoDefaultClasses).caption;
-    static constexpr std::string_view Password = settingsField(&GameSettings::Password).caption;
-    static constexpr std::string_view Perks = settingsField(&GameSettings::Perks).caption;
-    static constexpr std::string_view ThirdPerson =
-        settingsField(&GameSettings::ThirdPerson).caption;
-    static constexpr std::string_view CustomClasses =
-        settingsField(&GameSettings::CustomClasses).caption;
-    static constexpr std::string_view HeadshotsOnly =
-        settingsField(&GameSettings::HeadshotsOnly).caption;
-    static constexpr std::string_view RadarAlwaysOn =
-        settingsField(&GameSettings::RadarAlwaysOn).caption;
-    static constexpr std::string_view Killstreaks =
-        settingsField(&GameSettings::Killstreaks).caption;
-    static constexpr std::string_view Lives = settingsField(&GameSettings::Lives).caption;
-    static constexpr std::string_view Spectator = settingsField(&GameSettings::Spectator).caption;
-    static constexpr std::string_view HealthRegen =
-        settingsField(&GameSettings::HealthRegen).caption;
-    static constexpr std::string_view MaxPlayers = settingsField(&GameSettings::MaxPlayers).caption;
-    static constexpr std::string_view RandomMapChance =
-        "- сгенерировать случайный шанс выпадания карты";
-};
+// The caption of the one switch outside the twenty: a random chance for each map to come up.
+inline constexpr std::string_view kRandomMapChanceCaption =
+    "- сгенерировать случайный шанс выпадания карты";
 
 // Whether the user's typed text goes into the template as it is (and so must fit its rules):
 // free text, the lists that store their text, and the mode label.

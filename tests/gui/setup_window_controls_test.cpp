@@ -15,7 +15,7 @@
 #include "app/qz7_application.h"
 #include "app/server_setup_window.h"
 #include "platform/platform.h"
-#include "settings/game_settings.h"
+#include "settings/settings_fields.h"
 #include "tests/support/pass_through_platform.h"
 #include "tests/support/temporary_folder.h"
 
@@ -198,17 +198,16 @@ class SetupWindowControlsTest : public QObject {
     }
 
     void settingsShowTheirCaptionsAndChoicesInFieldOrder() {
-        using L = SettingsFieldLabels;
         const std::pair<QWidget*, std::string_view> captions[] = {
-            {window->RzComboBoxMode, L::GameMode},
-            {window->RzComboBoxmaxHealth, L::MaxHealth},
-            {window->RzComboBoxLimiScore, L::ScoreLimit},
-            {window->RzEditTimeGames, L::TimeLimit},
-            {window->RzEditPasswordGames, L::Password},
-            {window->RzComboBoxLife, L::Lives},
-            {window->RzComboBoxNablud, L::Spectator},
-            {window->RzComboBoxRegen, L::HealthRegen},
-            {window->RzEditMaxPlayer, L::MaxPlayers},
+            {window->RzComboBoxMode, settingsField(&GameSettings::GameMode).caption},
+            {window->RzComboBoxmaxHealth, settingsField(&GameSettings::MaxHealth).caption},
+            {window->RzComboBoxLimiScore, settingsField(&GameSettings::ScoreLimit).caption},
+            {window->RzEditTimeGames, settingsField(&GameSettings::TimeLimit).caption},
+            {window->RzEditPasswordGames, settingsField(&GameSettings::Password).caption},
+            {window->RzComboBoxLife, settingsField(&GameSettings::Lives).caption},
+            {window->RzComboBoxNablud, settingsField(&GameSettings::Spectator).caption},
+            {window->RzComboBoxRegen, settingsField(&GameSettings::HealthRegen).caption},
+            {window->RzEditMaxPlayer, settingsField(&GameSettings::MaxPlayers).caption},
         };
         for (const auto& [box, caption] : captions) {
             auto* label = window->findChild<QLabel*>("Label" + box->objectName());
@@ -219,17 +218,17 @@ class SetupWindowControlsTest : public QObject {
             QCOMPARE(label->y(), box->y());
         }
         const std::pair<QCheckBox*, std::string_view> checks[] = {
-            {window->RzCheckBoxHard, L::Hardcore},
-            {window->RzCheckBoxfriendlyFire, L::FriendlyFire},
-            {window->RzCheckBoxPodstvolOff, L::NoUnderbarrel},
-            {window->RzCheckBoxShowKillCam, L::KillCam},
-            {window->RzCheckBoxStandOff, L::NoDefaultClasses},
-            {window->RzCheckBoxPerk, L::Perks},
-            {window->RzCheckBox3D, L::ThirdPerson},
-            {window->RzCheckBoxUserClass, L::CustomClasses},
-            {window->RzCheckBoxHeadShot, L::HeadshotsOnly},
-            {window->RzCheckBoxRadar, L::RadarAlwaysOn},
-            {window->RzCheckBoxKillStreaks, L::Killstreaks},
+            {window->RzCheckBoxHard, settingsField(&GameSettings::Hardcore).caption},
+            {window->RzCheckBoxfriendlyFire, settingsField(&GameSettings::FriendlyFire).caption},
+            {window->RzCheckBoxPodstvolOff, settingsField(&GameSettings::NoUnderbarrel).caption},
+            {window->RzCheckBoxShowKillCam, settingsField(&GameSettings::KillCam).caption},
+            {window->RzCheckBoxStandOff, settingsField(&GameSettings::NoDefaultClasses).caption},
+            {window->RzCheckBoxPerk, settingsField(&GameSettings::Perks).caption},
+            {window->RzCheckBox3D, settingsField(&GameSettings::ThirdPerson).caption},
+            {window->RzCheckBoxUserClass, settingsField(&GameSettings::CustomClasses).caption},
+            {window->RzCheckBoxHeadShot, settingsField(&GameSettings::HeadshotsOnly).caption},
+            {window->RzCheckBoxRadar, settingsField(&GameSettings::RadarAlwaysOn).caption},
+            {window->RzCheckBoxKillStreaks, settingsField(&GameSettings::Killstreaks).caption},
         };
         for (const auto& [box, caption] : checks)
             QCOMPARE(box->text(), QString::fromUtf8(caption.data(), caption.size()));
