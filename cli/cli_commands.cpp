@@ -132,6 +132,9 @@ int CliCommands::run(const std::string& gameDir, std::ostream& out, std::ostream
     } else if (*Generate) {
         generateServerFiles(game, Template, FixedWeights, out);
     } else if (*StartServer) {
+        // A missing launcher is the first thing to say; busy ports matter only when it can start.
+        if (auto missing = missingLauncherError(game.path(), kServerLauncherName))
+            throw CliError(*missing);
         checkServerPortsFree(Force, err);
         startServer(game, launcherParameters(game, OptionalTemplate, Command), out);
     } else if (*StartClient) {
