@@ -121,6 +121,7 @@ void applyLook(TFmQZ7ServerSetup& window) {
     setPicture(window.RzBitBtn1, "close");
     window.N2->setIcon(picture("ports_forward"));
     window.N3->setIcon(picture("ports_remove"));
+    window.N4->setIcon(picture("flag_chequered"));
 }
 
 // Runs applyLook once, when the window is first shown.

@@ -273,6 +273,8 @@ void TFmQZ7ServerSetup::createCommandControls() {
     N2->setObjectName(QStringLiteral("N2"));
     N3 = PopupMenu2->addAction(QStringLiteral("Убрать порты"));
     N3->setObjectName(QStringLiteral("N3"));
+    N4 = PopupMenu2->addAction(QStringLiteral("Проверить порты"));
+    N4->setObjectName(QStringLiteral("N4"));
     RzMenuButton1->setMenu(PopupMenu2);
 
     RzBitBtn1 = commandButton(this, QStringLiteral("Закрыть        "), "RzBitBtn1",

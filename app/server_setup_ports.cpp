@@ -1,10 +1,12 @@
 // Router port forwarding from the setup window, and the warning on close.
 #include "app/message_boxes.h"
 #include "app/port_batch_progress.h"
+#include "app/port_status_dialog.h"
 #include "app/server_setup_window.h"
 #include "net/local_address.h"
 #include "net/miniupnpc_gateway.h"
 #include "net/port_mapping.h"
+#include "net/port_status.h"
 
 namespace qz7 {
 
@@ -44,6 +46,26 @@ void TFmQZ7ServerSetup::N3Click() {
     if (result.routerAnswered) RouterAnsweredThisRun = true;
     messageBoxes().plain(this, text(portBatchMessage(PortBatchAction::Remove, result)));
     if (result.success()) PortsMapped = false;
+}
+
+void TFmQZ7ServerSetup::N4Click() {
+    const std::string lookedUpAddress = GetLocalAddress();
+    PortMappingGateway& gateway = portMappingGateway();
+    PortStatusReport report;
+    const PortBatchResult result = runPortBatchWithProgress(
+        this, QStringLiteral("Проверка портов"), [&](const PortBatchControl& control) {
+            report = CheckAllPorts(gateway, lookedUpAddress, control);
+            return report.batch;
+        });
+    if (result.routerAnswered) RouterAnsweredThisRun = true;
+    if (report.mappings.empty()) {
+        messageBoxes().plain(this, text(portBatchMessage(PortBatchAction::Check, result)));
+        return;
+    }
+    // Shown without blocking the window; it closes itself and goes when closed.
+    auto* dialog = new PortStatusDialog(this, report);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
 }
 
 bool TFmQZ7ServerSetup::FormCloseQuery() {

@@ -73,6 +73,7 @@ void TFmQZ7ServerSetup::connectEvents() {
     connect(RzBitBtnRunClient, &QPushButton::clicked, this, [this] { RzBitBtnRunClientClick(); });
     connect(N2, &QAction::triggered, this, [this] { N2Click(); });
     connect(N3, &QAction::triggered, this, [this] { N3Click(); });
+    connect(N4, &QAction::triggered, this, [this] { N4Click(); });
     connect(RzBitBtn1, &QPushButton::clicked, this, [this] { RzBitBtn5Click(); });
 }
 

@@ -110,6 +110,7 @@ class TFmQZ7ServerSetup : public QWidget {
     QMenu* PopupMenu2;           // the ports menu
     QAction* N2;                 // "Пробросить порты": forwards the ports
     QAction* N3;                 // "Убрать порты": removes them
+    QAction* N4;                 // "Проверить порты": asks the router about each of them
     QPushButton* RzBitBtn1;      // "Закрыть": closes the window, handler RzBitBtn5Click
 
     // Window events
@@ -149,6 +150,7 @@ class TFmQZ7ServerSetup : public QWidget {
     // Router ports
     void N2Click();
     void N3Click();
+    void N4Click();
     void RzBitBtn5Click();
 
     // Whether the server's ports are forwarded and not yet removed.

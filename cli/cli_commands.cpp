@@ -75,11 +75,12 @@ void CliCommands::addTo(CLI::App& app) {
                             "профиль клиента в папке Client (по умолчанию имя пользователя)");
     StartClient->add_option("--command", Command, "строка запуска вместо строки шаблона");
 
-    Ports = app.add_subcommand("ports",
-                               "пробросить (open) или убрать (close) 70 портов сервера на роутере");
-    Ports->add_option("ACTION", PortAction, "open или close")
+    Ports = app.add_subcommand(
+        "ports", "пробросить (open), убрать (close) или проверить (status) 70 портов сервера");
+    Ports->add_option("ACTION", PortAction, "open, close или status")
         ->required()
-        ->check(CLI::IsMember({"open", "close"}));
+        ->check(CLI::IsMember({"open", "close", "status"}));
+    Ports->add_flag("--json", Json, "status: вывод в JSON");
     Ports->add_option("--igd", IgdUrl, kIgdHelp);
     Ports
         ->add_option("--timeout", PortTimeoutSeconds,
@@ -116,7 +117,10 @@ void CliCommands::addServeTo(CLI::App& app) {
 
 int CliCommands::run(const std::string& gameDir, std::ostream& out, std::ostream& err) {
     if (*Ports) {
-        runPortBatch(PortAction == "open", IgdUrl, PortTimeoutSeconds, out, err);
+        if (PortAction == "status")
+            runPortStatus(IgdUrl, PortTimeoutSeconds, Json, out, err);
+        else
+            runPortBatch(PortAction == "open", IgdUrl, PortTimeoutSeconds, out, err);
         return kExitSuccess;
     }
     GameFolder game(pathFromUtf8(gameDir));

@@ -23,4 +23,11 @@ std::unique_ptr<MiniupnpcGateway> gatewayFor(const std::optional<std::string>& i
 void runPortBatch(bool open, const std::optional<std::string>& igdUrl, int timeoutSeconds,
                   std::ostream& out, std::ostream& err);
 
+// Asks the router about each of the 70 mappings and prints the table (or JSON): the states,
+// the router's external address and the warning when it sits behind the provider's NAT. No
+// router is the same failure as for the other port commands; so is a check that could not ask
+// about every mapping (after printing what it found).
+void runPortStatus(const std::optional<std::string>& igdUrl, int timeoutSeconds, bool json,
+                   std::ostream& out, std::ostream& err);
+
 }  // namespace qz7::cli

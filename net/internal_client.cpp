@@ -1,6 +1,8 @@
 #include "net/internal_client.h"
 
+#include <array>
 #include <charconv>
+#include <optional>
 #include <string_view>
 
 namespace qz7 {
@@ -19,17 +21,32 @@ bool takeOctet(std::string_view& text, int& octet) {
 
 }  // namespace
 
-bool isLoopbackAddress(const std::string& address) {
+std::optional<std::array<int, 4>> parseIPv4Address(const std::string& address) {
     std::string_view rest = address;
-    int first = 0;
-    int octet = 0;
-    if (!takeOctet(rest, first)) return false;
-    for (int part = 0; part < 3; ++part) {
-        if (rest.empty() || rest.front() != '.') return false;
-        rest.remove_prefix(1);
-        if (!takeOctet(rest, octet)) return false;
+    std::array<int, 4> octets{};
+    for (std::size_t part = 0; part < octets.size(); ++part) {
+        if (part > 0) {
+            if (rest.empty() || rest.front() != '.') return std::nullopt;
+            rest.remove_prefix(1);
+        }
+        if (!takeOctet(rest, octets[part])) return std::nullopt;
     }
-    return rest.empty() && first == 127;
+    if (!rest.empty()) return std::nullopt;
+    return octets;
+}
+
+bool isLoopbackAddress(const std::string& address) {
+    const auto octets = parseIPv4Address(address);
+    return octets && (*octets)[0] == 127;
+}
+
+bool isPrivateOrSharedAddress(const std::string& address) {
+    const auto octets = parseIPv4Address(address);
+    if (!octets) return false;
+    const int first = (*octets)[0];
+    const int second = (*octets)[1];
+    return first == 10 || (first == 172 && second >= 16 && second <= 31) ||
+           (first == 192 && second == 168) || (first == 100 && second >= 64 && second <= 127);
 }
 
 std::string chooseInternalClient(const std::string& lookedUpAddress,

@@ -4,6 +4,7 @@
 #include <miniupnpc/upnpcommands.h>
 
 #include <array>
+#include <cstdlib>
 #include <stdexcept>
 #include <string_view>
 
@@ -107,6 +108,37 @@ class MiniupnpcGateway::Collection final : public PortMappingCollection {
         const int code = UPNP_DeletePortMapping(urls_.controlURL, data_.first.servicetype,
                                                 external.c_str(), protocolText.c_str(), nullptr);
         return code == UPNPCOMMAND_SUCCESS || code == kNoSuchEntryInArray;
+    }
+
+    PortMappingLookup specificEntry(int externalPort, std::string_view protocol) override {
+        const std::string external = std::to_string(externalPort);
+        const std::string protocolText(protocol);
+        // The sizes miniupnpc asks for: 16, 6, 80, 4 and 16 bytes.
+        std::array<char, 64> client{};
+        std::array<char, 16> internalPort{};
+        std::array<char, 96> description{};
+        std::array<char, 8> enabled{};
+        std::array<char, 16> lease{};
+        const int code = UPNP_GetSpecificPortMappingEntry(
+            urls_.controlURL, data_.first.servicetype, external.c_str(), protocolText.c_str(),
+            nullptr, client.data(), internalPort.data(), description.data(),
+#if MINIUPNPC_API_VERSION >= 18
+            description.size(),
+#endif
+            enabled.data(), lease.data());
+        if (code == kNoSuchEntryInArray) return {PortMappingLookup::Answer::Missing, {}};
+        if (code != UPNPCOMMAND_SUCCESS) return {PortMappingLookup::Answer::NoAnswer, {}};
+        return {PortMappingLookup::Answer::Found,
+                {client.data(), std::atoi(internalPort.data()), description.data(),
+                 std::string_view(enabled.data()) == "1"}};
+    }
+
+    std::string externalAddress() override {
+        std::array<char, 64> address{};
+        if (UPNP_GetExternalIPAddress(urls_.controlURL, data_.first.servicetype, address.data()) !=
+            UPNPCOMMAND_SUCCESS)
+            return {};
+        return address.data();
     }
 
     std::string lanAddress() const override { return lanAddress_.data(); }

@@ -8,12 +8,39 @@ namespace qz7 {
 
 namespace {
 
-// The router is looked up once per batch. An error while looking it up counts as a router that
-// cannot be reached, whereas a plain "no router" leaves the decision to the caller's rules.
-struct CollectionLookup {
-    PortMappingCollection* collection = nullptr;
-    bool failed = false;
+std::optional<PortBatchStatus> stopRequested(const PortBatchControl& control) {
+    if (control.cancelRequested != nullptr && control.cancelRequested->load())
+        return PortBatchStatus::Cancelled;
+    if (control.deadline && std::chrono::steady_clock::now() >= *control.deadline)
+        return PortBatchStatus::TimedOut;
+    return std::nullopt;
+}
+
+PortBatchResult withoutRouter(PortBatchStatus status) {
+    PortBatchResult result;
+    result.status = status;
+    return result;
+}
+
+// The words for each action, in the order of PortBatchAction: "проброшено 3 из 70 портов",
+// "порты не проброшены".
+struct ActionWords {
+    const char* done;
+    const char* notDone;
 };
+constexpr ActionWords kActionWords[] = {
+    {"проброшено ", "проброшены"}, {"удалено ", "удалены"}, {"проверено ", "проверены"}};
+
+const ActionWords& wordsOf(PortBatchAction action) {
+    return kActionWords[static_cast<std::size_t>(action)];
+}
+
+std::string countText(PortBatchAction action, const PortBatchResult& result) {
+    return wordsOf(action).done + std::to_string(result.succeeded) + " из " +
+           std::to_string(result.total) + " портов";
+}
+
+}  // namespace
 
 CollectionLookup lookUpCollection(PortMappingGateway& gateway) {
     try {
@@ -23,16 +50,8 @@ CollectionLookup lookUpCollection(PortMappingGateway& gateway) {
     }
 }
 
-std::optional<PortBatchStatus> stopRequested(const PortBatchControl& control) {
-    if (control.cancelRequested != nullptr && control.cancelRequested->load())
-        return PortBatchStatus::Cancelled;
-    if (control.deadline && std::chrono::steady_clock::now() >= *control.deadline)
-        return PortBatchStatus::TimedOut;
-    return std::nullopt;
-}
-
-template <typename Operation>
-PortBatchResult runBatch(const PortBatchControl& control, Operation operation) {
+PortBatchResult runPortBatch(const PortBatchControl& control,
+                             const std::function<bool(const ServerPort&)>& operation) {
     const auto& table = serverPortTable();
     PortBatchResult result;
     result.routerAnswered = true;
@@ -53,19 +72,6 @@ PortBatchResult runBatch(const PortBatchControl& control, Operation operation) {
     result.status = allSucceeded ? PortBatchStatus::Done : PortBatchStatus::SomeFailed;
     return result;
 }
-
-PortBatchResult withoutRouter(PortBatchStatus status) {
-    PortBatchResult result;
-    result.status = status;
-    return result;
-}
-
-std::string countText(PortBatchAction action, const PortBatchResult& result) {
-    return std::string(action == PortBatchAction::Forward ? "проброшено " : "удалено ") +
-           std::to_string(result.succeeded) + " из " + std::to_string(result.total) + " портов";
-}
-
-}  // namespace
 
 bool AddPortMapping(PortMappingCollection* collection, int port, std::string_view protocol,
                     std::string_view description, const std::string& clientAddress) {
@@ -92,7 +98,7 @@ PortBatchResult OpenAllPorts(PortMappingGateway& gateway, const std::string& loo
     if (lookup.collection == nullptr) return withoutRouter(PortBatchStatus::RouterUnreachable);
     const std::string client =
         chooseInternalClient(lookedUpAddress, lookup.collection->lanAddress());
-    return runBatch(control, [&](const ServerPort& entry) {
+    return runPortBatch(control, [&](const ServerPort& entry) {
         return AddPortMapping(lookup.collection, entry.port, entry.protocol,
                               kPortMappingDescription, client);
     });
@@ -107,7 +113,7 @@ PortBatchResult CloseAllPorts(PortMappingGateway& gateway, const PortBatchContro
         return withoutRouter(nothingToRemove ? PortBatchStatus::NothingToRemove
                                              : PortBatchStatus::RouterUnreachable);
     }
-    return runBatch(control, [&](const ServerPort& entry) {
+    return runPortBatch(control, [&](const ServerPort& entry) {
         return RemovePortMapping(lookup.collection, entry.port, entry.protocol);
     });
 }
@@ -117,16 +123,17 @@ std::string_view portBatchTitle(PortBatchAction action) {
 }
 
 std::string portBatchMessage(PortBatchAction action, const PortBatchResult& result) {
-    const bool forward = action == PortBatchAction::Forward;
     switch (result.status) {
         case PortBatchStatus::Done:
         case PortBatchStatus::NothingToRemove:
-            return std::string(forward ? kPortsForwardedMessage : kPortsRemovedMessage);
+            if (action == PortBatchAction::Check) return std::string(kPortsCheckedMessage);
+            return std::string(action == PortBatchAction::Forward ? kPortsForwardedMessage
+                                                                  : kPortsRemovedMessage);
         case PortBatchStatus::SomeFailed:
             return std::string(kPortOperationFailedMessage) + ": " + countText(action, result);
         case PortBatchStatus::RouterUnreachable:
             return std::string(kPortOperationFailedMessage) +
-                   ": роутер не отвечает по UPnP, порты не " + (forward ? "проброшены" : "удалены");
+                   ": роутер не отвечает по UPnP, порты не " + wordsOf(action).notDone;
         case PortBatchStatus::Cancelled:
             return "Операция отменена: " + countText(action, result);
         case PortBatchStatus::TimedOut:

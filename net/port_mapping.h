@@ -19,7 +19,9 @@ inline constexpr std::string_view kPortsForwardedMessage = "Порты проб�
 inline constexpr std::string_view kPortsRemovedMessage = "Порты удалены";
 inline constexpr std::string_view kPortOperationFailedMessage = "Ошибка при выполнении операции";
 
-enum class PortBatchAction { Forward, Remove };
+inline constexpr std::string_view kPortsCheckedMessage = "Порты проверены";
+
+enum class PortBatchAction { Forward, Remove, Check };
 
 // The title of a batch while it runs: "Проброс портов" or "Удаление портов".
 std::string_view portBatchTitle(PortBatchAction action);
@@ -55,6 +57,21 @@ struct PortBatchControl {
     // removal that then reaches none fails; otherwise "no router" means nothing to remove.
     bool routerExpected = false;
 };
+
+// The router's collection, looked up once per batch. An error while looking it up counts as a
+// router that cannot be reached, whereas a plain "no router" leaves the decision to the
+// caller's rules.
+struct CollectionLookup {
+    PortMappingCollection* collection = nullptr;
+    bool failed = false;
+};
+CollectionLookup lookUpCollection(PortMappingGateway& gateway);
+
+// Runs operation for each mapping of the server port table in order, every one whatever the
+// others gave, stopping before the next one when the control's cancel flag or deadline says
+// so. The result counts the mappings for which operation returned true.
+PortBatchResult runPortBatch(const PortBatchControl& control,
+                             const std::function<bool(const ServerPort&)>& operation);
 
 // Forwards port to clientAddress:port through the router's collection. Fails without asking
 // the router when there is no collection or the address is a loopback address.

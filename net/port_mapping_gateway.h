@@ -5,6 +5,21 @@
 
 namespace qz7 {
 
+// One mapping as the router reports it.
+struct PortMappingEntry {
+    std::string internalClient;
+    int internalPort = 0;
+    std::string description;
+    bool enabled = false;
+};
+
+// The router's answer about one external port: its mapping, no mapping, or no usable answer.
+struct PortMappingLookup {
+    enum class Answer { Found, Missing, NoAnswer };
+    Answer answer = Answer::NoAnswer;
+    PortMappingEntry entry;  // when Found
+};
+
 // The router's table of static port mappings, reached through its UPnP service.
 class PortMappingCollection {
   public:
@@ -19,6 +34,12 @@ class PortMappingCollection {
     // Asks the router to drop the mapping of externalPort. True when it is gone, also when
     // the router had no such mapping.
     virtual bool remove(int externalPort, std::string_view protocol) = 0;
+
+    // Asks the router for its mapping of externalPort (GetSpecificPortMappingEntry).
+    virtual PortMappingLookup specificEntry(int externalPort, std::string_view protocol) = 0;
+
+    // The router's own address towards the internet, dotted; empty when it does not tell.
+    virtual std::string externalAddress() = 0;
 
     // This machine's address on the network through which the router answered; empty when
     // unknown.

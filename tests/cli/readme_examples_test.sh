@@ -32,6 +32,8 @@ qz7ctl import tournament.txt --name 'Турнир 2'|0|out:#4
 qz7ctl serve 'Турнир'|0|err:сервер завершился сам (код выхода 0
 qz7ctl serve 'Турнир' --json --restart-delay 5 --crash-limit 3 --crash-window 300|0|err:"event":"exited"
 qz7ctl serve 'Турнир' --ports|1|no-router
+qz7ctl ports status|1|no-router
+qz7ctl ports status --json --igd http://192.168.1.1:5000/rootDesc.xml|1|no-router
 TABLE
 )
 

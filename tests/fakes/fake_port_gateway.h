@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -16,7 +17,7 @@ namespace qz7::testing {
 class FakePortCollection : public PortMappingCollection {
   public:
     struct Request {
-        std::string action;  // "add" or "remove"
+        std::string action;  // "add", "remove" or "check"
         int externalPort = 0;
         std::string protocol;
         int internalPort = 0;
@@ -38,12 +39,26 @@ class FakePortCollection : public PortMappingCollection {
         return answer(Request{"remove", externalPort, std::string(protocol), 0, "", false, ""});
     }
 
+    PortMappingLookup specificEntry(int externalPort, std::string_view protocol) override {
+        const Mapping mapping{externalPort, std::string(protocol)};
+        answer(Request{"check", externalPort, std::string(protocol), 0, "", false, ""});
+        if (silent.count(mapping) != 0) return {PortMappingLookup::Answer::NoAnswer, {}};
+        auto found = entries.find(mapping);
+        if (found == entries.end()) return {PortMappingLookup::Answer::Missing, {}};
+        return {PortMappingLookup::Answer::Found, found->second};
+    }
+
+    std::string externalAddress() override { return external; }
+
     std::string lanAddress() const override { return lan; }
 
     std::vector<Request> requests;
     std::set<Mapping> failing;   // answered with failure
     std::set<Mapping> throwing;  // answered with an exception
     std::string lan = "192.168.1.20";
+    std::string external = "11.22.33.44";
+    std::map<Mapping, PortMappingEntry> entries;           // what specificEntry reports
+    std::set<Mapping> silent;                              // specificEntry gives no usable answer
     std::function<void(int requestNumber)> beforeRequest;  // 1-based
 
   private:

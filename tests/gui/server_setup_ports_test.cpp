@@ -1,14 +1,20 @@
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QProgressBar>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QSemaphore>
+#include <QTableWidget>
 #include <QTimer>
 #include <QtTest>
 
+#include "app/port_status_dialog.h"
 #include "app/server_setup_window.h"
+#include "net/port_table.h"
 #include "support/port_messages.h"
 #include "support/recording_message_boxes.h"
 #include "tests/fakes/fake_port_gateway.h"
@@ -47,6 +53,64 @@ class ServerSetupPortsTest : public QObject {
     Q_OBJECT
 
   private slots:
+    void checkingThePortsShowsASortableCopyableTable() {
+        PortsFixture f;
+        auto& router = f.gateway.collection;
+        for (const ServerPort& port : serverPortTable())
+            router.entries[{port.port, std::string(port.protocol)}] = {router.lan, port.port, "QZ7",
+                                                                       true};
+        router.entries.erase({27000, "UDP"});
+        router.entries[{27015, "TCP"}] = {"192.168.1.33", 27015, "QZ7", true};
+        router.external = "192.168.0.2";
+        f.setup.show();
+        f.setup.N4->trigger();
+
+        auto* dialog = f.setup.findChild<PortStatusDialog*>(QStringLiteral("PortStatusDialog"));
+        QVERIFY(dialog != nullptr);
+        QVERIFY(QTest::qWaitForWindowExposed(dialog));
+        auto* warning = dialog->findChild<QLabel*>(QStringLiteral("PortStatusWarning"));
+        QVERIFY(warning != nullptr && warning->isVisible());
+        QCOMPARE(warning->text(), QString::fromUtf8(kProviderNatWarning.data()));
+        auto* table = dialog->findChild<QTableWidget*>(QStringLiteral("PortStatusTable"));
+        QCOMPARE(table->rowCount(), 70);
+        QCOMPARE(table->item(0, 0)->text(), QStringLiteral("3074"));
+        QCOMPARE(table->item(3, 2)->text(), QStringLiteral("чужой"));
+
+        // A click on the "Состояние" heading sorts by state: "нет" after the "наш" rows, the
+        // same click again the other way round.
+        QHeaderView* heading = table->horizontalHeader();
+        const QPoint stateHeading(heading->sectionViewportPosition(2) + 5, heading->height() / 2);
+        QTest::mouseClick(heading->viewport(), Qt::LeftButton, {}, stateHeading);
+        QCOMPARE(table->item(0, 2)->text(), QStringLiteral("наш"));
+        QTest::mouseClick(heading->viewport(), Qt::LeftButton, {}, stateHeading);
+        QCOMPARE(table->item(0, 2)->text(), QStringLiteral("чужой"));
+        QCOMPARE(table->item(1, 2)->text(), QStringLiteral("нет"));
+
+        QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("PortStatusCopy")),
+                          Qt::LeftButton);
+        const QString copied = QApplication::clipboard()->text();
+        QVERIFY2(copied.startsWith(QStringLiteral("Внешний адрес роутера: 192.168.0.2\nРоутер "
+                                                  "сам находится за NAT провайдера")),
+                 qPrintable(copied));
+        QVERIFY(
+            copied.contains(QStringLiteral("\nПорт\tПротокол\tСостояние\tКуда\tОписание\n27015\tTCP"
+                                           "\tчужой\t192.168.1.33:27015\tQZ7\n"
+                                           "27000\tUDP\tнет\t\t\n")));
+        QVERIFY(copied.endsWith(QStringLiteral("Наших: 68, чужих: 1, нет: 1\n")));
+        QCOMPARE(f.boxes.shown, QStringList());
+        dialog->close();
+    }
+
+    void checkingThePortsWithoutARouterSaysSo() {
+        PortsFixture f;
+        f.gateway.present = false;
+        f.setup.N4->trigger();
+        QCOMPARE(f.setup.findChild<PortStatusDialog*>(), nullptr);
+        QCOMPARE(f.boxes.shown,
+                 QStringList{QStringLiteral("plain: Ошибка при выполнении операции: роутер не "
+                                            "отвечает по UPnP, порты не проверены")});
+    }
+
     void portsButtonCarriesItsHintAndMenu() {
         PortsFixture f;
         auto* button = f.setup.findChild<QPushButton*>(QStringLiteral("RzMenuButton1"));
@@ -59,11 +123,13 @@ class ServerSetupPortsTest : public QObject {
         QVERIFY(menu != nullptr);
         QCOMPARE(menu->objectName(), QStringLiteral("PopupMenu2"));
         const auto actions = menu->actions();
-        QCOMPARE(actions.size(), 2);
+        QCOMPARE(actions.size(), 3);
         QCOMPARE(actions[0]->objectName(), QStringLiteral("N2"));
         QCOMPARE(actions[0]->text(), QStringLiteral("Пробросить порты"));
         QCOMPARE(actions[1]->objectName(), QStringLiteral("N3"));
         QCOMPARE(actions[1]->text(), QStringLiteral("Убрать порты"));
+        QCOMPARE(actions[2]->objectName(), QStringLiteral("N4"));
+        QCOMPARE(actions[2]->text(), QStringLiteral("Проверить порты"));
         // The pictures come from the embedded artwork (put in place when the window is first
         // shown): forward, remove, and the flag.
         f.setup.show();

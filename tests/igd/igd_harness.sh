@@ -8,9 +8,15 @@
 #      | veth (lan0 <-> eth0)
 #   <run>-lan  the command runs here, eth0 = 192.168.77.2/24, default route via the gateway
 #
-# Usage: igd_harness.sh [--no-gateway] [--deny PORT]... [--timeout SECONDS] [--] COMMAND [ARG]...
+# Usage: igd_harness.sh [--no-gateway] [--deny PORT]... [--insecure] [--reported-external-address A]
+#                       [--timeout SECONDS] [--] COMMAND [ARG]...
 #   --no-gateway  build the namespaces but start no miniupnpd (nobody answers discovery)
 #   --deny PORT   the gateway's permission rules refuse mappings of this external port
+#   --insecure    the gateway maps to any LAN address, not only the asking one (as another
+#                 client of the LAN would map to its own address)
+#   --reported-external-address A  IGD_DESCRIPTION_URL leads through a proxy on the gateway
+#                 (port 5001) that reports A as the external address (miniupnpd will not
+#                 report a private or shared one itself); discovery still finds miniupnpd
 #   --timeout S   kill the command after S seconds (default 120)
 #
 # The command sees these variables:
@@ -39,11 +45,15 @@ readonly ext_net=11.22.33
 
 no_gateway=0
 deny_ports=()
+secure_mode=yes
+reported_external_address=""
 timeout_seconds=120
 while [ $# -gt 0 ]; do
     case "$1" in
         --no-gateway) no_gateway=1; shift ;;
         --deny) deny_ports+=("$2"); shift 2 ;;
+        --insecure) secure_mode=no; shift ;;
+        --reported-external-address) reported_external_address="$2"; shift 2 ;;
         --timeout) timeout_seconds="$2"; shift 2 ;;
         --) shift; break ;;
         -*) echo "igd_harness: unknown option $1" >&2; exit 2 ;;
@@ -81,6 +91,7 @@ ns_lan="$run_id-lan"
 ns_ext="$run_id-ext"
 run_dir=$(mktemp -d "/tmp/$run_id.XXXXXX")
 gateway_pid=""
+proxy_pid=""
 command_pid=""
 created_namespaces=()
 
@@ -89,6 +100,10 @@ cleanup() {
     if [ -n "$command_pid" ] && kill -0 "$command_pid" 2>/dev/null; then
         kill -TERM "$command_pid" 2>/dev/null
         wait "$command_pid" 2>/dev/null
+    fi
+    if [ -n "$proxy_pid" ]; then
+        kill -TERM "$proxy_pid" 2>/dev/null
+        { wait "$proxy_pid"; } 2>/dev/null
     fi
     if [ -n "$gateway_pid" ] && kill -0 "$gateway_pid" 2>/dev/null; then
         kill -CONT "$gateway_pid" 2>/dev/null
@@ -187,7 +202,7 @@ EOF
         echo "port=5000"
         echo "enable_natpmp=no"
         echo "enable_upnp=yes"
-        echo "secure_mode=yes"
+        echo "secure_mode=$secure_mode"
         echo "system_uptime=yes"
         echo "notify_interval=60"
         echo "clean_ruleset_interval=0"
@@ -245,6 +260,19 @@ EOF
         fail_setup "miniupnpd did not start"
     fi
     export IGD_GATEWAY_PID="$gateway_pid"
+fi
+
+if [ -n "$reported_external_address" ] && [ "$no_gateway" -eq 0 ]; then
+    ip netns exec "$ns_gw" python3 "$(dirname "$0")/external_address_proxy.py" "$lan_net.1" 5001 \
+        "http://$lan_net.1:5000" "$reported_external_address" >"$run_dir/proxy.log" 2>&1 &
+    proxy_pid=$!
+    for _ in $(seq 1 50); do
+        [ -n "$(ss -N "$ns_gw" -Hltn 'sport = :5001')" ] && break
+        sleep 0.1
+    done
+    [ -n "$(ss -N "$ns_gw" -Hltn 'sport = :5001')" ] ||
+        fail_setup "the external address proxy did not start: $(cat "$run_dir/proxy.log")"
+    export IGD_DESCRIPTION_URL="http://$lan_net.1:5001/rootDesc.xml"
 fi
 
 ip netns exec "$ns_lan" timeout --signal=TERM --kill-after=5 "$timeout_seconds" "$@" &
