@@ -58,6 +58,11 @@ class FreezingGateway final : public PortMappingGateway, public PortMappingColle
         beforeRequest();
         return collection->remove(externalPort, protocol);
     }
+    PortMappingLookup specificEntry(int externalPort, std::string_view protocol) override {
+        beforeRequest();
+        return collection->specificEntry(externalPort, protocol);
+    }
+    std::string externalAddress() override { return collection->externalAddress(); }
     std::string lanAddress() const override { return collection->lanAddress(); }
 
     std::atomic<int> requests = 0;
