@@ -193,7 +193,7 @@ class SetupWindowControlsTest : public QObject {
             QVERIFY2(window->findChild<QObject*>(QString::fromLatin1(name)) != nullptr, name);
         QCOMPARE(window->objectName(), QStringLiteral("FmQZ7ServerSetup"));
         QCOMPARE(control<QMenu>("PopupMenu2")->actions(),
-                 QList<QAction*>({window->N2, window->N3}));
+                 QList<QAction*>({window->N2, window->N3, window->N4}));
         QCOMPARE(window->RzMenuButton1->menu(), window->PopupMenu2);
     }
 
