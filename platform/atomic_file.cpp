@@ -255,6 +255,10 @@ void writeFileAtomically(const std::filesystem::path& target, std::string_view b
     refuseWriteProtected(target);
     // Replacing the link itself would cut it from the file it stands for.
     const fs::path file = followSymbolicLinks(target);
+    // A folder where the file should be stays as it is (wine's ReplaceFileW would replace it).
+    std::error_code statusError;
+    if (fs::is_directory(file, statusError))
+        throw fileErrorFromErrno(kCannotReplace, target, EISDIR);
     writeAndReplace(file, temporaryBeside(file), bytes);
 }
 
