@@ -6,6 +6,7 @@
 
 #include "app/launch_manager_decoration.h"
 #include "app/led_display.h"
+#include "app/message_boxes.h"
 #include "app/qz7_application.h"
 #include "app/server_setup_window.h"
 #include "app/window_fonts.h"
@@ -71,8 +72,10 @@ void TFormMenedger::createControls() {
     RzLEDDisplay1->setObjectName(QStringLiteral("RzLEDDisplay1"));
     RzLEDDisplay1->setGeometry(20, 144, 450, 20);
 
-    connect(RzBtnClientRun, &QPushButton::clicked, this, [this] { RzBtnClientRunClick(); });
-    connect(RzBtnServerRun, &QPushButton::clicked, this, [this] { RzBtnServerRunClick(); });
+    connect(RzBtnClientRun, &QPushButton::clicked, this,
+            [this] { runWithDefaultErrorHandling([this] { RzBtnClientRunClick(); }); });
+    connect(RzBtnServerRun, &QPushButton::clicked, this,
+            [this] { runWithDefaultErrorHandling([this] { RzBtnServerRunClick(); }); });
 }
 
 void TFormMenedger::FormCreate(const QStringList& arguments) {

@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QSignalBlocker>
 
 namespace qz7 {
@@ -12,6 +13,8 @@ namespace {
 // current row first and the selection after. So a row change runs the handler only when its row
 // is already selected; otherwise the pressed signal, which comes after the press has selected the
 // row, runs it. The filter sees each press before the list does and starts it afresh.
+// Only the left button selects, as in a Windows list box: the other buttons never reach the list,
+// so a right click opens the context menu (sent apart from the press) and changes nothing.
 class PressWatcher : public QObject {
   public:
     using QObject::QObject;
@@ -19,8 +22,16 @@ class PressWatcher : public QObject {
 
   protected:
     bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::MouseButtonPress) handledDuringPress = false;
-        return false;
+        switch (event->type()) {
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonDblClick:
+            case QEvent::MouseButtonRelease:
+                if (static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton) return true;
+                if (event->type() == QEvent::MouseButtonPress) handledDuringPress = false;
+                return false;
+            default:
+                return false;
+        }
     }
 };
 

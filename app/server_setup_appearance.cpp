@@ -112,8 +112,7 @@ void applyLook(TFmQZ7ServerSetup& window) {
     setPicture(window.RzBitBtnDelMap, "arrow_left");
     window.RzBitBtnDelMap->setIconSize(QSize(20, 20));
     setPicture(window.RzBitBtnClearMap, "cross_red");
-    setPicture(window.RzBitBtnListMapUp, "arrow_up");
-    setPicture(window.RzBitBtnListMapDown, "arrow_down");
+    // The rotation's Up and Down stand in a narrow column beside the rotation: captions only.
     setPicture(window.RzBitBtnCreateFiles, "files");
     setPicture(window.RzBitBtnRunServer, "run_server");
     setPicture(window.RzBitBtnRunClient, "run_client");

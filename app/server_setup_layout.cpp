@@ -3,6 +3,7 @@
 // command line with the command buttons.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCompleter>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -50,6 +51,8 @@ QComboBox* editableList(QWidget* parent, const char* name,
     auto* box = named(new QComboBox(parent), name);
     box->setEditable(true);
     box->setInsertPolicy(QComboBox::NoInsert);
+    // Values are compared exactly: completing "off" to "Off" would change the value typed.
+    box->completer()->setCaseSensitivity(Qt::CaseSensitive);
     for (std::string_view choice : choices) box->addItem(text(choice));
     box->setCurrentText(text(value));
     return box;
@@ -79,10 +82,10 @@ void TFmQZ7ServerSetup::createTemplateControls() {
     PopupMenu1 = named(new QMenu(this), "PopupMenu1");
     N1 = PopupMenu1->addAction(QStringLiteral("копировать"));
     N1->setObjectName(QStringLiteral("N1"));
+    // A mouse's context menu request comes in viewport coordinates; the Menu key's is taken
+    // apart in eventFilter.
     connect(RzListBoxListShablon, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) {
-                PopupMenu1->popup(RzListBoxListShablon->viewport()->mapToGlobal(at));
-            });
+            [this](const QPoint& at) { showTemplateMenu(at); });
 
     RzBitBtnListShabUp =
         commandButton(this, QStringLiteral("Up"), "RzBitBtnListShabUp", {620, 28, 78, 30});
@@ -125,7 +128,11 @@ void TFmQZ7ServerSetup::createSettingsControls() {
     };
     GameSettings defaults;
     RzComboBoxMode = named(new QComboBox(RzGroupBox1), "RzComboBoxMode");
+    // Editable, so that it can show a label the table lacks (from a template), but its text is
+    // read-only: the mode is picked from the list, and typing is refused without any edit to
+    // undo.
     RzComboBoxMode->setEditable(true);
+    RzComboBoxMode->lineEdit()->setReadOnly(true);
     RzComboBoxMode->setInsertPolicy(QComboBox::NoInsert);
     RzComboBoxMode->setCurrentText(text(defaults.GameMode));
     place(RzComboBoxMode, &GameSettings::GameMode, 214);
@@ -199,40 +206,48 @@ void TFmQZ7ServerSetup::createMapControls() {
         named(new QLabel(QStringLiteral("                    "), RzGroupBoxMaps), "RzLabelInfa");
     RzLabelInfa->setGeometry(136, 6, kWidth - 146, 22);
 
-    // Catalogue, add / remove / clear, rotation with its Up and Down under it.
+    // Catalogue, add / remove / clear, rotation with its Up and Down at its right, one under the
+    // other; the preview takes the rest of the width.
     constexpr int kListTop = 54;
     constexpr int kListBottom = 282;
+    constexpr int kPreviewLeft = kWidth - 8 - 405;
+    constexpr int kMoveWidth = 54;
+    constexpr int kMoveLeft = kPreviewLeft - 6 - kMoveWidth;
+    constexpr int kRotationLeft = 248;
     heading(RzGroupBoxMaps, QStringLiteral("Доступные игровые карты"), {10, 34, 200, 18},
             "RzLabel7");
     RzListBoxMapReposit = named(new QListWidget(RzGroupBoxMaps), "RzListBoxMapReposit");
-    RzListBoxMapReposit->setGeometry(10, kListTop, 176, kListBottom - kListTop);
+    RzListBoxMapReposit->setGeometry(10, kListTop, 148, kListBottom - kListTop);
 
-    RzBitBtnAddMap = commandButton(RzGroupBoxMaps, QString(), "RzBitBtnAddMap", {192, 96, 78, 30});
-    RzBitBtnDelMap = commandButton(RzGroupBoxMaps, QString(), "RzBitBtnDelMap", {192, 132, 78, 30});
+    RzBitBtnAddMap = commandButton(RzGroupBoxMaps, QString(), "RzBitBtnAddMap", {164, 96, 78, 30});
+    RzBitBtnDelMap = commandButton(RzGroupBoxMaps, QString(), "RzBitBtnDelMap", {164, 132, 78, 30});
     RzBitBtnClearMap = commandButton(RzGroupBoxMaps, QStringLiteral("Cancel"), "RzBitBtnClearMap",
-                                     {192, 168, 78, 30});
+                                     {164, 168, 78, 30});
 
-    heading(RzGroupBoxMaps, QStringLiteral("Карты шаблона"), {276, 34, 140, 18}, "RzLabel1");
+    heading(RzGroupBoxMaps, QStringLiteral("Карты шаблона"), {kRotationLeft, 34, 140, 18},
+            "RzLabel1");
     RzListBoxMap = named(new QListWidget(RzGroupBoxMaps), "RzListBoxMap");
-    RzListBoxMap->setGeometry(276, kListTop, 148, kListBottom - kListTop - 34);
+    RzListBoxMap->setGeometry(kRotationLeft, kListTop, kMoveLeft - 4 - kRotationLeft,
+                              kListBottom - kListTop);
     RzBitBtnListMapUp = commandButton(RzGroupBoxMaps, QStringLiteral("Up"), "RzBitBtnListMapUp",
-                                      {276, kListBottom - 30, 72, 30});
-    RzBitBtnListMapDown = commandButton(RzGroupBoxMaps, QStringLiteral("Down"),
-                                        "RzBitBtnListMapDown", {352, kListBottom - 30, 72, 30});
+                                      {kMoveLeft, kListTop, kMoveWidth, 30});
+    RzBitBtnListMapDown =
+        commandButton(RzGroupBoxMaps, QStringLiteral("Down"), "RzBitBtnListMapDown",
+                      {kMoveLeft, kListTop + 36, kMoveWidth, 30});
 
     // The preview in its grooved frame, the map's name under it.
     auto* frame = named(new QFrame(RzGroupBoxMaps), "RzPanel3");
     frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
     frame->setLineWidth(1);
-    frame->setGeometry(kWidth - 10 - 405, 32, 405, 230);
+    frame->setGeometry(kPreviewLeft, 32, 405, 230);
     RzPanel3 = frame;
     Image1 = named(new QLabel(RzPanel3), "Image1");
     Image1->setGeometry(2, 2, 401, 226);
-    Image1->setAlignment(Qt::AlignCenter);
+    Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     RzLblNameMap =
         named(new QLabel(QStringLiteral("Описание карты:"), RzGroupBoxMaps), "RzLblNameMap");
     RzLblNameMap->setAlignment(Qt::AlignCenter);
-    RzLblNameMap->setGeometry(kWidth - 10 - 405, 264, 405, 22);
+    RzLblNameMap->setGeometry(kPreviewLeft, 264, 405, 22);
 }
 
 void TFmQZ7ServerSetup::createCommandControls() {
@@ -264,10 +279,12 @@ void TFmQZ7ServerSetup::createCommandControls() {
 
     RzMenuButton1 =
         commandButton(this, QStringLiteral("Порты"), "RzMenuButton1", {616, kButtonTop, 104, 32});
-    RzMenuButton1->setToolTip(
-        QStringLiteral("При использовании роутера.\rЕсли у роутера включен "
-                       "режим UpnP.\rПробрасываются порты необходимые для "
-                       "работы сервера. "));
+    // The hint's lines are separated by single carriage returns, which Qt draws as blanks: the
+    // tooltip shows them as line feeds.
+    const QString portsHint = QStringLiteral(
+        "При использовании роутера.\rЕсли у роутера включен режим UpnP.\rПробрасываются порты "
+        "необходимые для работы сервера. ");
+    RzMenuButton1->setToolTip(QString(portsHint).replace(QLatin1Char('\r'), QLatin1Char('\n')));
     PopupMenu2 = named(new QMenu(this), "PopupMenu2");
     N2 = PopupMenu2->addAction(QStringLiteral("Пробросить порты"));
     N2->setObjectName(QStringLiteral("N2"));

@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <vector>
@@ -82,7 +83,8 @@ void TFmQZ7ServerSetup::loadTemplateStore() {
 }
 
 void TFmQZ7ServerSetup::LoadShablonFile(const std::filesystem::path& store) {
-    const TemplateRecords records = readTemplateRecords(store);
+    TemplateStore = TemplateStoreFile(store);
+    const TemplateRecords records = TemplateStore.read();
     {
         const QSignalBlocker blocker(RzListBoxMap);
         RzListBoxMap->clear();
@@ -98,7 +100,46 @@ void TFmQZ7ServerSetup::updateTemplateButtons() {
 }
 
 void TFmQZ7ServerSetup::writeTemplateStore() {
-    writeTemplateRecords(TemplateStorePath, recordsOfList(RzListBoxListShablon));
+    TemplateStore.rewrite(recordsOfList(RzListBoxListShablon));
+}
+
+bool TFmQZ7ServerSetup::storeMayBeRewritten() {
+    if (!TemplateStore.readable()) TemplateStore.refuseUnread();
+    if (!TemplateStore.changedSinceSeen()) return true;
+    reloadTemplateList();
+    messageBoxes().error(this, QStringLiteral("Файл шаблонов был изменён другой программой; "
+                                              "список шаблонов перечитан."));
+    return false;
+}
+
+void TFmQZ7ServerSetup::reloadTemplateList() {
+    // The template that was selected stays selected when the fresh list holds it unchanged, or
+    // else one of its name, so that the user can repeat the command; nothing is applied.
+    const int row = selectedRow(RzListBoxListShablon);
+    const std::string selected = row >= 0 ? recordOf(RzListBoxListShablon->item(row)) : "";
+    const QString selectedName = row >= 0 ? RzListBoxListShablon->item(row)->text() : QString();
+
+    const TemplateRecords records = TemplateStore.read();
+    {
+        const QSignalBlocker blocker(RzListBoxListShablon);
+        RzListBoxListShablon->clear();
+        for (std::size_t i = 0; i < records.size(); ++i)
+            RzListBoxListShablon->addItem(templateItem(records[i]));
+    }
+    int reselect = -1;
+    for (int i = 0; row >= 0 && i < RzListBoxListShablon->count(); ++i) {
+        if (recordOf(RzListBoxListShablon->item(i)) == selected) {
+            reselect = i;
+            break;
+        }
+        if (reselect < 0 && RzListBoxListShablon->item(i)->text() == selectedName) reselect = i;
+    }
+    selectRowSilently(RzListBoxListShablon, reselect);
+    updateTemplateButtons();
+}
+
+void TFmQZ7ServerSetup::showTemplateMenu(QPoint atInViewport) {
+    PopupMenu1->popup(RzListBoxListShablon->viewport()->mapToGlobal(atInViewport));
 }
 
 bool TFmQZ7ServerSetup::askTemplateName(const QString* shownName) {
@@ -119,6 +160,7 @@ void TFmQZ7ServerSetup::LoadShablon() {
 
     writeSettings(settings);
     RzEditCommand->setText(QString::fromStdString(commandLine));
+    RzEditCommand->setCursorPosition(0);  // the start of the line in view, not its end
     {
         const QSignalBlocker blocker(RzListBoxMap);
         RzListBoxMap->clear();
@@ -137,16 +179,18 @@ void TFmQZ7ServerSetup::N1Click() {
 
 void TFmQZ7ServerSetup::RzBitBtnListShabUpClick() {
     const int row = selectedRow(RzListBoxListShablon);
-    if (row <= 0) return;
+    if (row <= 0 || !storeMayBeRewritten()) return;
     swapTemplates(RzListBoxListShablon, row, row - 1);
     selectRowSilently(RzListBoxListShablon, row - 1);
+    writeTemplateStore();
 }
 
 void TFmQZ7ServerSetup::RzBitBtnListShabDownClick() {
     const int row = selectedRow(RzListBoxListShablon);
-    if (row < 0 || row + 1 >= RzListBoxListShablon->count()) return;
+    if (row < 0 || row + 1 >= RzListBoxListShablon->count() || !storeMayBeRewritten()) return;
     swapTemplates(RzListBoxListShablon, row, row + 1);
     selectRowSilently(RzListBoxListShablon, row + 1);
+    writeTemplateStore();
 }
 
 void TFmQZ7ServerSetup::RzBitBtnNewShablonClick() {
@@ -155,12 +199,13 @@ void TFmQZ7ServerSetup::RzBitBtnNewShablonClick() {
     const std::string commandLine = RzEditCommand->text().toStdString();
     const TemplateContent content = contentOfState({}, settings, rotation, commandLine);
     if (refused(this, findContentProblems(content), content)) return;
+    if (!TemplateStore.readable()) TemplateStore.refuseUnread();
     if (!askTemplateName(nullptr)) return;
     if (refused(this, findNameProblems(PendingTemplateName), content)) return;
 
     const std::string record =
         encodeTemplateRecord(KodirShablona(PendingTemplateName, settings, rotation, commandLine));
-    appendTemplateRecord(TemplateStorePath, record);
+    TemplateStore.append(record);
     // The new template is listed but not selected.
     const QSignalBlocker blocker(RzListBoxListShablon);
     RzListBoxListShablon->addItem(templateItem(record));
@@ -175,22 +220,23 @@ void TFmQZ7ServerSetup::RzBitBtnSaveShablonClick() {
     const std::string commandLine = RzEditCommand->text().toStdString();
     const TemplateContent content = contentOfState({}, settings, rotation, commandLine);
     if (refused(this, findContentProblems(content), content)) return;
+    if (!TemplateStore.readable()) TemplateStore.refuseUnread();
 
     QListWidgetItem* item = RzListBoxListShablon->item(row);
     TemplateRecord record = KodirShablona({}, settings, rotation, commandLine);
     record.Name = decodeTemplateRecord(recordOf(item)).Name;
 
     const QString shownName = item->text();
-    if (!askTemplateName(&shownName)) {
-        // The entry keeps its name and holds the current state; the next full write stores it.
-        setRecord(item, encodeTemplateRecord(record));
-        return;
-    }
-    if (refused(this, findNameProblems(PendingTemplateName), content)) return;
-    record.Name = templateNameField(PendingTemplateName);
+    // Left with "Закрыть", the entry keeps its name and takes the current state all the same.
+    const bool renamed = askTemplateName(&shownName);
+    if (renamed && refused(this, findNameProblems(PendingTemplateName), content)) return;
+    // The store is compared after the dialog, the moment before it is written.
+    if (!storeMayBeRewritten()) return;
+    if (renamed) record.Name = templateNameField(PendingTemplateName);
     setRecord(item, encodeTemplateRecord(record));
 
     writeTemplateStore();
+    if (!renamed) return;
     RzListBoxListShablon->setFocus();
     selectRowSilently(RzListBoxListShablon, row);
 }
@@ -198,6 +244,7 @@ void TFmQZ7ServerSetup::RzBitBtnSaveShablonClick() {
 void TFmQZ7ServerSetup::RzBitBtnDelShablonClick() {
     const int row = selectedRow(RzListBoxListShablon);
     if (RzListBoxListShablon->count() > 0 && row < 0) return;
+    if (row >= 0 && !storeMayBeRewritten()) return;
     if (row >= 0) {
         // Deleting applies no template: the settings, rotation and command line stay.
         {

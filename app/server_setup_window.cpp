@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDateTime>
 #include <QKeyEvent>
 #include <QLabel>
@@ -41,46 +42,61 @@ TFmQZ7ServerSetup::TFmQZ7ServerSetup(ProgramState& program, QWidget* parent)
 TFmQZ7ServerSetup::~TFmQZ7ServerSetup() = default;
 
 void TFmQZ7ServerSetup::connectEvents() {
-    connectListClick(RzListBoxListShablon, [this] { LoadShablon(); });
-    connect(N1, &QAction::triggered, this, [this] { N1Click(); });
-    connect(RzBitBtnListShabUp, &QPushButton::clicked, this, [this] { RzBitBtnListShabUpClick(); });
-    connect(RzBitBtnListShabDown, &QPushButton::clicked, this,
-            [this] { RzBitBtnListShabDownClick(); });
-    connect(RzBitBtnNewShablon, &QPushButton::clicked, this, [this] { RzBitBtnNewShablonClick(); });
-    connect(RzBitBtnSaveShablon, &QPushButton::clicked, this,
-            [this] { RzBitBtnSaveShablonClick(); });
-    connect(RzBitBtnDelShablon, &QPushButton::clicked, this, [this] { RzBitBtnDelShablonClick(); });
+    // Every handler runs under the default error handling: an exception is shown and stops the
+    // operation, and never crosses Qt's event dispatch.
+    using Handler = void (TFmQZ7ServerSetup::*)();
+    auto guarded = [this](Handler handler) {
+        return [this, handler] { runWithDefaultErrorHandling([&] { (this->*handler)(); }); };
+    };
+    auto onClick = [&](QPushButton* button, Handler handler) {
+        connect(button, &QPushButton::clicked, this, guarded(handler));
+    };
+    using Self = TFmQZ7ServerSetup;
 
-    connect(RzComboBoxMode, &QComboBox::activated, this, [this] { RzComboBoxModeClick(); });
-    connect(RzComboBoxMode->lineEdit(), &QLineEdit::textEdited, this,
-            [this] { RzComboBoxModeChange(); });
+    connectListClick(RzListBoxListShablon, guarded(&Self::LoadShablon));
+    RzListBoxListShablon->installEventFilter(this);
+    connect(N1, &QAction::triggered, this, guarded(&Self::N1Click));
+    onClick(RzBitBtnListShabUp, &Self::RzBitBtnListShabUpClick);
+    onClick(RzBitBtnListShabDown, &Self::RzBitBtnListShabDownClick);
+    onClick(RzBitBtnNewShablon, &Self::RzBitBtnNewShablonClick);
+    onClick(RzBitBtnSaveShablon, &Self::RzBitBtnSaveShablonClick);
+    onClick(RzBitBtnDelShablon, &Self::RzBitBtnDelShablonClick);
 
-    connectListClick(RzListBoxMapReposit, [this] { RzListBoxMapRepositClick(); });
+    connectListClick(RzListBoxMapReposit, guarded(&Self::RzListBoxMapRepositClick));
     RzListBoxMapReposit->installEventFilter(this);
     connect(RzListBoxMapReposit, &QListWidget::itemDoubleClicked, this,
-            [this] { RzBitBtnAddMapClick(); });
-    connectListClick(RzListBoxMap, [this] { RzListBoxMapClick(); });
-    connect(RzBitBtnAddMap, &QPushButton::clicked, this, [this] { RzBitBtnAddMapClick(); });
-    connect(RzBitBtnDelMap, &QPushButton::clicked, this, [this] { RzBitBtnDelMapClick(); });
-    connect(RzBitBtnClearMap, &QPushButton::clicked, this, [this] { RzBitBtnClearMapClick(); });
-    connect(RzBitBtnListMapUp, &QPushButton::clicked, this, [this] { RzBitBtnListMapUpClick(); });
-    connect(RzBitBtnListMapDown, &QPushButton::clicked, this,
-            [this] { RzBitBtnListMapDownClick(); });
+            guarded(&Self::RzBitBtnAddMapClick));
+    connectListClick(RzListBoxMap, guarded(&Self::RzListBoxMapClick));
+    onClick(RzBitBtnAddMap, &Self::RzBitBtnAddMapClick);
+    onClick(RzBitBtnDelMap, &Self::RzBitBtnDelMapClick);
+    onClick(RzBitBtnClearMap, &Self::RzBitBtnClearMapClick);
+    onClick(RzBitBtnListMapUp, &Self::RzBitBtnListMapUpClick);
+    onClick(RzBitBtnListMapDown, &Self::RzBitBtnListMapDownClick);
 
-    connect(RzBitBtnCreateFiles, &QPushButton::clicked, this,
-            [this] { RzBitBtnCreateFilesClick(); });
-    connect(RzBitBtnRunServer, &QPushButton::clicked, this, [this] { RzBitBtnRunServerClick(); });
-    connect(RzBitBtnRunClient, &QPushButton::clicked, this, [this] { RzBitBtnRunClientClick(); });
-    connect(N2, &QAction::triggered, this, [this] { N2Click(); });
-    connect(N3, &QAction::triggered, this, [this] { N3Click(); });
-    connect(N4, &QAction::triggered, this, [this] { N4Click(); });
-    connect(RzBitBtn1, &QPushButton::clicked, this, [this] { RzBitBtn5Click(); });
+    onClick(RzBitBtnCreateFiles, &Self::RzBitBtnCreateFilesClick);
+    onClick(RzBitBtnRunServer, &Self::RzBitBtnRunServerClick);
+    onClick(RzBitBtnRunClient, &Self::RzBitBtnRunClientClick);
+    connect(N2, &QAction::triggered, this, guarded(&Self::N2Click));
+    connect(N3, &QAction::triggered, this, guarded(&Self::N3Click));
+    connect(N4, &QAction::triggered, this, guarded(&Self::N4Click));
+    onClick(RzBitBtn1, &Self::RzBitBtn5Click);
 }
 
 bool TFmQZ7ServerSetup::eventFilter(QObject* watched, QEvent* event) {
     // The catalogue shows the selection of the moment before the key moves it.
     if (watched == RzListBoxMapReposit && event->type() == QEvent::KeyPress)
-        RzListBoxMapRepositKeyDown();
+        runWithDefaultErrorHandling([this] { RzListBoxMapRepositKeyDown(); });
+    // The Menu key opens the template menu at the selected row (the mouse opens it where it
+    // was pressed, through customContextMenuRequested).
+    if (watched == RzListBoxListShablon && event->type() == QEvent::ContextMenu &&
+        static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard) {
+        const int row = selectedRow(RzListBoxListShablon);
+        showTemplateMenu(
+            row >= 0
+                ? RzListBoxListShablon->visualItemRect(RzListBoxListShablon->item(row)).bottomLeft()
+                : QPoint(0, 0));
+        return true;
+    }
     return QWidget::eventFilter(watched, event);
 }
 
@@ -108,13 +124,20 @@ void TFmQZ7ServerSetup::FormCreate() {
 
 void TFmQZ7ServerSetup::FormShow() { RzListBoxListShablon->setFocus(); }
 
-void TFmQZ7ServerSetup::FormClose() { writeTemplateStore(); }
+void TFmQZ7ServerSetup::FormClose() {
+    // A store that could not be read is left as it is; one that another program changed is read
+    // again and not overwritten (storeMayBeRewritten says so).
+    if (!TemplateStore.readable() || !storeMayBeRewritten()) return;
+    writeTemplateStore();
+}
 
 void TFmQZ7ServerSetup::RzBitBtn5Click() { close(); }
 
 void TFmQZ7ServerSetup::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    FormShow();
+    // Shown by the program, not restored from minimised by the window system: a restore must
+    // not move the focus to the template list, where the next arrow key would apply a template.
+    if (!event->spontaneous()) FormShow();
 }
 
 void TFmQZ7ServerSetup::closeEvent(QCloseEvent* event) {
@@ -130,17 +153,7 @@ void TFmQZ7ServerSetup::closeEvent(QCloseEvent* event) {
 }
 
 void TFmQZ7ServerSetup::setModeLabel(const QString& label) {
-    RememberedModeLabel = label;
     RzComboBoxMode->setCurrentText(label);
-}
-
-void TFmQZ7ServerSetup::RzComboBoxModeClick() {
-    RememberedModeLabel = RzComboBoxMode->currentText();
-}
-
-void TFmQZ7ServerSetup::RzComboBoxModeChange() {
-    // The mode takes its value only from its list: a typed edit is undone at once.
-    RzComboBoxMode->setCurrentText(RememberedModeLabel);
 }
 
 GameSettings TFmQZ7ServerSetup::readSettings() const {

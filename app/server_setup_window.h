@@ -10,6 +10,7 @@
 #include "app/program_state.h"
 #include "net/port_mapping_gateway.h"
 #include "settings/settings_fields.h"
+#include "settings/template_store_file.h"
 
 class QCheckBox;
 class QComboBox;
@@ -43,7 +44,8 @@ class TFmQZ7ServerSetup : public QWidget {
     void writeSettings(const GameSettings& settings);
     std::vector<std::string> readRotation() const;
 
-    // Puts a mode label into the mode box as the program does: it becomes the remembered label.
+    // Puts a mode label into the mode box as the program does; the user can only pick one from
+    // the list (the box's text refuses typing).
     void setModeLabel(const QString& label);
 
     const std::filesystem::path& gameFolder() const { return GameFolder; }
@@ -119,10 +121,6 @@ class TFmQZ7ServerSetup : public QWidget {
     bool FormCloseQuery();
     void FormClose();
 
-    // Game settings
-    void RzComboBoxModeClick();
-    void RzComboBoxModeChange();
-
     // Templates
     void LoadShablon();
     void N1Click();
@@ -185,7 +183,7 @@ class TFmQZ7ServerSetup : public QWidget {
     TFmQZ7_Save* FmQZ7_Save = nullptr;
     std::filesystem::path GameFolder;
     std::filesystem::path TemplateStorePath;
-    QString RememberedModeLabel;
+    TemplateStoreFile TemplateStore;  // the store as this window last read or wrote it
 
     // Maps state
     std::vector<std::string> MapDescriptionList;  // description lines, Windows-1251 bytes
@@ -194,6 +192,11 @@ class TFmQZ7ServerSetup : public QWidget {
     std::string PendingTemplateName;  // the last name confirmed in the template-name dialog
     void LoadShablonFile(const std::filesystem::path& store);
     void updateTemplateButtons();
+    // Before a full rewrite: refuses (throws) when the store could not be read; when another
+    // program changed it, reads it again into the list, says so and returns false.
+    bool storeMayBeRewritten();
+    void reloadTemplateList();
+    void showTemplateMenu(QPoint atInViewport);
     // Runs the name dialog (showing the name given, else its last text); on "OK" the confirmed
     // name becomes the pending name.
     bool askTemplateName(const QString* shownName);

@@ -26,6 +26,8 @@ namespace {
 namespace fs = std::filesystem;
 
 std::optional<std::size_t> injectedFailure;
+std::filesystem::path injectedReadFailureFile;
+int injectedReadFailure = 0;
 
 // How long a writer waits for another writer of the same file to finish with its temporary file.
 constexpr int kBusyRetries = 100;
@@ -228,6 +230,11 @@ void setAtomicWriteFailureForTesting(std::optional<std::size_t> failAfterBytes) 
     injectedFailure = failAfterBytes;
 }
 
+void setReadFailureForTesting(const std::filesystem::path& file, int error) {
+    injectedReadFailureFile = file;
+    injectedReadFailure = error;
+}
+
 std::filesystem::path followSymbolicLinks(const std::filesystem::path& file) {
     fs::path current = file;
     // A bound, as the system has one, so that a loop of links ends.
@@ -263,6 +270,8 @@ void writeFileAtomically(const std::filesystem::path& target, std::string_view b
 }
 
 std::string readWholeFile(const std::filesystem::path& file) {
+    if (!injectedReadFailureFile.empty() && file == injectedReadFailureFile)
+        throw fileErrorFromErrno("Не удалось открыть файл", file, injectedReadFailure);
 #ifdef _WIN32
     std::FILE* in = _wfopen(file.c_str(), L"rb");
 #else

@@ -54,4 +54,8 @@ std::string readWholeFile(const std::filesystem::path& file);
 // temporary file have been written (nothing: no failure).
 void setAtomicWriteFailureForTesting(std::optional<std::size_t> failAfterBytes);
 
+// Tests only: makes readWholeFile of this file fail with this errno value, as a file without read
+// permission does for a user other than root (an empty path: no failure).
+void setReadFailureForTesting(const std::filesystem::path& file, int error);
+
 }  // namespace qz7

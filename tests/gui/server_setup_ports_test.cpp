@@ -116,9 +116,10 @@ class ServerSetupPortsTest : public QObject {
         auto* button = f.setup.findChild<QPushButton*>(QStringLiteral("RzMenuButton1"));
         QVERIFY(button != nullptr);
         QCOMPARE(button->text(), QStringLiteral("Порты"));
+        // Three lines as shown; Qt draws a lone carriage return as a blank.
         QCOMPARE(button->toolTip(),
-                 QStringLiteral("При использовании роутера.\rЕсли у роутера включен режим "
-                                "UpnP.\rПробрасываются порты необходимые для работы сервера. "));
+                 QStringLiteral("При использовании роутера.\nЕсли у роутера включен режим "
+                                "UpnP.\nПробрасываются порты необходимые для работы сервера. "));
         QMenu* menu = button->menu();
         QVERIFY(menu != nullptr);
         QCOMPARE(menu->objectName(), QStringLiteral("PopupMenu2"));

@@ -5,6 +5,8 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QtTest>
+#include <cerrno>
+#include <functional>
 
 #include "app/list_selection.h"
 #include "app/qz7_application.h"
@@ -14,18 +16,12 @@
 #include "support/template_session.h"
 
 using namespace qz7;
+using testing::templateBytes;
 using testing::TemplateSession;
 
 namespace {
 
 constexpr std::size_t kRecord = 1737;
-
-std::string templateBytes(std::string_view name, std::vector<std::string> rotation = {},
-                          std::string_view password = "", std::string_view command = "+cmd") {
-    GameSettings settings;
-    settings.Password = std::string(password);
-    return encodeTemplateRecord(KodirShablona(name, settings, rotation, command));
-}
 
 QStringList listed(const QListWidget* list) {
     QStringList names;
@@ -120,7 +116,7 @@ class TemplateCommandsTest : public QObject {
         QVERIFY(setup.RzBitBtnCreateFiles->isEnabled());
     }
 
-    void movingTheThirdUpReachesTheFileAtClose() {
+    void movingTheThirdUpWritesTheStoreAtOnce() {
         TemplateSession session;
         const std::string a = templateBytes("A"), b = templateBytes("B"), c = templateBytes("C");
         session.putStore(a + b + c);
@@ -131,9 +127,9 @@ class TemplateCommandsTest : public QObject {
         setup.RzBitBtnListShabUp->click();
         QCOMPARE(listed(setup.RzListBoxListShablon), (QStringList{"A", "C", "B"}));
         QCOMPARE(setup.RzListBoxListShablon->currentRow(), 1);
-        // A move applies nothing and writes nothing.
+        // A move applies nothing; it writes the store at once.
         QCOMPARE(setup.RzEditPasswordGames->text(), QStringLiteral("typed, not saved"));
-        QCOMPARE(session.storeBytes(), a + b + c);
+        QCOMPARE(session.storeBytes(), a + c + b);
 
         setup.RzBitBtnListShabUp->click();
         setup.RzBitBtnListShabUp->click();  // already first: nothing
@@ -211,7 +207,7 @@ class TemplateCommandsTest : public QObject {
         QCOMPARE(recordAt(store, 1), templateBytes("B2", {}, "новый"));
     }
 
-    void saveStoppedWithCloseKeepsTheFileUntilTheWindowCloses() {
+    void saveStoppedWithCloseKeepsTheNameAndStoresTheState() {
         TemplateSession session;
         const std::string a = templateBytes("A"), b = templateBytes("B");
         session.putStore(a + b);
@@ -221,10 +217,7 @@ class TemplateCommandsTest : public QObject {
         setup.RzListBoxMap->addItem(QStringLiteral("mp_dome"));
         session.names.answers = {std::nullopt};
         setup.RzBitBtnSaveShablon->click();
-        QCOMPARE(session.storeBytes(), a + b);
         QCOMPARE(listed(setup.RzListBoxListShablon), (QStringList{"A", "B"}));
-
-        QVERIFY(setup.close());
         QCOMPARE(session.storeBytes(), templateBytes("A", {"mp_dome"}, "later") + b);
     }
 
@@ -356,15 +349,15 @@ class TemplateCommandsTest : public QObject {
         session.putStore(a + b);
         TFmQZ7ServerSetup& setup = session.open();
         setup.show();
-        setup.RzBitBtnListShabDown->click();
         setAtomicWriteFailureForTesting(kRecord + 10);
+        setup.RzBitBtnListShabDown->click();
         QVERIFY(!setup.close());
         setAtomicWriteFailureForTesting(std::nullopt);
         QVERIFY(setup.isVisible());
-        QCOMPARE(session.boxes.shown.size(), 1);
-        QCOMPARE(session.boxes.shown[0], QStringLiteral("application: Не удалось записать файл ") +
-                                             QString::fromStdString(session.storePath().string()) +
-                                             QStringLiteral(": на диске нет места."));
+        const QString full = QStringLiteral("application: Не удалось записать файл ") +
+                             QString::fromStdString(session.storePath().string()) +
+                             QStringLiteral(": на диске нет места.");
+        QCOMPARE(session.boxes.shown, (QStringList{full, full}));
         QCOMPARE(session.storeBytes(), a + b);
         QCOMPARE(listed(setup.RzListBoxListShablon), (QStringList{"B", "A"}));
         QVERIFY(setup.close());
@@ -381,6 +374,79 @@ class TemplateCommandsTest : public QObject {
         QVERIFY(!setup.RzBitBtnSaveShablon->isEnabled());
         QVERIFY(!setup.RzBitBtnDelShablon->isEnabled());
         QVERIFY(setup.RzBitBtnNewShablon->isEnabled());
+    }
+
+    // Read permission missing (simulated: root reads every file): the store is never written.
+    void aStoreThatCouldNotBeReadIsNeverWritten() {
+        TemplateSession session;
+        const std::string kept = templateBytes("A") + templateBytes("B");
+        session.putStore(kept);
+        setReadFailureForTesting(session.storePath(), EACCES);
+        TFmQZ7ServerSetup& setup = session.open();
+        setReadFailureForTesting({}, 0);
+        setup.show();
+        QCOMPARE(session.boxes.shown.size(), 1);
+        QCOMPARE(setup.RzListBoxListShablon->count(), 0);
+
+        session.names.answers = {QStringLiteral("C")};
+        setup.RzBitBtnNewShablon->click();
+        QCOMPARE(session.boxes.shown.size(), 2);
+        QVERIFY(session.boxes.shown[1].startsWith("application: "));
+        QVERIFY(session.boxes.shown[1].contains("не изменяется"));
+        QVERIFY(session.names.shownNames.isEmpty());
+        QVERIFY(setup.close());
+        QCOMPARE(session.boxes.shown.size(), 2);
+        QCOMPARE(session.storeBytes(), kept);
+    }
+
+    // Another program (qz7ctl import, a second window) changed the store: no rewrite overwrites
+    // it; the list is read again and the command is not carried out.
+    void aStoreChangedMeanwhileIsReadAgainNotOverwritten() {
+        TemplateSession session;
+        const std::string a = templateBytes("A"), b = templateBytes("B"), c = templateBytes("C");
+        session.putStore(a + b);
+        TFmQZ7ServerSetup& setup = session.open();
+        setup.show();
+        setup.RzEditPasswordGames->setText(QStringLiteral("stays"));
+        const QString changed = QStringLiteral(
+            "error: Файл шаблонов был изменён другой программой; список шаблонов перечитан.");
+
+        struct Command {
+            const char* name;
+            std::function<void()> run;
+        };
+        const Command commands[] = {
+            {"close", [&] { QVERIFY(setup.close()); }},
+            {"Up", [&] { setup.RzBitBtnListShabUp->click(); }},
+            {"Down", [&] { setup.RzBitBtnListShabDown->click(); }},
+            {"Delete", [&] { setup.RzBitBtnDelShablon->click(); }},
+            {"Save", [&] { setup.RzBitBtnSaveShablon->click(); }},
+        };
+        std::string onDisk = a + b;
+        for (const Command& command : commands) {
+            onDisk += c;
+            session.putStore(onDisk);
+            selectRowSilently(setup.RzListBoxListShablon, 1);
+            session.names.answers = {QStringLiteral("renamed")};
+            session.boxes.shown.clear();
+            command.run();
+            QCOMPARE(session.boxes.shown, QStringList{changed});
+            QCOMPARE(session.storeBytes(), onDisk);
+            QCOMPARE(setup.RzListBoxListShablon->count(), int(onDisk.size() / kRecord));
+            QCOMPARE(setup.RzListBoxListShablon->currentRow(), 1);  // "B" again
+            QCOMPARE(setup.RzEditPasswordGames->text(), QStringLiteral("stays"));
+            setup.show();
+        }
+        // Repeated on the fresh list, the command is carried out.
+        setup.RzBitBtnListShabUp->click();
+        QCOMPARE(session.storeBytes().substr(0, 2 * kRecord), b + a);
+        // An append needs no reload; the next rewrite finds the file as it left it.
+        session.names.answers = {QStringLiteral("D")};
+        setup.RzBitBtnNewShablon->click();
+        session.boxes.shown.clear();
+        QVERIFY(setup.close());
+        QVERIFY(session.boxes.shown.isEmpty());
+        QCOMPARE(listed(setup.RzListBoxListShablon).last(), QStringLiteral("D"));
     }
 
     void copyPutsTheSelectedNameOnTheClipboard() {

@@ -83,6 +83,22 @@ class TemplateNameDialogTest : public QObject {
         QCOMPARE(namesListed(dialog), QStringList{"Night map"});
     }
 
+    // Save shows the template's own name selected; Enter confirms that name, even when the list
+    // holds another one that inline completion could offer.
+    void enterConfirmsTheNameShown() {
+        TFmQZ7_Save dialog(nullptr);
+        QVERIFY(runShown(dialog, [&] {
+            dialog.RzComboBoxNameShablon->lineEdit()->setText(QStringLiteral("Гамма"));
+            QTest::keyClick(dialog.RzComboBoxNameShablon, Qt::Key_Return);
+        }));
+        dialog.setNameText(QStringLiteral("Альфа"));
+        QVERIFY(runShown(dialog, [&] {
+            dialog.RzComboBoxNameShablon->lineEdit()->selectAll();
+            QTest::keyClick(dialog.RzComboBoxNameShablon, Qt::Key_Return);
+        }));
+        QCOMPARE(dialog.nameText(), QStringLiteral("Альфа"));
+    }
+
     void escapeAndTheFrameCountAsClose() {
         TFmQZ7_Save dialog(nullptr);
         dialog.setNameText(QStringLiteral("name"));

@@ -9,11 +9,21 @@
 #include "app/program_state.h"
 #include "app/server_setup_window.h"
 #include "settings/template_name_dialog.h"
+#include "settings/template_record.h"
 #include "support/recording_message_boxes.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/temporary_folder.h"
 
 namespace qz7::testing {
+
+// The record of a template with default settings and the given name, maps, password and command.
+inline std::string templateBytes(std::string_view name, std::vector<std::string> rotation = {},
+                                 std::string_view password = "",
+                                 std::string_view command = "+cmd") {
+    GameSettings settings;
+    settings.Password = std::string(password);
+    return encodeTemplateRecord(KodirShablona(name, settings, rotation, command));
+}
 
 // Answers the template-name dialog instead of running it modally: each answer is a name typed
 // and confirmed with "OK", or nothing for "Закрыть". Records the name box's text as each run

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/atomic_file.h"
+#include "settings/template_store.h"
+
+namespace qz7 {
+
+// The template store as one program instance keeps it: it remembers the file as it last read or
+// wrote it, so that a full rewrite never overwrites what another program changed meanwhile, and a
+// store that could not be read is never written (writing it would wipe the templates it holds).
+class TemplateStoreFile {
+  public:
+    explicit TemplateStoreFile(std::filesystem::path store = {});
+
+    const std::filesystem::path& path() const { return Store; }
+
+    // Reads the store (a missing file is an empty store) and remembers it. A failure is thrown
+    // and leaves the store unreadable: every later write is refused, until a read succeeds.
+    TemplateRecords read();
+
+    // False after a failed read: the store must not be written in this run.
+    bool readable() const { return !ReadFailure; }
+
+    // Whether the file now differs from what this instance last read or wrote. Throws FileError
+    // when it cannot be looked at.
+    bool changedSinceSeen() const;
+
+    // Appends one record (appendTemplateRecord). When the file was as last seen, the new file is
+    // remembered; otherwise the difference stays, for the next full rewrite to find.
+    void append(std::string_view record);
+
+    // Replaces the whole store (writeTemplateRecords) and remembers it.
+    void rewrite(const TemplateRecords& records);
+
+    // Throws the FileError that says the store could not be read and is therefore left alone.
+    [[noreturn]] void refuseUnread() const;
+
+  private:
+    // What the file looked like: whether it existed, its size and a hash of its bytes.
+    struct Seen {
+        bool exists = false;
+        std::size_t size = 0;
+        std::size_t hash = 0;
+        bool operator==(const Seen&) const = default;
+    };
+    static Seen seenOf(std::string_view bytes);
+    Seen lookNow() const;
+
+    std::filesystem::path Store;
+    Seen LastSeen;
+    std::optional<FileError> ReadFailure;
+};
+
+}  // namespace qz7
