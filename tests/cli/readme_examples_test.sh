@@ -120,9 +120,9 @@ for example in "${examples[@]}"; do
         grep -qF -- "${expectation#err:}" "$work/err" ||
             fail "$example: error output lacks ${expectation#err:}" ;;
     file:*)
-        spec="${expectation#file:}"
-        grep -qF -- "${spec#*=}" "$work/game/${spec%%=*}" 2>/dev/null ||
-            fail "$example: ${spec%%=*} lacks ${spec#*=}" ;;
+        wanted="${expectation#file:}"
+        grep -qF -- "${wanted#*=}" "$work/game/${wanted%%=*}" 2>/dev/null ||
+            fail "$example: ${wanted%%=*} lacks ${wanted#*=}" ;;
     log:*)
         # The launcher starts detached; give it up to 20 seconds to write its log.
         for _ in $(seq 200); do
