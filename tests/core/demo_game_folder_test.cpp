@@ -12,8 +12,7 @@ namespace {
 class DemoGameFolder : public ::testing::Test {
   protected:
     void SetUp() override {
-        std::filesystem::copy(std::filesystem::path(__FILE__).parent_path() / "../../demo",
-                              folder.path(),
+        std::filesystem::copy(demo, folder.path(),
                               std::filesystem::copy_options::recursive |
                                   std::filesystem::copy_options::overwrite_existing);
     }
@@ -21,6 +20,10 @@ class DemoGameFolder : public ::testing::Test {
         return folder.path() / relative;
     }
 
+    // Made absolute before the test folder becomes the current directory: on Windows a path
+    // without a drive letter would otherwise be read on the test folder's drive.
+    const std::filesystem::path demo =
+        std::filesystem::absolute(std::filesystem::path(__FILE__).parent_path() / "../../demo");
     testing::TemporaryGameFolder folder;  // the current directory too
 };
 
