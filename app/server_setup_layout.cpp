@@ -3,7 +3,6 @@
 // command line with the command buttons.
 #include <QCheckBox>
 #include <QComboBox>
-#include <QCompleter>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -12,6 +11,7 @@
 #include <QMenu>
 #include <QPushButton>
 
+#include "app/editable_box.h"
 #include "app/server_setup_window.h"
 #include "server/launchers.h"
 #include "settings/game_settings.h"
@@ -49,10 +49,7 @@ QPushButton* commandButton(QWidget* parent, const QString& caption, const char* 
 QComboBox* editableList(QWidget* parent, const char* name,
                         const std::vector<std::string_view>& choices, std::string_view value) {
     auto* box = named(new QComboBox(parent), name);
-    box->setEditable(true);
-    box->setInsertPolicy(QComboBox::NoInsert);
-    // Values are compared exactly: completing "off" to "Off" would change the value typed.
-    box->completer()->setCaseSensitivity(Qt::CaseSensitive);
+    makeEditable(box);
     for (std::string_view choice : choices) box->addItem(text(choice));
     box->setCurrentText(text(value));
     return box;
@@ -131,9 +128,8 @@ void TFmQZ7ServerSetup::createSettingsControls() {
     // Editable, so that it can show a label the table lacks (from a template), but its text is
     // read-only: the mode is picked from the list, and typing is refused without any edit to
     // undo.
-    RzComboBoxMode->setEditable(true);
+    makeEditable(RzComboBoxMode);
     RzComboBoxMode->lineEdit()->setReadOnly(true);
-    RzComboBoxMode->setInsertPolicy(QComboBox::NoInsert);
     RzComboBoxMode->setCurrentText(text(defaults.GameMode));
     place(RzComboBoxMode, &GameSettings::GameMode, 214);
     RzComboBoxmaxHealth =

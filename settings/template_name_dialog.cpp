@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "app/editable_box.h"
 #include "app/message_boxes.h"
 #include "settings/template_rules.h"
 
@@ -37,9 +38,8 @@ TFmQZ7_Save::TFmQZ7_Save(QWidget* setupWindow) : QDialog(setupWindow, Qt::Dialog
     RzLabelName->setGeometry(12, 8, 276, 20);
     RzComboBoxNameShablon = new QComboBox(this);
     RzComboBoxNameShablon->setObjectName(QStringLiteral("RzComboBoxNameShablon"));
-    RzComboBoxNameShablon->setEditable(true);
     // Names join the list only when confirmed, at their sorted place (addConfirmedName).
-    RzComboBoxNameShablon->setInsertPolicy(QComboBox::NoInsert);
+    makeEditable(RzComboBoxNameShablon);
     RzComboBoxNameShablon->setGeometry(12, 30, 276, 24);
     RzBitBtnOk = new QPushButton(QStringLiteral("OK"), this);
     RzBitBtnOk->setObjectName(QStringLiteral("RzBitBtnOk"));
