@@ -36,115 +36,121 @@ void addSecondsOption(CLI::App* command, const std::string& name, std::chrono::m
 }  // namespace
 
 void CliCommands::addTo(CLI::App& app) {
-    List =
+    listCommand_ =
         app.add_subcommand("list", "шаблоны в порядке хранения: позиция, имя, режим, число карт");
-    List->add_flag("--json", Json, "вывод в JSON");
+    listCommand_->add_flag("--json", json_, "вывод в JSON");
 
-    Show = app.add_subcommand("show", "настройки, карты и строка запуска одного шаблона");
-    Show->add_option("TEMPLATE", Template, kTemplateHelp)->required();
-    Show->add_flag("--json", Json, "вывод в JSON");
+    showCommand_ = app.add_subcommand("show", "настройки, карты и строка запуска одного шаблона");
+    showCommand_->add_option("TEMPLATE", template_, kTemplateHelp)->required();
+    showCommand_->add_flag("--json", json_, "вывод в JSON");
 
-    Export = app.add_subcommand("export", "шаблон в текстовом виде (UTF-8) для обмена и хранения");
-    Export->add_option("TEMPLATE", Template, kTemplateHelp)->required();
-    Export->add_option("-o,--output", OutputFile, "файл для записи (по умолчанию вывод на экран)");
+    exportCommand_ =
+        app.add_subcommand("export", "шаблон в текстовом виде (UTF-8) для обмена и хранения");
+    exportCommand_->add_option("TEMPLATE", template_, kTemplateHelp)->required();
+    exportCommand_->add_option("-o,--output", outputFile_,
+                               "файл для записи (по умолчанию вывод на экран)");
 
-    Import = app.add_subcommand("import", "добавить шаблон из текстового вида в конец списка");
-    Import->add_option("FILE", InputFile, "файл шаблона в текстовом виде")->required();
-    Import->add_option("--name", ImportName, "имя нового шаблона вместо имени из файла");
+    importCommand_ =
+        app.add_subcommand("import", "добавить шаблон из текстового вида в конец списка");
+    importCommand_->add_option("FILE", inputFile_, "файл шаблона в текстовом виде")->required();
+    importCommand_->add_option("--name", importName_, "имя нового шаблона вместо имени из файла");
 
-    Generate = app.add_subcommand("generate",
-                                  "сформировать файлы сервера (admin) из настроек и карт шаблона");
-    Generate->add_option("TEMPLATE", Template, kTemplateHelp)->required();
-    Generate->add_flag("--fixed-weights", FixedWeights,
-                       "шанс выпадания каждой карты 100 вместо случайного");
+    generateCommand_ = app.add_subcommand(
+        "generate", "сформировать файлы сервера (admin) из настроек и карт шаблона");
+    generateCommand_->add_option("TEMPLATE", template_, kTemplateHelp)->required();
+    generateCommand_->add_flag("--fixed-weights", fixedWeights_,
+                               "шанс выпадания каждой карты 100 вместо случайного");
 
-    StartServer =
+    startServerCommand_ =
         app.add_subcommand("start-server", "запустить " + std::string(kServerLauncherName));
-    StartServer->add_option("TEMPLATE", OptionalTemplate,
-                            "шаблон, чья строка запуска передаётся (по умолчанию первый)");
-    StartServer->add_option("--command", Command, "строка запуска вместо строки шаблона");
-    StartServer->add_flag("--force", Force, kForceHelp);
+    startServerCommand_->add_option("TEMPLATE", optionalTemplate_,
+                                    "шаблон, чья строка запуска передаётся (по умолчанию первый)");
+    startServerCommand_->add_option("--command", command_, "строка запуска вместо строки шаблона");
+    startServerCommand_->add_flag("--force", force_, kForceHelp);
 
     addServeTo(app);
 
-    StartClient =
+    startClientCommand_ =
         app.add_subcommand("start-client", "запустить " + std::string(kClientLauncherName));
-    StartClient->add_option("TEMPLATE", OptionalTemplate,
-                            "шаблон, чья строка запуска передаётся (по умолчанию первый)");
-    StartClient->add_option("--profile", Profile,
-                            "профиль клиента в папке Client (по умолчанию имя пользователя)");
-    StartClient->add_option("--command", Command, "строка запуска вместо строки шаблона");
+    startClientCommand_->add_option("TEMPLATE", optionalTemplate_,
+                                    "шаблон, чья строка запуска передаётся (по умолчанию первый)");
+    startClientCommand_->add_option(
+        "--profile", profile_, "профиль клиента в папке Client (по умолчанию имя пользователя)");
+    startClientCommand_->add_option("--command", command_, "строка запуска вместо строки шаблона");
 
-    Ports = app.add_subcommand(
+    portsCommand_ = app.add_subcommand(
         "ports", "пробросить (open), убрать (close) или проверить (status) 70 портов сервера");
-    Ports->add_option("ACTION", PortAction, "open, close или status")
+    portsCommand_->add_option("ACTION", portAction_, "open, close или status")
         ->required()
         ->check(CLI::IsMember({"open", "close", "status"}));
-    Ports->add_flag("--json", Json, "status: вывод в JSON");
-    Ports->add_option("--igd", IgdUrl, kIgdHelp);
-    Ports
-        ->add_option("--timeout", PortTimeoutSeconds,
+    portsCommand_->add_flag("--json", json_, "status: вывод в JSON");
+    portsCommand_->add_option("--igd", igdUrl_, kIgdHelp);
+    portsCommand_
+        ->add_option("--timeout", portTimeoutSeconds_,
                      "предел времени на все 70 портов, в секундах (по умолчанию 60)")
         ->check(CLI::Range(1, 86400));
 }
 
 void CliCommands::addServeTo(CLI::App& app) {
-    Serve = app.add_subcommand(
+    serveCommand_ = app.add_subcommand(
         "serve", "сформировать файлы, запустить сервер и перезапускать его после падений");
-    Serve->add_option("TEMPLATE", ServeSettings.templateName, kTemplateHelp)->required();
-    Serve->add_flag("--fixed-weights", ServeSettings.fixedWeights,
-                    "шанс выпадания каждой карты 100 вместо случайного");
-    Serve->add_option("--command", ServeSettings.command, "строка запуска вместо строки шаблона");
-    Serve->add_flag("--ports", ServeSettings.forwardPorts,
-                    "пробросить 70 портов на роутере на время работы и убрать их в конце");
-    Serve->add_option("--igd", ServeSettings.igdUrl, kIgdHelp);
-    Serve->add_flag("--force", ServeSettings.force, kForceHelp);
-    Serve->add_flag("--json", ServeSettings.json, "события в JSON, по одному объекту в строке");
-    SupervisorTiming& timing = ServeSettings.timing;
-    addSecondsOption(Serve, "--restart-delay", timing.firstRestartDelay,
+    serveCommand_->add_option("TEMPLATE", serveOptions_.templateName, kTemplateHelp)->required();
+    serveCommand_->add_flag("--fixed-weights", serveOptions_.fixedWeights,
+                            "шанс выпадания каждой карты 100 вместо случайного");
+    serveCommand_->add_option("--command", serveOptions_.command,
+                              "строка запуска вместо строки шаблона");
+    serveCommand_->add_flag("--ports", serveOptions_.forwardPorts,
+                            "пробросить 70 портов на роутере на время работы и убрать их в конце");
+    serveCommand_->add_option("--igd", serveOptions_.igdUrl, kIgdHelp);
+    serveCommand_->add_flag("--force", serveOptions_.force, kForceHelp);
+    serveCommand_->add_flag("--json", serveOptions_.json,
+                            "события в JSON, по одному объекту в строке");
+    SupervisorTiming& timing = serveOptions_.timing;
+    addSecondsOption(serveCommand_, "--restart-delay", timing.firstRestartDelay,
                      "пауза перед первым перезапуском, с (по умолчанию 1; дальше вдвое больше)");
-    addSecondsOption(Serve, "--max-restart-delay", timing.longestRestartDelay,
+    addSecondsOption(serveCommand_, "--max-restart-delay", timing.longestRestartDelay,
                      "наибольшая пауза перед перезапуском, с (по умолчанию 60)");
-    Serve
+    serveCommand_
         ->add_option("--crash-limit", timing.crashLimit,
                      "столько падений за окно прекращают перезапуски (по умолчанию 5)")
         ->check(CLI::Range(1, 1000));
-    addSecondsOption(Serve, "--crash-window", timing.crashWindow,
+    addSecondsOption(serveCommand_, "--crash-window", timing.crashWindow,
                      "окно подсчёта падений, с (по умолчанию 600)");
-    addSecondsOption(Serve, "--stop-grace", timing.stopGrace,
+    addSecondsOption(serveCommand_, "--stop-grace", timing.stopGrace,
                      "сколько ждать завершения сервера перед принудительным, с (по умолчанию 10)");
 }
 
 int CliCommands::run(const std::string& gameDir, std::ostream& out, std::ostream& err) {
-    if (*Ports) {
-        if (PortAction == "status")
-            runPortStatus(IgdUrl, PortTimeoutSeconds, Json, out, err);
+    if (*portsCommand_) {
+        if (portAction_ == "status")
+            runPortStatus(igdUrl_, portTimeoutSeconds_, json_, out, err);
         else
-            runPortBatch(PortAction == "open", IgdUrl, PortTimeoutSeconds, out, err);
+            runPortBatch(portAction_ == "open", igdUrl_, portTimeoutSeconds_, out, err);
         return kExitSuccess;
     }
     GameFolder game(pathFromUtf8(gameDir));
     // The launchers run in the game folder, where the server finds its files.
-    if (*StartServer || *StartClient || *Serve) std::filesystem::current_path(game.path());
-    if (*Serve) return serve(game, ServeSettings, err);
-    if (*List) {
-        listTemplates(game, Json, out, err);
-    } else if (*Show) {
-        showTemplate(game, Template, Json, out);
-    } else if (*Export) {
-        exportTemplate(game, Template, OutputFile, out);
-    } else if (*Generate) {
-        generateServerFiles(game, Template, FixedWeights, out);
-    } else if (*StartServer) {
+    if (*startServerCommand_ || *startClientCommand_ || *serveCommand_)
+        std::filesystem::current_path(game.path());
+    if (*serveCommand_) return serve(game, serveOptions_, err);
+    if (*listCommand_) {
+        listTemplates(game, json_, out, err);
+    } else if (*showCommand_) {
+        showTemplate(game, template_, json_, out);
+    } else if (*exportCommand_) {
+        exportTemplate(game, template_, outputFile_, out);
+    } else if (*generateCommand_) {
+        generateServerFiles(game, template_, fixedWeights_, out);
+    } else if (*startServerCommand_) {
         // A missing launcher is the first thing to say; busy ports matter only when it can start.
         if (auto missing = missingLauncherError(game.path(), kServerLauncherName))
             throw CliError(*missing);
-        checkServerPortsFree(Force, err);
-        startServer(game, launcherParameters(game, OptionalTemplate, Command), out);
-    } else if (*StartClient) {
-        startClient(game, launcherParameters(game, OptionalTemplate, Command), Profile, out);
-    } else if (*Import) {
-        const std::size_t position = importTemplate(game, InputFile, ImportName, err);
+        checkServerPortsFree(force_, err);
+        startServer(game, launcherParameters(game, optionalTemplate_, command_), out);
+    } else if (*startClientCommand_) {
+        startClient(game, launcherParameters(game, optionalTemplate_, command_), profile_, out);
+    } else if (*importCommand_) {
+        const std::size_t position = importTemplate(game, inputFile_, importName_, err);
         out << "Шаблон добавлен на позицию #" << position << "\n";
     }
     return kExitSuccess;

@@ -19,30 +19,30 @@ class CliCommands {
   private:
     void addServeTo(CLI::App& app);
 
-    CLI::App* List = nullptr;
-    CLI::App* Show = nullptr;
-    CLI::App* Export = nullptr;
-    CLI::App* Import = nullptr;
-    CLI::App* Ports = nullptr;
-    CLI::App* Generate = nullptr;
-    CLI::App* StartServer = nullptr;
-    CLI::App* StartClient = nullptr;
-    CLI::App* Serve = nullptr;
+    CLI::App* listCommand_ = nullptr;
+    CLI::App* showCommand_ = nullptr;
+    CLI::App* exportCommand_ = nullptr;
+    CLI::App* importCommand_ = nullptr;
+    CLI::App* portsCommand_ = nullptr;
+    CLI::App* generateCommand_ = nullptr;
+    CLI::App* startServerCommand_ = nullptr;
+    CLI::App* startClientCommand_ = nullptr;
+    CLI::App* serveCommand_ = nullptr;
 
-    bool Json = false;
-    std::string Template;
-    std::optional<std::string> OutputFile;
-    std::string InputFile;
-    std::optional<std::string> ImportName;
-    std::string PortAction;
-    std::optional<std::string> IgdUrl;
-    int PortTimeoutSeconds = kDefaultPortBatchSeconds;
-    bool FixedWeights = false;
-    std::optional<std::string> OptionalTemplate;
-    std::optional<std::string> Command;
-    std::string Profile;
-    bool Force = false;
-    ServeOptions ServeSettings;
+    bool json_ = false;
+    std::string template_;
+    std::optional<std::string> outputFile_;
+    std::string inputFile_;
+    std::optional<std::string> importName_;
+    std::string portAction_;
+    std::optional<std::string> igdUrl_;
+    int portTimeoutSeconds_ = kDefaultPortBatchSeconds;
+    bool fixedWeights_ = false;
+    std::optional<std::string> optionalTemplate_;
+    std::optional<std::string> command_;
+    std::string profile_;
+    bool force_ = false;
+    ServeOptions serveOptions_;
 };
 
 }  // namespace qz7::cli

@@ -14,11 +14,11 @@ constexpr int kExitUsage = 2;
 class CliError : public std::runtime_error {
   public:
     explicit CliError(const std::string& message, int exitCode = kExitFailed)
-        : std::runtime_error(message), ExitCode(exitCode) {}
-    int exitCode() const { return ExitCode; }
+        : std::runtime_error(message), exitCode_(exitCode) {}
+    int exitCode() const { return exitCode_; }
 
   private:
-    int ExitCode;
+    int exitCode_;
 };
 
 }  // namespace qz7::cli

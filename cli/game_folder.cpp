@@ -7,17 +7,17 @@
 namespace qz7::cli {
 
 // In full, so that every error names its file in full.
-GameFolder::GameFolder(std::filesystem::path folder) : Folder(std::filesystem::absolute(folder)) {
+GameFolder::GameFolder(std::filesystem::path folder) : folder_(std::filesystem::absolute(folder)) {
     std::error_code error;
-    if (!std::filesystem::is_directory(Folder, error))
-        throw CliError("Папка игры не найдена: " + utf8FromPath(Folder));
+    if (!std::filesystem::is_directory(folder_, error))
+        throw CliError("Папка игры не найдена: " + utf8FromPath(folder_));
 }
 
-std::filesystem::path GameFolder::templateStorePath() const { return templateStoreFile(Folder); }
+std::filesystem::path GameFolder::templateStorePath() const { return templateStoreFile(folder_); }
 
 const TemplateRecords& GameFolder::records() {
-    if (!Records) Records = readTemplateRecords(templateStorePath());
-    return *Records;
+    if (!records_) records_ = readTemplateRecords(templateStorePath());
+    return *records_;
 }
 
 std::size_t GameFolder::findTemplate(const std::string& nameOrPosition) {

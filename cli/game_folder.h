@@ -14,7 +14,7 @@ class GameFolder {
   public:
     explicit GameFolder(std::filesystem::path folder);
 
-    const std::filesystem::path& path() const { return Folder; }
+    const std::filesystem::path& path() const { return folder_; }
     std::filesystem::path templateStorePath() const;
 
     // The store's records; read once, on first use.
@@ -25,8 +25,8 @@ class GameFolder {
     std::size_t findTemplate(const std::string& nameOrPosition);
 
   private:
-    std::filesystem::path Folder;
-    std::optional<TemplateRecords> Records;
+    std::filesystem::path folder_;
+    std::optional<TemplateRecords> records_;
 };
 
 }  // namespace qz7::cli

@@ -214,7 +214,7 @@ void writeAndReplace(const fs::path& target, const fs::path& temporary, std::str
 }  // namespace
 
 FileError::FileError(const std::string& text, std::error_code code, std::filesystem::path file)
-    : std::system_error(code, text), Text(text), File(std::move(file)) {}
+    : std::system_error(code, text), text_(text), file_(std::move(file)) {}
 
 FileError fileError(const std::string& what, const std::filesystem::path& file,
                     std::error_code code) {

@@ -16,12 +16,12 @@ namespace qz7 {
 class FileError : public std::system_error {
   public:
     FileError(const std::string& text, std::error_code code = {}, std::filesystem::path file = {});
-    const char* what() const noexcept override { return Text.c_str(); }
-    const std::filesystem::path& file() const noexcept { return File; }
+    const char* what() const noexcept override { return text_.c_str(); }
+    const std::filesystem::path& file() const noexcept { return file_; }
 
   private:
-    std::string Text;
-    std::filesystem::path File;
+    std::string text_;
+    std::filesystem::path file_;
 };
 
 // The FileError "<what> <file>: <the system's reason for code>".

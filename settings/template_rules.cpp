@@ -19,11 +19,11 @@ constexpr std::string_view kMapIdBreaks(", \t", 3);
 
 class ProblemList {
   public:
-    explicit ProblemList(std::vector<TemplateProblem>& problems) : problems(problems) {}
+    explicit ProblemList(std::vector<TemplateProblem>& problems) : problems_(problems) {}
 
     void add(TemplateFieldId field, TemplateProblemKind kind, std::string character = {},
              std::size_t size = 0, std::size_t limit = 0) {
-        problems.push_back({field, kind, std::move(character), size, limit});
+        problems_.push_back({field, kind, std::move(character), size, limit});
     }
 
     // A character outside Windows-1251 and a line break: what every value is checked for.
@@ -44,7 +44,7 @@ class ProblemList {
     }
 
   private:
-    std::vector<TemplateProblem>& problems;
+    std::vector<TemplateProblem>& problems_;
 };
 
 bool isBlank(std::string_view text) {

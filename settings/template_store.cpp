@@ -41,21 +41,23 @@ void dropPartialRecord(const std::filesystem::path& store) {
 
 }  // namespace
 
-TemplateRecords::TemplateRecords(std::string bytes) : Bytes(std::move(bytes)) {
-    Bytes.resize(Bytes.size() - Bytes.size() % kTemplateRecordSize);
+TemplateRecords::TemplateRecords(std::string bytes) : bytes_(std::move(bytes)) {
+    bytes_.resize(bytes_.size() - bytes_.size() % kTemplateRecordSize);
 }
 
-std::size_t TemplateRecords::size() const { return Bytes.size() / kTemplateRecordSize; }
+std::size_t TemplateRecords::size() const { return bytes_.size() / kTemplateRecordSize; }
 
 std::string_view TemplateRecords::operator[](std::size_t index) const {
-    return std::string_view(Bytes).substr(index * kTemplateRecordSize, kTemplateRecordSize);
+    return std::string_view(bytes_).substr(index * kTemplateRecordSize, kTemplateRecordSize);
 }
 
-void TemplateRecords::reserve(std::size_t records) { Bytes.reserve(records * kTemplateRecordSize); }
+void TemplateRecords::reserve(std::size_t records) {
+    bytes_.reserve(records * kTemplateRecordSize);
+}
 
 void TemplateRecords::append(std::string_view record) {
     requireWholeRecord(record);
-    Bytes += record;
+    bytes_ += record;
 }
 
 TemplateRecords readTemplateRecords(const std::filesystem::path& store) {

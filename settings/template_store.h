@@ -26,15 +26,15 @@ class TemplateRecords {
     explicit TemplateRecords(std::string bytes);
 
     std::size_t size() const;
-    bool empty() const { return Bytes.empty(); }
+    bool empty() const { return bytes_.empty(); }
     std::string_view operator[](std::size_t index) const;
     void reserve(std::size_t records);
     // Adds a record at the end; it must be exactly one record long (std::invalid_argument).
     void append(std::string_view record);
-    std::string_view bytes() const { return Bytes; }
+    std::string_view bytes() const { return bytes_; }
 
   private:
-    std::string Bytes;
+    std::string bytes_;
 };
 
 // Reads the store. A missing file is an empty store.

@@ -5,7 +5,7 @@
 
 namespace qz7 {
 
-TemplateStoreFile::TemplateStoreFile(std::filesystem::path store) : Store(std::move(store)) {}
+TemplateStoreFile::TemplateStoreFile(std::filesystem::path store) : store_(std::move(store)) {}
 
 TemplateStoreFile::Seen TemplateStoreFile::seenOf(std::string_view bytes) {
     return {true, bytes.size(), std::hash<std::string_view>{}(bytes)};
@@ -13,49 +13,49 @@ TemplateStoreFile::Seen TemplateStoreFile::seenOf(std::string_view bytes) {
 
 TemplateStoreFile::Seen TemplateStoreFile::lookNow() const {
     std::error_code error;
-    const bool exists = std::filesystem::exists(Store, error);
-    if (error) throw fileError("Не удалось открыть файл", Store, error);
+    const bool exists = std::filesystem::exists(store_, error);
+    if (error) throw fileError("Не удалось открыть файл", store_, error);
     if (!exists) return {};
     // The size alone tells most changes apart without reading the file.
-    const std::uintmax_t size = std::filesystem::file_size(Store, error);
-    if (!error && size != LastSeen.size) return {true, std::size_t(size), 0};
-    return seenOf(readWholeFile(Store));
+    const std::uintmax_t size = std::filesystem::file_size(store_, error);
+    if (!error && size != lastSeen_.size) return {true, std::size_t(size), 0};
+    return seenOf(readWholeFile(store_));
 }
 
 TemplateRecords TemplateStoreFile::read() {
     try {
         std::error_code error;
-        const bool exists = std::filesystem::exists(Store, error);
-        if (error) throw fileError("Не удалось открыть файл", Store, error);
-        std::string bytes = exists ? readWholeFile(Store) : std::string();
-        LastSeen = exists ? seenOf(bytes) : Seen{};
-        ReadFailure.reset();
+        const bool exists = std::filesystem::exists(store_, error);
+        if (error) throw fileError("Не удалось открыть файл", store_, error);
+        std::string bytes = exists ? readWholeFile(store_) : std::string();
+        lastSeen_ = exists ? seenOf(bytes) : Seen{};
+        readFailure_.reset();
         return TemplateRecords(std::move(bytes));
     } catch (const FileError& failure) {
-        ReadFailure = failure;
+        readFailure_ = failure;
         throw;
     }
 }
 
-bool TemplateStoreFile::changedSinceSeen() const { return !(lookNow() == LastSeen); }
+bool TemplateStoreFile::changedSinceSeen() const { return !(lookNow() == lastSeen_); }
 
 void TemplateStoreFile::append(std::string_view record) {
     if (!readable()) refuseUnread();
     const bool asSeen = !changedSinceSeen();
-    appendTemplateRecord(Store, record);
-    if (asSeen) LastSeen = seenOf(readWholeFile(Store));
+    appendTemplateRecord(store_, record);
+    if (asSeen) lastSeen_ = seenOf(readWholeFile(store_));
 }
 
 void TemplateStoreFile::rewrite(const TemplateRecords& records) {
     if (!readable()) refuseUnread();
-    writeTemplateRecords(Store, records);
-    LastSeen = seenOf(records.bytes());
+    writeTemplateRecords(store_, records);
+    lastSeen_ = seenOf(records.bytes());
 }
 
 void TemplateStoreFile::refuseUnread() const {
-    throw FileError(std::string(ReadFailure->what()) +
+    throw FileError(std::string(readFailure_->what()) +
                         "; файл шаблонов не был прочитан и поэтому не изменяется",
-                    ReadFailure->code(), Store);
+                    readFailure_->code(), store_);
 }
 
 }  // namespace qz7

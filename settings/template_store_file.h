@@ -18,14 +18,14 @@ class TemplateStoreFile {
   public:
     explicit TemplateStoreFile(std::filesystem::path store = {});
 
-    const std::filesystem::path& path() const { return Store; }
+    const std::filesystem::path& path() const { return store_; }
 
     // Reads the store (a missing file is an empty store) and remembers it. A failure is thrown
     // and leaves the store unreadable: every later write is refused, until a read succeeds.
     TemplateRecords read();
 
     // False after a failed read: the store must not be written in this run.
-    bool readable() const { return !ReadFailure; }
+    bool readable() const { return !readFailure_; }
 
     // Whether the file now differs from what this instance last read or wrote. Throws FileError
     // when it cannot be looked at.
@@ -52,9 +52,9 @@ class TemplateStoreFile {
     static Seen seenOf(std::string_view bytes);
     Seen lookNow() const;
 
-    std::filesystem::path Store;
-    Seen LastSeen;
-    std::optional<FileError> ReadFailure;
+    std::filesystem::path store_;
+    Seen lastSeen_;
+    std::optional<FileError> readFailure_;
 };
 
 }  // namespace qz7

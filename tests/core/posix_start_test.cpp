@@ -16,13 +16,13 @@ namespace {
 class PathVariable {
   public:
     explicit PathVariable(const std::filesystem::path& folder) {
-        if (const char* value = std::getenv("PATH")) previous = value;
+        if (const char* value = std::getenv("PATH")) previous_ = value;
         ::setenv("PATH", folder.c_str(), 1);
     }
-    ~PathVariable() { ::setenv("PATH", previous.c_str(), 1); }
+    ~PathVariable() { ::setenv("PATH", previous_.c_str(), 1); }
 
   private:
-    std::string previous;
+    std::string previous_;
 };
 
 class PosixStart : public ::testing::Test {

@@ -27,13 +27,13 @@ QString lanAddress() { return QString::fromLocal8Bit(qgetenv("IGD_LAN_ADDRESS"))
 // The system's platform, except that the host-name look-up gives a chosen address.
 class LookUpPlatform final : public testing::PassThroughPlatform {
   public:
-    explicit LookUpPlatform(std::string address) : address(std::move(address)) {}
+    explicit LookUpPlatform(std::string address) : address_(std::move(address)) {}
 
-    std::string localIPv4Address() override { return address; }
+    std::string localIPv4Address() override { return address_; }
 
   private:
-    std::string address;
-    testing::PlatformInUse inUse{*this};
+    std::string address_;
+    testing::PlatformInUse inUse_{*this};
 };
 
 // The harness's router, stopped (SIGSTOP) just before one chosen request reaches it: from then
@@ -41,45 +41,45 @@ class LookUpPlatform final : public testing::PassThroughPlatform {
 class FreezingGateway final : public PortMappingGateway, public PortMappingCollection {
   public:
     FreezingGateway(PortMappingGateway& router, pid_t routerProcess, int freezeAtRequest)
-        : router(router), routerProcess(routerProcess), freezeAtRequest(freezeAtRequest) {}
+        : router_(router), routerProcess_(routerProcess), freezeAtRequest_(freezeAtRequest) {}
 
     PortMappingCollection* staticPortMappingCollection() override {
-        collection = router.staticPortMappingCollection();
-        return collection != nullptr ? this : nullptr;
+        collection_ = router_.staticPortMappingCollection();
+        return collection_ != nullptr ? this : nullptr;
     }
     bool add(int externalPort, std::string_view protocol, int internalPort,
              const std::string& internalClient, bool enabled,
              std::string_view description) override {
         beforeRequest();
-        return collection->add(externalPort, protocol, internalPort, internalClient, enabled,
-                               description);
+        return collection_->add(externalPort, protocol, internalPort, internalClient, enabled,
+                                description);
     }
     bool remove(int externalPort, std::string_view protocol) override {
         beforeRequest();
-        return collection->remove(externalPort, protocol);
+        return collection_->remove(externalPort, protocol);
     }
     PortMappingLookup specificEntry(int externalPort, std::string_view protocol) override {
         beforeRequest();
-        return collection->specificEntry(externalPort, protocol);
+        return collection_->specificEntry(externalPort, protocol);
     }
-    std::string externalAddress() override { return collection->externalAddress(); }
-    std::string lanAddress() const override { return collection->lanAddress(); }
+    std::string externalAddress() override { return collection_->externalAddress(); }
+    std::string lanAddress() const override { return collection_->lanAddress(); }
 
     std::atomic<int> requests = 0;
     std::atomic<bool> frozen = false;
 
   private:
     void beforeRequest() {
-        if (++requests == freezeAtRequest) {
-            ::kill(routerProcess, SIGSTOP);
+        if (++requests == freezeAtRequest_) {
+            ::kill(routerProcess_, SIGSTOP);
             frozen = true;
         }
     }
 
-    PortMappingGateway& router;
-    pid_t routerProcess;
-    int freezeAtRequest;
-    PortMappingCollection* collection = nullptr;
+    PortMappingGateway& router_;
+    pid_t routerProcess_;
+    int freezeAtRequest_;
+    PortMappingCollection* collection_ = nullptr;
 };
 
 // A setup window with recorded boxes, reaching the harness's router through miniupnpc.
