@@ -11,7 +11,9 @@
 #include "qz7ctl_process.h"
 #include "settings/template_text.h"
 #include "support/template_session.h"
+#include "tests/support/file_bytes.h"
 #include "tests/support/hand_built_record.h"
+#include "tests/support/temporary_folder.h"
 
 using namespace qz7;
 
@@ -105,10 +107,10 @@ class FrontDoorRulesTest : public QObject {
 
   private slots:
     void qz7ctlImportRefusesEveryBadValue() {
-        QTemporaryDir folder;
-        const std::filesystem::path game(folder.path().toStdString());
+        testing::TemporaryFolder folder;
+        const std::filesystem::path& game = folder.path();
         for (const BadValue& bad : badValues()) {
-            std::ofstream(game / "bad.txt", std::ios::binary) << textWith(bad);
+            testing::writeBytes(game / "bad.txt", textWith(bad));
             const testing::ProcessResult result = testing::runQz7ctl({"import", "bad.txt"}, game);
             QVERIFY2(result.exitCode == 1, bad.what);
             QVERIFY2(result.err.find("поле «" + bad.key + "»") != std::string::npos,
@@ -116,7 +118,7 @@ class FrontDoorRulesTest : public QObject {
             QVERIFY2(!std::filesystem::exists(game / "ServerSetup_QZ7.cfg"), bad.what);
         }
         // The good template itself goes in.
-        std::ofstream(game / "good.txt", std::ios::binary) << writeTemplateText(goodContent());
+        testing::writeBytes(game / "good.txt", writeTemplateText(goodContent()));
         QCOMPARE(testing::runQz7ctl({"import", "good.txt"}, game).exitCode, 0);
     }
 
@@ -152,11 +154,10 @@ class FrontDoorRulesTest : public QObject {
     void qz7ctlGenerateRefusesEveryBadStoredValue() {
         for (const BadValue& bad : badValues()) {
             if (!bad.record) continue;
-            QTemporaryDir folder;
-            const std::filesystem::path game(folder.path().toStdString());
-            std::filesystem::create_directories(game / "admin");
+            testing::TemporaryGameFolder folder;
+            const std::filesystem::path& game = folder.path();
             copyDemoBaseFiles(game);
-            std::ofstream(game / "ServerSetup_QZ7.cfg", std::ios::binary) << recordWith(bad);
+            testing::writeBytes(game / "ServerSetup_QZ7.cfg", recordWith(bad));
             const testing::ProcessResult result = testing::runQz7ctl({"generate", "#1"}, game);
             QVERIFY2(result.exitCode == 1, (std::string(bad.what) + ": " + result.out).c_str());
             QVERIFY2(result.err.find("Файлы не сформированы") != std::string::npos,

@@ -9,15 +9,15 @@
 #include <thread>
 
 #include "tests/support/file_bytes.h"
+#include "tests/support/temporary_folder.h"
 
 namespace qz7::testing {
 
 ProcessResult runQz7ctl(const std::vector<std::string>& arguments,
                         const std::filesystem::path& folder) {
-    const auto outFile =
-        std::filesystem::temp_directory_path() / ("qz7ctl_out_" + std::to_string(::getpid()));
-    const auto errFile =
-        std::filesystem::temp_directory_path() / ("qz7ctl_err_" + std::to_string(::getpid()));
+    const TemporaryFolder capture;
+    const std::filesystem::path outFile = capture.path() / "out";
+    const std::filesystem::path errFile = capture.path() / "err";
     std::vector<std::string> argv{QZ7CTL_PATH};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     std::vector<char*> args;
@@ -50,8 +50,6 @@ ProcessResult runQz7ctl(const std::vector<std::string>& arguments,
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     result.out = readBytes(outFile).value_or("");
     result.err = readBytes(errFile).value_or("");
-    std::filesystem::remove(outFile);
-    std::filesystem::remove(errFile);
     return result;
 }
 

@@ -11,7 +11,9 @@
 
 #include "platform/windows1251.h"
 #include "qz7ctl_process.h"
+#include "tests/support/file_bytes.h"
 #include "tests/support/hand_built_record.h"
+#include "tests/support/temporary_folder.h"
 
 namespace qz7::testing {
 namespace {
@@ -26,40 +28,23 @@ std::string record(const std::string& name, const std::string& settings,
 
 class Qz7ctl : public ::testing::Test {
   protected:
-    void SetUp() override {
-        folder = std::filesystem::temp_directory_path() /
-                 ("qz7ctl_test_" + std::to_string(::getpid()) + "_" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(folder);
-        std::filesystem::create_directories(folder / "admin");
-    }
-    void TearDown() override { std::filesystem::remove_all(folder); }
-
     std::filesystem::path store() const { return folder / "ServerSetup_QZ7.cfg"; }
-    void writeFile(const std::filesystem::path& file, const std::string& bytes) {
-        std::ofstream(file, std::ios::binary) << bytes;
-    }
-    std::string readFile(const std::filesystem::path& file) {
-        std::ifstream in(file, std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
     ProcessResult run(const std::vector<std::string>& arguments) {
         return runQz7ctl(arguments, folder);
     }
 
     // Three templates: two carry the same name, the last a mode label the game does not know.
     void writeThreeTemplates() {
-        writeFile(store(), record("Альфа", kDefaultLine, "mp_dome;mp_alpha;") +
-                               record("Дубль", kDefaultLine, "mp_seatown;") +
-                               record("Дубль",
-                                      "неизвестный режим;100;1;15000 ;10;0;0;0;1;секрет;0;1;0;1;"
-                                      "1;0;3;2;10;18;",
-                                      "mp_nowhere;mp_dome;"));
+        writeBytes(store(), record("Альфа", kDefaultLine, "mp_dome;mp_alpha;") +
+                                record("Дубль", kDefaultLine, "mp_seatown;") +
+                                record("Дубль",
+                                       "неизвестный режим;100;1;15000 ;10;0;0;0;1;секрет;0;1;0;1;"
+                                       "1;0;3;2;10;18;",
+                                       "mp_nowhere;mp_dome;"));
     }
 
-    std::filesystem::path folder;
+    TemporaryGameFolder game;
+    const std::filesystem::path folder = game.path();
 };
 
 TEST_F(Qz7ctl, ListsTemplatesInStoreOrder) {
@@ -117,18 +102,18 @@ TEST_F(Qz7ctl, AmbiguousOrUnknownTemplatesAreErrors) {
 
 TEST_F(Qz7ctl, ExportThenImportGivesTheSameRecord) {
     writeThreeTemplates();
-    const std::string before = readFile(store());
+    const std::string before = readBytes(store()).value_or("");
     ASSERT_EQ(run({"export", "#1", "-o", "first.txt"}).exitCode, 0);
-    std::string text = readFile(folder / "first.txt");
-    writeFile(folder / "first.txt", "\xEF\xBB\xBF" + text);  // as Notepad saves it
+    std::string text = readBytes(folder / "first.txt").value_or("");
+    writeBytes(folder / "first.txt", "\xEF\xBB\xBF" + text);  // as Notepad saves it
     ProcessResult imported = run({"import", "first.txt"});
     ASSERT_EQ(imported.exitCode, 0) << imported.err;
-    const std::string after = readFile(store());
+    const std::string after = readBytes(store()).value_or("");
     ASSERT_EQ(after.size(), 4u * 1737);
     EXPECT_EQ(after.substr(0, 3 * 1737), before);
     EXPECT_EQ(after.substr(3 * 1737), before.substr(0, 1737));
 
-    writeFile(folder / "first.txt", text + "Map=mp_nowhere\n");
+    writeBytes(folder / "first.txt", text + "Map=mp_nowhere\n");
     imported = run({"import", "first.txt", "--name", "Новое имя"});
     ASSERT_EQ(imported.exitCode, 0) << imported.err;
     EXPECT_NE(imported.err.find("предупреждение: карта «mp_nowhere» не из списка карт"),
@@ -140,7 +125,7 @@ TEST_F(Qz7ctl, ExportThenImportGivesTheSameRecord) {
 // A template the window would not have stored does not come in through import either.
 TEST_F(Qz7ctl, ImportRefusesWhatTheWindowRefuses) {
     writeThreeTemplates();
-    const std::string before = readFile(store());
+    const std::string before = readBytes(store()).value_or("");
     ASSERT_EQ(run({"export", "#3", "-o", "third.txt"}).exitCode, 0);
     ProcessResult unknownMode = run({"import", "third.txt"});
     EXPECT_EQ(unknownMode.exitCode, 1);
@@ -153,20 +138,20 @@ TEST_F(Qz7ctl, ImportRefusesWhatTheWindowRefuses) {
     EXPECT_EQ(blankName.exitCode, 1);
     EXPECT_NE(blankName.err.find("имя из --name: пустое или из одних пробелов"), std::string::npos)
         << blankName.err;
-    EXPECT_EQ(readFile(store()), before);
+    EXPECT_EQ(readBytes(store()), before);
 }
 
 // Input is bounded: a file over 1 MiB is no template, and of many problems the first 50 are
 // listed and the rest counted.
 TEST_F(Qz7ctl, ImportIsBounded) {
-    writeFile(folder / "huge.txt", std::string(1024 * 1024 + 1, 'x'));
+    writeBytes(folder / "huge.txt", std::string(1024 * 1024 + 1, 'x'));
     ProcessResult huge = run({"import", "huge.txt"});
     EXPECT_EQ(huge.exitCode, 1);
     EXPECT_NE(huge.err.find("больше 1 МиБ"), std::string::npos) << huge.err;
 
     std::string lines;
     for (int i = 0; i < 60; ++i) lines += "no equals sign\n";
-    writeFile(folder / "bad.txt", lines);
+    writeBytes(folder / "bad.txt", lines);
     ProcessResult bad = run({"import", "bad.txt"});
     EXPECT_EQ(bad.exitCode, 1);
     // 60 lines without "=" and 22 missing fields: 50 listed, 32 counted.
@@ -179,7 +164,7 @@ TEST_F(Qz7ctl, ImportIsBounded) {
 
 TEST_F(Qz7ctl, BrokenImportsReportEveryProblemAndWriteNothing) {
     writeThreeTemplates();
-    const std::string before = readFile(store());
+    const std::string before = readBytes(store()).value_or("");
     ProcessResult exported = run({"export", "Альфа"});
     ASSERT_EQ(exported.exitCode, 0);
     std::string text = exported.out;
@@ -200,7 +185,7 @@ TEST_F(Qz7ctl, BrokenImportsReportEveryProblemAndWriteNothing) {
     replaceLine("MaxHealth", "Colour=red");  // an unknown key, and MaxHealth now missing
     text += "Map=mp_\xFF\n";
     const int badBytesLine = int(std::count(text.begin(), text.end(), '\n'));
-    writeFile(folder / "broken.txt", text);
+    writeBytes(folder / "broken.txt", text);
 
     ProcessResult result = run({"import", "broken.txt"});
     EXPECT_EQ(result.exitCode, 1);
@@ -210,7 +195,7 @@ TEST_F(Qz7ctl, BrokenImportsReportEveryProblemAndWriteNothing) {
             << "line " << line << " in:\n"
             << result.err;
     EXPECT_NE(result.err.find("«MaxHealth»"), std::string::npos);
-    EXPECT_EQ(readFile(store()), before);
+    EXPECT_EQ(readBytes(store()), before);
 }
 
 // A stand-in launcher that records its working folder and its arguments, one per line.
@@ -224,8 +209,7 @@ void writeStandInLauncher(const std::filesystem::path& file, const std::filesyst
 std::string waitForRecord(const std::filesystem::path& record) {
     for (int i = 0; i < 400 && !std::filesystem::exists(record); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(25));
-    std::ifstream in(record);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+    return readBytes(record).value_or("");
 }
 
 TEST_F(Qz7ctl, StartsTheServerWithTheTemplatesCommandLine) {
@@ -343,10 +327,10 @@ TEST_F(Qz7ctl, BusyServerPortsRefuseTheStartUnlessForced) {
 TEST_F(Qz7ctl, StartsTheClientAfterCopyingTheProfile) {
     writeStandInLauncher(folder / "TeknoQZ7_Client_Launcher.exe", folder / "client.txt");
     std::filesystem::create_directories(folder / "Client" / "Игрок");
-    writeFile(folder / "Client" / "Игрок" / "teknogods.ini", "[Profile]\r\nName=Igrok\r\n");
+    writeBytes(folder / "Client" / "Игрок" / "teknogods.ini", "[Profile]\r\nName=Igrok\r\n");
     ProcessResult result = run({"start-client", "--profile", "Игрок"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(readFile(folder / "teknogods.ini"), "[Profile]\r\nName=Igrok\r\n");
+    EXPECT_EQ(readBytes(folder / "teknogods.ini"), "[Profile]\r\nName=Igrok\r\n");
     // No store: the default command line, as the window shows it when it opens.
     EXPECT_NE(waitForRecord(folder / "client.txt").find("[+start_map_rotate]"), std::string::npos);
 }
@@ -359,7 +343,7 @@ TEST_F(Qz7ctl, MissingLaunchersAndEmptyRotationsAreErrors) {
               std::string::npos);
     EXPECT_EQ(run({"start-client", "--profile", "x"}).exitCode, 1);
 
-    writeFile(store(), record("Пусто", kDefaultLine, ""));
+    writeBytes(store(), record("Пусто", kDefaultLine, ""));
     ProcessResult generate = run({"generate", "Пусто"});
     EXPECT_EQ(generate.exitCode, 1);
     EXPECT_FALSE(std::filesystem::exists(folder / "admin" / "Manual_Mod.dsr"));
@@ -402,7 +386,7 @@ TEST_F(Qz7ctl, ListWithoutTemplatesSaysSo) {
     EXPECT_EQ(none.exitCode, 0);
     EXPECT_EQ(none.out, "");
     EXPECT_EQ(none.err, "Шаблонов нет: файл " + store().string() + " не найден\n");
-    writeFile(store(), "");
+    writeBytes(store(), "");
     ProcessResult empty = run({"list", "--json"});
     EXPECT_EQ(empty.exitCode, 0);
     EXPECT_EQ(empty.out, "[]\n");

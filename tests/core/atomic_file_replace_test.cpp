@@ -3,13 +3,12 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "platform/atomic_file.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/temporary_folder.h"
 
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -23,48 +22,33 @@ namespace fs = std::filesystem;
 
 class AtomicFile : public ::testing::Test {
   protected:
-    void SetUp() override {
-        std::random_device random;
-        folder = fs::temp_directory_path() / ("qz7-atomic-" + std::to_string(random()));
-        fs::create_directories(folder);
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(folder, ignored);
-    }
-
-    std::string read(const fs::path& file) {
-        std::ifstream in(file, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-
     // The names in the folder, so that a stray temporary file shows.
     std::vector<std::string> names() {
         std::vector<std::string> found;
-        for (const auto& entry : fs::directory_iterator(folder))
+        for (const auto& entry : fs::directory_iterator(folder.path()))
             found.push_back(entry.path().filename().string());
         std::sort(found.begin(), found.end());
         return found;
     }
 
-    fs::path folder;
+    testing::TemporaryFolder folder;
 };
 
 TEST_F(AtomicFile, CreatesAndReplacesWithExactlyTheBytes) {
-    const fs::path target = folder / "ServerSetup_QZ7.cfg";
+    const fs::path target = folder.path() / "ServerSetup_QZ7.cfg";
     const std::string first(
         "\x05"
         "Alpha\r\n\0\x1A\xFF",
         11);
     writeFileAtomically(target, first);
-    EXPECT_EQ(read(target), first);
+    EXPECT_EQ(testing::readBytes(target), first);
 
     const std::string second(
         "\x02"
         "Be",
         3);
     writeFileAtomically(target, second);
-    EXPECT_EQ(read(target), second);
+    EXPECT_EQ(testing::readBytes(target), second);
     EXPECT_EQ(names(), std::vector<std::string>{"ServerSetup_QZ7.cfg"});
 
     writeFileAtomically(target, "");
@@ -72,7 +56,7 @@ TEST_F(AtomicFile, CreatesAndReplacesWithExactlyTheBytes) {
 }
 
 TEST_F(AtomicFile, FolderInTheWayIsAnErrorAndLeavesNoTemporary) {
-    const fs::path target = folder / "server_mod.cfg";
+    const fs::path target = folder.path() / "server_mod.cfg";
     fs::create_directory(target);
     try {
         writeFileAtomically(target, "bytes");
@@ -87,33 +71,33 @@ TEST_F(AtomicFile, FolderInTheWayIsAnErrorAndLeavesNoTemporary) {
 
 // A write-protected target is an error on every system, although a rename could replace it.
 TEST_F(AtomicFile, ProtectedTargetIsAnErrorAndKeepsItsBytes) {
-    const fs::path target = folder / "ServerSetup_QZ7.cfg";
+    const fs::path target = folder.path() / "ServerSetup_QZ7.cfg";
     writeFileAtomically(target, "kept");
     fs::permissions(target,
                     fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                     fs::perm_options::remove);
     EXPECT_THROW(writeFileAtomically(target, "lost"), FileError);
-    EXPECT_EQ(read(target), "kept");
+    EXPECT_EQ(testing::readBytes(target), "kept");
     EXPECT_EQ(names(), std::vector<std::string>{"ServerSetup_QZ7.cfg"});
 
     fs::permissions(target, fs::perms::owner_write, fs::perm_options::add);
     writeFileAtomically(target, "replaced");
-    EXPECT_EQ(read(target), "replaced");
+    EXPECT_EQ(testing::readBytes(target), "replaced");
 }
 
 // A killed writer leaves its temporary file; the next write of the same file removes it.
 TEST_F(AtomicFile, LeftoverTemporaryIsRemovedByTheNextWrite) {
-    const fs::path target = folder / "ServerSetup_QZ7.cfg";
-    std::ofstream(folder / "ServerSetup_QZ7.cfg.qz7-tmp", std::ios::binary) << "half a rec";
+    const fs::path target = folder.path() / "ServerSetup_QZ7.cfg";
+    testing::writeBytes(folder.path() / "ServerSetup_QZ7.cfg.qz7-tmp", "half a rec");
     writeFileAtomically(target, "whole");
-    EXPECT_EQ(read(target), "whole");
+    EXPECT_EQ(testing::readBytes(target), "whole");
     EXPECT_EQ(names(), std::vector<std::string>{"ServerSetup_QZ7.cfg"});
 }
 
 #ifndef _WIN32
 // The store holds server passwords: a private file stays private, and keeps its owner.
 TEST_F(AtomicFile, ReplacementKeepsModeOwnerAndGroup) {
-    const fs::path target = folder / "ServerSetup_QZ7.cfg";
+    const fs::path target = folder.path() / "ServerSetup_QZ7.cfg";
     writeFileAtomically(target, "old");
     ASSERT_EQ(::chmod(target.c_str(), 0640), 0);
     const bool root = ::geteuid() == 0;
@@ -127,24 +111,24 @@ TEST_F(AtomicFile, ReplacementKeepsModeOwnerAndGroup) {
     if (root) {
         EXPECT_EQ(std::pair(after.st_uid, after.st_gid), std::pair(uid_t(4321), gid_t(4322)));
     }
-    EXPECT_EQ(read(target), "new");
+    EXPECT_EQ(testing::readBytes(target), "new");
 }
 
 TEST_F(AtomicFile, SymbolicLinkStaysAndItsTargetIsReplaced) {
-    fs::create_directory(folder / "real");
-    const fs::path real = folder / "real" / "server_mod.cfg";
+    fs::create_directory(folder.path() / "real");
+    const fs::path real = folder.path() / "real" / "server_mod.cfg";
     writeFileAtomically(real, "old");
-    const fs::path link = folder / "server_mod.cfg";
+    const fs::path link = folder.path() / "server_mod.cfg";
     fs::create_symlink("real/server_mod.cfg", link);
     writeFileAtomically(link, "new");
     EXPECT_TRUE(fs::is_symlink(fs::symlink_status(link)));
-    EXPECT_EQ(read(real), "new");
+    EXPECT_EQ(testing::readBytes(real), "new");
     EXPECT_EQ(names(), (std::vector<std::string>{"real", "server_mod.cfg"}));
 }
 #endif
 
 TEST_F(AtomicFile, FullDiskCarriesItsErrorNumber) {
-    const fs::path target = folder / "ServerSetup_QZ7.cfg";
+    const fs::path target = folder.path() / "ServerSetup_QZ7.cfg";
     writeFileAtomically(target, "kept");
     setAtomicWriteFailureForTesting(2);
     try {
@@ -158,7 +142,7 @@ TEST_F(AtomicFile, FullDiskCarriesItsErrorNumber) {
 #endif
     }
     setAtomicWriteFailureForTesting(std::nullopt);
-    EXPECT_EQ(read(target), "kept");
+    EXPECT_EQ(testing::readBytes(target), "kept");
     EXPECT_EQ(names(), std::vector<std::string>{"ServerSetup_QZ7.cfg"});
 }
 

@@ -2,10 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <random>
-
 #include "platform/atomic_file.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/temporary_folder.h"
 
 namespace qz7 {
 namespace {
@@ -31,25 +30,10 @@ std::vector<std::string> listed(const TemplateRecords& records) {
 
 class TemplateStoreTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        folder = std::filesystem::temp_directory_path() /
-                 ("qz7_store_test_" + std::to_string(std::random_device{}()));
-        std::filesystem::create_directories(folder);
-        store = folder / "ServerSetup_QZ7.cfg";
-    }
-    void TearDown() override {
-        setAtomicWriteFailureForTesting(std::nullopt);
-        std::filesystem::remove_all(folder);
-    }
+    void TearDown() override { setAtomicWriteFailureForTesting(std::nullopt); }
 
-    void put(const std::string& bytes) { std::ofstream(store, std::ios::binary) << bytes; }
-    std::string contents() const {
-        std::ifstream in(store, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
-
-    std::filesystem::path folder;
-    std::filesystem::path store;
+    testing::TemporaryFolder folder;
+    const std::filesystem::path store = folder.path() / "ServerSetup_QZ7.cfg";
 };
 
 TEST_F(TemplateStoreTest, MissingFileIsAnEmptyStore) {
@@ -59,11 +43,11 @@ TEST_F(TemplateStoreTest, MissingFileIsAnEmptyStore) {
 
 TEST_F(TemplateStoreTest, ReadsWholeRecordsAndIgnoresATrailingPartOne) {
     const std::string a = recordOf('a', "first"), b = recordOf('b', "second");
-    put(a + b + std::string(1736, 'z'));
+    testing::writeBytes(store, a + b + std::string(1736, 'z'));
     EXPECT_EQ(listed(readTemplateRecords(store)), (std::vector<std::string>{a, b}));
-    put(std::string(100, 'z'));
+    testing::writeBytes(store, std::string(100, 'z'));
     EXPECT_TRUE(readTemplateRecords(store).empty());
-    put("");
+    testing::writeBytes(store, "");
     EXPECT_TRUE(readTemplateRecords(store).empty());
 }
 
@@ -78,24 +62,24 @@ TEST_F(TemplateStoreTest, AppendCreatesTheFileAndAddsWholeRecordsAtTheEnd) {
     appendTemplateRecord(store, a);
     EXPECT_EQ(std::filesystem::file_size(store), 1737u);
     appendTemplateRecord(store, b);
-    EXPECT_EQ(contents(), a + b);
+    EXPECT_EQ(testing::readBytes(store), a + b);
     EXPECT_THROW(appendTemplateRecord(store, "short"), std::invalid_argument);
-    EXPECT_EQ(contents(), a + b);
+    EXPECT_EQ(testing::readBytes(store), a + b);
 }
 
 TEST_F(TemplateStoreTest, AppendAfterATrailingPartialRecordStartsOnARecordBoundary) {
     const std::string a = recordOf('a', "first"), b = recordOf('b', "second");
-    put(a + "partial");
+    testing::writeBytes(store, a + "partial");
     appendTemplateRecord(store, b);
-    EXPECT_EQ(contents(), a + b);
+    EXPECT_EQ(testing::readBytes(store), a + b);
     EXPECT_EQ(listed(readTemplateRecords(store)), (std::vector<std::string>{a, b}));
 }
 
 TEST_F(TemplateStoreTest, FullWriteReplacesTheStoreInListOrder) {
     const std::string a = recordOf('a', "first"), b = recordOf('b', "second");
-    put(a + "stale partial");
+    testing::writeBytes(store, a + "stale partial");
     writeTemplateRecords(store, recordsOf({b, a}));
-    EXPECT_EQ(contents(), b + a);
+    EXPECT_EQ(testing::readBytes(store), b + a);
     writeTemplateRecords(store, TemplateRecords{});
     EXPECT_TRUE(std::filesystem::exists(store));
     EXPECT_EQ(std::filesystem::file_size(store), 0u);
@@ -103,24 +87,24 @@ TEST_F(TemplateStoreTest, FullWriteReplacesTheStoreInListOrder) {
 
 TEST_F(TemplateStoreTest, AFailureInTheMiddleOfAFullWriteLeavesThePreviousStore) {
     const std::string a = recordOf('a', "first"), b = recordOf('b', "second");
-    put(a + b);
+    testing::writeBytes(store, a + b);
     setAtomicWriteFailureForTesting(1737 + 500);
     EXPECT_THROW(writeTemplateRecords(store, recordsOf({b, a, b})), FileError);
-    EXPECT_EQ(contents(), a + b);
+    EXPECT_EQ(testing::readBytes(store), a + b);
     // No temporary file is left beside the store.
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
 }
 
 // "Новый" appends; a write-protected store refuses it like every other write.
 TEST_F(TemplateStoreTest, AppendRefusesAWriteProtectedStore) {
     const std::string a = recordOf('a', "first");
-    put(a);
+    testing::writeBytes(store, a);
     std::filesystem::permissions(store, std::filesystem::perms::owner_write,
                                  std::filesystem::perm_options::remove);
     EXPECT_THROW(appendTemplateRecord(store, recordOf('b', "second")), FileError);
     std::filesystem::permissions(store, std::filesystem::perms::owner_write,
                                  std::filesystem::perm_options::add);
-    EXPECT_EQ(contents(), a);
+    EXPECT_EQ(testing::readBytes(store), a);
 }
 
 TEST(TemplateRecords, HoldOnlyWholeRecords) {

@@ -1,7 +1,6 @@
 // Fuzzes the template record decoder and the store reader with arbitrary bytes, and checks that a
 // state which the template rules accept survives encoding and decoding unchanged.
 #include <cstdint>
-#include <fstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -9,6 +8,7 @@
 #include "settings/template_record.h"
 #include "settings/template_rules.h"
 #include "settings/template_store.h"
+#include "tests/support/file_bytes.h"
 
 namespace {
 
@@ -32,10 +32,7 @@ void readAsStore(std::string_view bytes) {
     static unsigned inputs = 0;
     TemplateRecords records;
     if (inputs++ % 16 == 0) {
-        {
-            std::ofstream out(storeFile(), std::ios::binary | std::ios::trunc);
-            out.write(bytes.data(), std::streamsize(bytes.size()));
-        }
+        testing::writeBytes(storeFile(), std::string(bytes));
         records = readTemplateRecords(storeFile());
     } else {
         records = TemplateRecords(std::string(bytes));

@@ -3,7 +3,6 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
-#include <fstream>
 #include <stdexcept>
 
 #include "app/launch_manager_window.h"
@@ -13,6 +12,7 @@
 #include "platform/game_paths.h"
 #include "settings/template_name_dialog.h"
 #include "support/recording_message_boxes.h"
+#include "tests/support/file_bytes.h"
 #include "tests/support/temporary_folder.h"
 
 using namespace qz7;
@@ -57,13 +57,13 @@ std::filesystem::file_time_type modifiedAt(const std::filesystem::path& file) {
 class LoopWatchdog {
   public:
     LoopWatchdog() {
-        timer.setSingleShot(true);
-        QObject::connect(&timer, &QTimer::timeout, [] { QCoreApplication::exit(99); });
-        timer.start(10000);
+        timer_.setSingleShot(true);
+        QObject::connect(&timer_, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+        timer_.start(10000);
     }
 
   private:
-    QTimer timer;
+    QTimer timer_;
 };
 
 }  // namespace
@@ -162,7 +162,7 @@ class StartupTest : public QObject {
     void closingTheLaunchManagerEndsTheProgramWithoutClosingTheSetupWindow() {
         testing::TemporaryGameFolder folder;
         const std::filesystem::path store = folder.path() / "ServerSetup_QZ7.cfg";
-        std::ofstream(store, std::ios::binary).flush();
+        testing::writeBytes(store, "");
         // An old time, which a rewrite now cannot give it again.
         const auto before = modifiedAt(store) - std::chrono::hours(24 * 365);
         std::filesystem::last_write_time(store, before);
