@@ -11,8 +11,8 @@
 #include "app/launch_manager_window.h"
 #include "app/qz7_application.h"
 #include "app/server_setup_window.h"
+#include "app/template_name_dialog.h"
 #include "app/window_fonts.h"
-#include "settings/template_name_dialog.h"
 
 namespace qz7 {
 

@@ -126,22 +126,22 @@ void applyLook(TFmQZ7ServerSetup& window) {
 // Runs applyLook once, when the window is first shown.
 class LookOnFirstShow : public QObject {
   public:
-    explicit LookOnFirstShow(TFmQZ7ServerSetup& window) : QObject(&window), Window(window) {
-        Window.installEventFilter(this);
+    explicit LookOnFirstShow(TFmQZ7ServerSetup& window) : QObject(&window), window_(window) {
+        window_.installEventFilter(this);
     }
 
   protected:
     bool eventFilter(QObject*, QEvent* event) override {
         if (event->type() == QEvent::Show) {
-            Window.removeEventFilter(this);
-            applyLook(Window);
+            window_.removeEventFilter(this);
+            applyLook(window_);
             deleteLater();
         }
         return false;
     }
 
   private:
-    TFmQZ7ServerSetup& Window;
+    TFmQZ7ServerSetup& window_;
 };
 
 }  // namespace

@@ -21,7 +21,7 @@ void showLaunchError(QWidget* owner, const std::optional<std::string>& error) {
 
 void TFmQZ7ServerSetup::RzBitBtnCreateFilesClick() {
     const ServerFilesResult result =
-        writeServerFiles(GameFolder, readSettings(), readRotation(), RzCheckBoxShans->isChecked());
+        writeServerFiles(gameFolder_, readSettings(), readRotation(), RzCheckBoxShans->isChecked());
     if (result.outcome != ServerFilesOutcome::Written) {
         messageBoxes().error(this, QString::fromStdString(result.message));
         return;
@@ -32,18 +32,18 @@ void TFmQZ7ServerSetup::RzBitBtnCreateFilesClick() {
 void TFmQZ7ServerSetup::RzBitBtnRunServerClick() {
     // A missing launcher is reported as before; with the launcher there, ports that another
     // program already holds are a question first.
-    if (!missingLauncherError(GameFolder, kServerLauncherName)) {
+    if (!missingLauncherError(gameFolder_, kServerLauncherName)) {
         const std::vector<BusyPort> busy = findBusyServerPorts();
         const QString question = QString::fromStdString(busyPortsMessage(busy)) +
                                  QStringLiteral(" Всё равно запустить?");
         if (!busy.empty() && !messageBoxes().question(this, question)) return;
     }
-    showLaunchError(this, startServerLauncher(GameFolder, RzEditCommand->text().toStdString()));
+    showLaunchError(this, startServerLauncher(gameFolder_, RzEditCommand->text().toStdString()));
 }
 
 void TFmQZ7ServerSetup::RzBitBtnRunClientClick() {
-    showLaunchError(this, startClientLauncher(GameFolder, RzEditCommand->text().toStdString(),
-                                              Program.ClientProfileName));
+    showLaunchError(this, startClientLauncher(gameFolder_, RzEditCommand->text().toStdString(),
+                                              program_.ClientProfileName));
 }
 
 }  // namespace qz7

@@ -19,9 +19,9 @@ QString text(std::string_view utf8) {
 }  // namespace
 
 PortMappingGateway& TFmQZ7ServerSetup::portMappingGateway() {
-    if (PortGatewayInUse != nullptr) return *PortGatewayInUse;
-    if (!OwnPortGateway) OwnPortGateway = std::make_unique<MiniupnpcGateway>();
-    return *OwnPortGateway;
+    if (portGatewayInUse_ != nullptr) return *portGatewayInUse_;
+    if (!ownPortGateway_) ownPortGateway_ = std::make_unique<MiniupnpcGateway>();
+    return *ownPortGateway_;
 }
 
 void TFmQZ7ServerSetup::N2Click() {
@@ -31,7 +31,7 @@ void TFmQZ7ServerSetup::N2Click() {
         this, text(portBatchTitle(PortBatchAction::Forward)), [&](const PortBatchControl& control) {
             return OpenAllPorts(gateway, lookedUpAddress, control);
         });
-    if (result.routerAnswered) RouterAnsweredThisRun = true;
+    if (result.routerAnswered) routerAnsweredThisRun_ = true;
     messageBoxes().plain(this, text(portBatchMessage(PortBatchAction::Forward, result)));
     if (result.success()) PortsMapped = true;
 }
@@ -40,10 +40,10 @@ void TFmQZ7ServerSetup::N3Click() {
     PortMappingGateway& gateway = portMappingGateway();
     const PortBatchResult result = runPortBatchWithProgress(
         this, text(portBatchTitle(PortBatchAction::Remove)), [&](PortBatchControl control) {
-            control.routerExpected = RouterAnsweredThisRun || PortsMapped;
+            control.routerExpected = routerAnsweredThisRun_ || PortsMapped;
             return CloseAllPorts(gateway, control);
         });
-    if (result.routerAnswered) RouterAnsweredThisRun = true;
+    if (result.routerAnswered) routerAnsweredThisRun_ = true;
     messageBoxes().plain(this, text(portBatchMessage(PortBatchAction::Remove, result)));
     if (result.success()) PortsMapped = false;
 }
@@ -57,7 +57,7 @@ void TFmQZ7ServerSetup::N4Click() {
             report = CheckAllPorts(gateway, lookedUpAddress, control);
             return report.batch;
         });
-    if (result.routerAnswered) RouterAnsweredThisRun = true;
+    if (result.routerAnswered) routerAnsweredThisRun_ = true;
     if (report.mappings.empty()) {
         messageBoxes().plain(this, text(portBatchMessage(PortBatchAction::Check, result)));
         return;

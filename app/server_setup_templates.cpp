@@ -11,9 +11,9 @@
 #include "app/list_selection.h"
 #include "app/message_boxes.h"
 #include "app/server_setup_window.h"
+#include "app/template_name_dialog.h"
 #include "app/template_problem_message.h"
 #include "platform/windows1251.h"
-#include "settings/template_name_dialog.h"
 #include "settings/template_record.h"
 #include "settings/template_rules.h"
 #include "settings/template_store.h"
@@ -83,8 +83,8 @@ void TFmQZ7ServerSetup::loadTemplateStore() {
 }
 
 void TFmQZ7ServerSetup::LoadShablonFile(const std::filesystem::path& store) {
-    TemplateStore = TemplateStoreFile(store);
-    const TemplateRecords records = TemplateStore.read();
+    templateStore_ = TemplateStoreFile(store);
+    const TemplateRecords records = templateStore_.read();
     {
         const QSignalBlocker blocker(RzListBoxMap);
         RzListBoxMap->clear();
@@ -100,12 +100,12 @@ void TFmQZ7ServerSetup::updateTemplateButtons() {
 }
 
 void TFmQZ7ServerSetup::writeTemplateStore() {
-    TemplateStore.rewrite(recordsOfList(RzListBoxListShablon));
+    templateStore_.rewrite(recordsOfList(RzListBoxListShablon));
 }
 
 bool TFmQZ7ServerSetup::storeMayBeRewritten() {
-    if (!TemplateStore.readable()) TemplateStore.refuseUnread();
-    if (!TemplateStore.changedSinceSeen()) return true;
+    if (!templateStore_.readable()) templateStore_.refuseUnread();
+    if (!templateStore_.changedSinceSeen()) return true;
     reloadTemplateList();
     messageBoxes().error(this, QStringLiteral("Файл шаблонов был изменён другой программой; "
                                               "список шаблонов перечитан."));
@@ -119,7 +119,7 @@ void TFmQZ7ServerSetup::reloadTemplateList() {
     const std::string selected = row >= 0 ? recordOf(RzListBoxListShablon->item(row)) : "";
     const QString selectedName = row >= 0 ? RzListBoxListShablon->item(row)->text() : QString();
 
-    const TemplateRecords records = TemplateStore.read();
+    const TemplateRecords records = templateStore_.read();
     {
         const QSignalBlocker blocker(RzListBoxListShablon);
         RzListBoxListShablon->clear();
@@ -146,7 +146,7 @@ bool TFmQZ7ServerSetup::askTemplateName(const QString* shownName) {
     if (FmQZ7_Save == nullptr) return false;
     if (shownName != nullptr) FmQZ7_Save->setNameText(*shownName);
     if (!FmQZ7_Save->run()) return false;
-    PendingTemplateName = FmQZ7_Save->nameText().toStdString();
+    pendingTemplateName_ = FmQZ7_Save->nameText().toStdString();
     return true;
 }
 
@@ -199,13 +199,13 @@ void TFmQZ7ServerSetup::RzBitBtnNewShablonClick() {
     const std::string commandLine = RzEditCommand->text().toStdString();
     const TemplateContent content = contentOfState({}, settings, rotation, commandLine);
     if (refused(this, findContentProblems(content), content)) return;
-    if (!TemplateStore.readable()) TemplateStore.refuseUnread();
+    if (!templateStore_.readable()) templateStore_.refuseUnread();
     if (!askTemplateName(nullptr)) return;
-    if (refused(this, findNameProblems(PendingTemplateName), content)) return;
+    if (refused(this, findNameProblems(pendingTemplateName_), content)) return;
 
     const std::string record =
-        encodeTemplateRecord(KodirShablona(PendingTemplateName, settings, rotation, commandLine));
-    TemplateStore.append(record);
+        encodeTemplateRecord(KodirShablona(pendingTemplateName_, settings, rotation, commandLine));
+    templateStore_.append(record);
     // The new template is listed but not selected.
     const QSignalBlocker blocker(RzListBoxListShablon);
     RzListBoxListShablon->addItem(templateItem(record));
@@ -220,7 +220,7 @@ void TFmQZ7ServerSetup::RzBitBtnSaveShablonClick() {
     const std::string commandLine = RzEditCommand->text().toStdString();
     const TemplateContent content = contentOfState({}, settings, rotation, commandLine);
     if (refused(this, findContentProblems(content), content)) return;
-    if (!TemplateStore.readable()) TemplateStore.refuseUnread();
+    if (!templateStore_.readable()) templateStore_.refuseUnread();
 
     QListWidgetItem* item = RzListBoxListShablon->item(row);
     TemplateRecord record = KodirShablona({}, settings, rotation, commandLine);
@@ -229,10 +229,10 @@ void TFmQZ7ServerSetup::RzBitBtnSaveShablonClick() {
     const QString shownName = item->text();
     // Left with "Закрыть", the entry keeps its name and takes the current state all the same.
     const bool renamed = askTemplateName(&shownName);
-    if (renamed && refused(this, findNameProblems(PendingTemplateName), content)) return;
+    if (renamed && refused(this, findNameProblems(pendingTemplateName_), content)) return;
     // The store is compared after the dialog, the moment before it is written.
     if (!storeMayBeRewritten()) return;
-    if (renamed) record.Name = templateNameField(PendingTemplateName);
+    if (renamed) record.Name = templateNameField(pendingTemplateName_);
     setRecord(item, encodeTemplateRecord(record));
 
     writeTemplateStore();

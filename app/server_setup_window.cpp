@@ -28,7 +28,7 @@ QString fromUtf8(const std::string& text) { return QString::fromStdString(text);
 }  // namespace
 
 TFmQZ7ServerSetup::TFmQZ7ServerSetup(ProgramState& program, QWidget* parent)
-    : QWidget(parent), Program(program) {
+    : QWidget(parent), program_(program) {
     setObjectName(QStringLiteral("FmQZ7ServerSetup"));
     createTemplateControls();
     createSettingsControls();
@@ -108,7 +108,7 @@ void TFmQZ7ServerSetup::FormCreate() {
     RzLabelPrivat->setText(
         fromUtf8(versionLabelText(RzLabelPrivat->text().toStdString(), programFile, platform)));
 
-    GameFolder = std::filesystem::current_path();
+    gameFolder_ = std::filesystem::current_path();
 
     const QString shownMode = RzComboBoxMode->currentText();
     RzComboBoxMode->clear();
@@ -118,7 +118,7 @@ void TFmQZ7ServerSetup::FormCreate() {
 
     loadMapCatalogue();
 
-    TemplateStorePath = templateStoreFile(GameFolder);
+    TemplateStorePath = templateStoreFile(gameFolder_);
     loadTemplateStore();
 }
 
@@ -127,7 +127,7 @@ void TFmQZ7ServerSetup::FormShow() { RzListBoxListShablon->setFocus(); }
 void TFmQZ7ServerSetup::FormClose() {
     // A store that could not be read is left as it is; one that another program changed is read
     // again and not overwritten (storeMayBeRewritten says so).
-    if (!TemplateStore.readable() || !storeMayBeRewritten()) return;
+    if (!templateStore_.readable() || !storeMayBeRewritten()) return;
     writeTemplateStore();
 }
 

@@ -48,7 +48,7 @@ class TFmQZ7ServerSetup : public QWidget {
     // the list (the box's text refuses typing).
     void setModeLabel(const QString& label);
 
-    const std::filesystem::path& gameFolder() const { return GameFolder; }
+    const std::filesystem::path& gameFolder() const { return gameFolder_; }
     const std::filesystem::path& templateStorePath() const { return TemplateStorePath; }
 
     // Region 1: templates
@@ -112,8 +112,8 @@ class TFmQZ7ServerSetup : public QWidget {
     QMenu* PopupMenu2;           // the ports menu
     QAction* N2;                 // "Пробросить порты": forwards the ports
     QAction* N3;                 // "Убрать порты": removes them
-    QAction* N4;                 // "Проверить порты": asks the router about each of them
-    QPushButton* RzBitBtn1;      // "Закрыть": closes the window, handler RzBitBtn5Click
+    QAction* N4;             // "Проверить порты": asks the router about each of them
+    QPushButton* RzBitBtn1;  // "Закрыть": closes the window, handler RzBitBtn5Click
 
     // Window events
     void FormCreate();
@@ -156,7 +156,7 @@ class TFmQZ7ServerSetup : public QWidget {
 
     // The router service the port commands use (not owned); nullptr restores the window's own,
     // which reaches the router through miniupnpc.
-    void setPortMappingGateway(PortMappingGateway* gateway) { PortGatewayInUse = gateway; }
+    void setPortMappingGateway(PortMappingGateway* gateway) { portGatewayInUse_ = gateway; }
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -179,17 +179,17 @@ class TFmQZ7ServerSetup : public QWidget {
     // The twenty settings controls in field order.
     std::array<QWidget*, kSettingsFieldCount> settingsControls_{};
 
-    ProgramState& Program;
+    ProgramState& program_;
     TFmQZ7_Save* FmQZ7_Save = nullptr;
-    std::filesystem::path GameFolder;
+    std::filesystem::path gameFolder_;
     std::filesystem::path TemplateStorePath;
-    TemplateStoreFile TemplateStore;  // the store as this window last read or wrote it
+    TemplateStoreFile templateStore_;  // the store as this window last read or wrote it
 
     // Maps state
     std::vector<std::string> MapDescriptionList;  // description lines, Windows-1251 bytes
 
     // Templates state
-    std::string PendingTemplateName;  // the last name confirmed in the template-name dialog
+    std::string pendingTemplateName_;  // the last name confirmed in the template-name dialog
     void LoadShablonFile(const std::filesystem::path& store);
     void updateTemplateButtons();
     // Before a full rewrite: refuses (throws) when the store could not be read; when another
@@ -203,11 +203,11 @@ class TFmQZ7ServerSetup : public QWidget {
 
     // Router ports state
     PortMappingGateway& portMappingGateway();
-    std::unique_ptr<PortMappingGateway> OwnPortGateway;  // made on first use, kept for the run
-    PortMappingGateway* PortGatewayInUse = nullptr;
+    std::unique_ptr<PortMappingGateway> ownPortGateway_;  // made on first use, kept for the run
+    PortMappingGateway* portGatewayInUse_ = nullptr;
     // Whether a router has answered a port command in this run: from then on a removal that
     // reaches no router is a failure, not "nothing to remove".
-    bool RouterAnsweredThisRun = false;
+    bool routerAnsweredThisRun_ = false;
 };
 
 }  // namespace qz7

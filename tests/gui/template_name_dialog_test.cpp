@@ -1,4 +1,4 @@
-#include "settings/template_name_dialog.h"
+#include "app/template_name_dialog.h"
 
 #include <QComboBox>
 #include <QLabel>

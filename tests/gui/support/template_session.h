@@ -8,7 +8,7 @@
 
 #include "app/program_state.h"
 #include "app/server_setup_window.h"
-#include "settings/template_name_dialog.h"
+#include "app/template_name_dialog.h"
 #include "settings/template_record.h"
 #include "support/recording_message_boxes.h"
 #include "tests/support/file_bytes.h"

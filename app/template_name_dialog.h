@@ -22,7 +22,7 @@ class TFmQZ7_Save : public QDialog {
     bool run();
 
     // How the dialog was last left.
-    bool confirmed() const { return Confirmed; }
+    bool confirmed() const { return confirmed_; }
 
     // The name box's text.
     QString nameText() const;
@@ -51,7 +51,7 @@ class TFmQZ7_Save : public QDialog {
   private:
     void addConfirmedName(const QString& name);
 
-    bool Confirmed = false;
+    bool confirmed_ = false;
 };
 
 }  // namespace qz7

@@ -1,4 +1,4 @@
-#include "settings/template_name_dialog.h"
+#include "app/template_name_dialog.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -59,12 +59,12 @@ void TFmQZ7_Save::setModalRunForTesting(std::function<void(TFmQZ7_Save&)> answer
 }
 
 bool TFmQZ7_Save::run() {
-    Confirmed = false;
+    confirmed_ = false;
     if (modalRunReplacement())
         modalRunReplacement()(*this);
     else
         exec();
-    return Confirmed;
+    return confirmed_;
 }
 
 QString TFmQZ7_Save::nameText() const { return RzComboBoxNameShablon->currentText(); }
@@ -95,7 +95,7 @@ void TFmQZ7_Save::RzBitBtnOkClick() {
         messageBoxes().error(this, QStringLiteral("Введите имя шаблона для сохранения"));
         return;
     }
-    Confirmed = true;
+    confirmed_ = true;
     addConfirmedName(name);
     accept();
 }
@@ -103,7 +103,7 @@ void TFmQZ7_Save::RzBitBtnOkClick() {
 void TFmQZ7_Save::RzBitBtnCloseClick() { reject(); }
 
 void TFmQZ7_Save::reject() {
-    Confirmed = false;
+    confirmed_ = false;
     QDialog::reject();
 }
 
