@@ -40,7 +40,8 @@ run_inside_namespace() {
     ip link set lo up
     network_isolated || { log "not in a loopback-only network namespace"; return 1; }
 
-    local program_pid=""
+    # Global, not local: the EXIT trap runs after this function has returned.
+    program_pid=""
     cleanup() {
         [ -z "$program_pid" ] || kill "$program_pid" 2>/dev/null || true
         stop_wine
