@@ -13,7 +13,7 @@ const QStringList& tahomaFamilies() {
 }
 
 QFont pixelFont(const QStringList& families, int pixelSize, bool bold, bool italic = false) {
-    QFont font(firstCyrillicFamily(families));
+    QFont font = firstCyrillicFont(families);
     font.setPixelSize(pixelSize);
     font.setBold(bold);
     font.setItalic(italic);
@@ -43,15 +43,25 @@ FontListPreload::FontListPreload() : thread_([] { cyrillicFamilies(); }) {}
 
 FontListPreload::~FontListPreload() { thread_.join(); }
 
-QString firstCyrillicFamily(const QStringList& families) {
+QFont firstCyrillicFont(const QStringList& families) {
     const QStringList& cyrillic = cyrillicFamilies();
-    for (const QString& family : families)
-        if (cyrillic.contains(family, Qt::CaseInsensitive)) return family;
-    return families.isEmpty() ? QString() : families.back();
+    const QLatin1String condensed(" Condensed");
+    for (const QString& family : families) {
+        if (cyrillic.contains(family, Qt::CaseInsensitive)) return QFont(family);
+        // Qt's own font database (Windows without fontconfig, the offscreen platform) lists a
+        // condensed face under its base family, as a narrower width of it.
+        const QString base = family.chopped(family.endsWith(condensed) ? condensed.size() : 0);
+        if (base != family && cyrillic.contains(base, Qt::CaseInsensitive)) {
+            QFont font(base);
+            font.setStretch(QFont::Condensed);
+            return font;
+        }
+    }
+    return QFont(families.isEmpty() ? QString() : families.back());
 }
 
 QFont windowDefaultFont() {
-    QFont font(firstCyrillicFamily(tahomaFamilies()));
+    QFont font = firstCyrillicFont(tahomaFamilies());
     font.setPointSize(8);
     return font;
 }

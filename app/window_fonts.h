@@ -15,9 +15,9 @@ QFont comicFont(int pixelSize, bool bold);        // the launch manager's large 
 QFont arialNarrowFont(int pixelSize, bool bold);  // captions of the settings
 QFont arialFont(int pixelSize, bool bold, bool italic = false);  // lists, labels, edit boxes
 
-// The first family of the list that is installed and has Russian letters; the last one when
-// none of them qualifies.
-QString firstCyrillicFamily(const QStringList& families);
+// A font of the first family of the list that is installed and has Russian letters ("Name
+// Condensed" also found as the condensed width of "Name"); the last one when none qualifies.
+QFont firstCyrillicFont(const QStringList& families);
 
 // Lists the installed families on a thread of its own: fontconfig reads its configuration and
 // every font, which takes a noticeable part of start-up, while the program builds its windows.

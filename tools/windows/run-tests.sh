@@ -10,7 +10,8 @@
 # waits on wine's background services; wineserver and Xvfb are stopped again at the end.
 #
 # Usage: tools/windows/run-tests.sh [build folder]     (default: build-windows)
-# Environment: WIN_WITH_QT       1: build our Qt (once per machine) and the windows with it
+# Environment: WIN_WITH_QT       0: leave out our Qt and the windows (default 1: build our Qt
+#                                 once per machine, and the windows with it)
 #              WIN_TEST_TIMEOUT  seconds allowed for one test (default 300)
 #              WIN_BUILD_JOBS    parallel build jobs (default 2)
 set -euo pipefail
@@ -67,11 +68,11 @@ started=$SECONDS
 "$script_dir/build-third-party.sh" "$build_dir"
 prepared=$SECONDS
 qt_options=(-DQZ7_BUILD_GUI=OFF)
-if [ "${WIN_WITH_QT:-0}" = 1 ]; then
+if [ "${WIN_WITH_QT:-1}" = 1 ]; then
     qt_prefix="$("$script_dir/build-qt.sh" | tail -n 1)"
     qt_options=(-DQZ7_BUILD_GUI=ON -DWINDOWS_QT_PREFIX="$qt_prefix")
 else
-    log "without the windows (WIN_WITH_QT=1 builds our Qt and them)"
+    log "without the windows (WIN_WITH_QT=0)"
 fi
 qt_built=$SECONDS
 
