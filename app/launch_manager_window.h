@@ -21,11 +21,11 @@ class TFormMenedger : public QWidget {
     // The setup window, created after this one.
     void setServerSetupWindow(TFmQZ7ServerSetup* window) { FmQZ7ServerSetup = window; }
 
-    QWidget* RzBackground1;
-    QWidget* RzBorder1;
+    QWidget* RzBackground1;  // the window's background picture, centred
+    QWidget* RzBorder1;      // the orange bump frame along the window's edges
     QPushButton* RzBtnClientRun;
     QPushButton* RzBtnServerRun;
-    RzLEDDisplay* RzLEDDisplay1;
+    RzLEDDisplay* RzLEDDisplay1;  // the scrolling LED ticker with the version text
 
     void FormCreate(const QStringList& arguments);
     void RzBtnClientRunClick();
