@@ -45,8 +45,10 @@ class FocusWithoutCurrentRow : public QObject {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
+        // The type first: a list being destroyed still sends focus events as a bare QWidget.
+        if (event->type() != QEvent::FocusIn) return false;
         auto* list = static_cast<QListWidget*>(watched);
-        if (event->type() != QEvent::FocusIn || list->currentRow() >= 0) return false;
+        if (list->currentRow() >= 0) return false;
         {
             const QSignalBlocker blocker(list);
             static_cast<QObject*>(list)->event(event);

@@ -10,5 +10,8 @@ cmake --build build -j"$(nproc)"
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir build --output-on-failure --timeout 600 -j"$(nproc)"
 
+# The core and window tests once more, with the address and undefined-behaviour sanitizers.
+bash tools/run-sanitized-tests.sh
+
 # The core, the platform layer and their tests built for Windows and run under wine.
 bash tools/windows/run-tests.sh
