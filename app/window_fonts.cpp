@@ -50,8 +50,9 @@ QFont firstCyrillicFont(const QStringList& families) {
         if (cyrillic.contains(family, Qt::CaseInsensitive)) return QFont(family);
         // Qt's own font database (Windows without fontconfig, the offscreen platform) lists a
         // condensed face under its base family, as a narrower width of it.
-        const QString base = family.chopped(family.endsWith(condensed) ? condensed.size() : 0);
-        if (base != family && cyrillic.contains(base, Qt::CaseInsensitive)) {
+        if (!family.endsWith(condensed)) continue;
+        const QString base = family.chopped(condensed.size());
+        if (cyrillic.contains(base, Qt::CaseInsensitive)) {
             QFont font(base);
             font.setStretch(QFont::Condensed);
             return font;
