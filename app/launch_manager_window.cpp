@@ -57,8 +57,6 @@ void TFormMenedger::createControls() {
     RzBorder1->setObjectName(QStringLiteral("RzBorder1"));
     RzBorder1->setGeometry(0, 0, 527, 182);
 
-    // The pictures first, the fonts after them: the font list may still be being read then
-    // (FontListPreload).
     setFont(windowDefaultFont());
 
     RzBtnClientRun = largeButton(QStringLiteral("Запустить клиент QZ7"), "RzBtnClientRun",

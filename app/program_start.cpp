@@ -12,7 +12,6 @@
 #include "app/qz7_application.h"
 #include "app/server_setup_window.h"
 #include "app/template_name_dialog.h"
-#include "app/window_fonts.h"
 
 namespace qz7 {
 
@@ -95,7 +94,6 @@ int runEventLoop(TFormMenedger& mainWindow) {
 
 int runProgram(int argc, char** argv) {
     Qz7Application application(argc, argv);
-    const FontListPreload fontList;
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/art/app_icon.png")));
     ProgramState program;
     ProgramWindows windows(program, QCoreApplication::arguments(), [](TFormMenedger& manager) {

@@ -23,7 +23,7 @@ QFont pixelFont(const QStringList& families, int pixelSize, bool bold, bool ital
 // The installed families that can write Russian, asked once. One question for all families:
 // asking family by family makes fontconfig resolve each name, which is slow enough to matter at
 // start-up. A family that several foundries provide is listed once per foundry, as
-// "Name [foundry]". Qt's font database may be asked from any thread.
+// "Name [foundry]".
 const QStringList& cyrillicFamilies() {
     static const QStringList cyrillic = [] {
         QStringList names;
@@ -38,10 +38,6 @@ const QStringList& cyrillicFamilies() {
 }
 
 }  // namespace
-
-FontListPreload::FontListPreload() : thread_([] { cyrillicFamilies(); }) {}
-
-FontListPreload::~FontListPreload() { thread_.join(); }
 
 QFont firstCyrillicFont(const QStringList& families) {
     const QStringList& cyrillic = cyrillicFamilies();

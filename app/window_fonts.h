@@ -2,7 +2,6 @@
 
 #include <QFont>
 #include <QStringList>
-#include <thread>
 
 namespace qz7 {
 
@@ -18,20 +17,5 @@ QFont arialFont(int pixelSize, bool bold, bool italic = false);  // lists, label
 // A font of the first family of the list that is installed and has Russian letters ("Name
 // Condensed" also found as the condensed width of "Name"); the last one when none qualifies.
 QFont firstCyrillicFont(const QStringList& families);
-
-// Lists the installed families on a thread of its own: fontconfig reads its configuration and
-// every font, which takes a noticeable part of start-up, while the program builds its windows.
-// The first font asked for meanwhile waits for the list. Needs the application object; the
-// destructor waits for the thread.
-class FontListPreload {
-  public:
-    FontListPreload();
-    ~FontListPreload();
-    FontListPreload(const FontListPreload&) = delete;
-    FontListPreload& operator=(const FontListPreload&) = delete;
-
-  private:
-    std::thread thread_;
-};
 
 }  // namespace qz7

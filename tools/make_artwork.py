@@ -61,6 +61,19 @@ def launchBackground():
     return image
 
 
+def withExactPalette(image):
+    """The same pixels as an 8-bit palette picture: it decodes in about half the time of a
+    full-colour one, which counts at start-up. Only for pictures of at most 256 colours."""
+    colours = sorted(set(image.getdata()))
+    if len(colours) > 256:
+        raise ValueError(f"{len(colours)} colours do not fit a palette")
+    index = {colour: i for i, colour in enumerate(colours)}
+    paletted = Image.new("P", image.size)
+    paletted.putdata([index[colour] for colour in image.getdata()])
+    paletted.putpalette([channel for colour in colours for channel in colour])
+    return paletted
+
+
 # ----- desert camouflage tile ------------------------------------------------------
 
 
@@ -335,7 +348,7 @@ def main():
     out = parser.parse_args().out
     out.mkdir(parents=True, exist_ok=True)
 
-    launchBackground().save(out / "launch_background.png", optimize=True)
+    withExactPalette(launchBackground()).save(out / "launch_background.png", optimize=True)
     desertCamoTile().save(out / "desert_camo_tile.png", optimize=True)
 
     right = arrowRight(BLUE, BLUE_DARK, BLUE_LIGHT)
