@@ -7,6 +7,7 @@
 
 #include "app/editable_box.h"
 #include "app/message_boxes.h"
+#include "app/template_problem_message.h"
 #include "settings/template_rules.h"
 
 namespace qz7 {
@@ -90,9 +91,11 @@ bool TFmQZ7_Save::event(QEvent* event) {
 
 void TFmQZ7_Save::RzBitBtnOkClick() {
     const QString name = nameText();
+    // A name the store cannot hold is refused here, with the dialog still open to mend it.
     const std::vector<TemplateProblem> problems = findNameProblems(name.toStdString());
-    if (!problems.empty() && problems.front().kind == TemplateProblemKind::Empty) {
-        messageBoxes().error(this, QStringLiteral("Введите имя шаблона для сохранения"));
+    if (!problems.empty()) {
+        messageBoxes().error(this,
+                             QString::fromStdString(templateProblemMessage(problems.front(), {})));
         return;
     }
     confirmed_ = true;

@@ -70,6 +70,14 @@ std::string templateProblemMessage(const TemplateProblem& problem, const Templat
             return field + ": в имени карты " + quoted(content.rotation.at(problem.field.index)) +
                    " есть запятая, пробел или табуляция; такая карта испортила бы список карт "
                    "сервера.";
+        case K::ControlCharacter:
+            return field + " содержит " + containedCharacterText(problem.character) +
+                   ". Такой символ разорвал бы строку в списке шаблонов и в текстовом виде "
+                   "шаблона; удалите его.";
+        case K::NotInRange:
+            return field + ": значение " + quoted(problem.character) + " не подходит, нужно " +
+                   wholeNumberRangeText(kSettingsFields[problem.field.index].range) +
+                   " (только цифры).";
         case K::Empty:
             if (problem.field.kind == TemplateFieldKind::Name)
                 return "Введите имя шаблона для сохранения";

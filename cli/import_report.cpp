@@ -6,21 +6,13 @@
 
 #include "maps/map_catalogue.h"
 #include "platform/utf8.h"
+#include "settings/settings_fields.h"
 
 namespace qz7::cli {
 
 namespace {
 
 std::string quoted(std::string_view text) { return "«" + std::string(text) + "»"; }
-
-std::string characterName(std::string_view character) {
-    if (character == "\r") return "возврат каретки (CR)";
-    if (character == "\n") return "перевод строки (LF)";
-    if (character == std::string_view("\0", 1)) return "нулевой символ (NUL)";
-    if (character == "\t") return "табуляцию";
-    if (character == " ") return "пробел";
-    return quoted(character);
-}
 
 std::string ruleText(const TemplateProblem& problem) {
     using K = TemplateProblemKind;
@@ -30,13 +22,18 @@ std::string ruleText(const TemplateProblem& problem) {
             return "есть символ " + quoted(problem.character) +
                    ", которого нет в кодировке Windows-1251";
         case K::LineBreak:
-            return "содержит " + characterName(problem.character);
+            return "содержит " + containedCharacterText(problem.character);
         case K::FieldSeparator:
             return "содержит \";\", которая разделяет поля шаблона";
         case K::Quote:
             return "содержит кавычку \", которая разорвала бы строку файла сервера";
         case K::MapIdCharacter:
-            return "имя карты содержит " + characterName(problem.character);
+            return "имя карты содержит " + containedCharacterText(problem.character);
+        case K::ControlCharacter:
+            return "содержит " + containedCharacterText(problem.character);
+        case K::NotInRange:
+            return quoted(problem.character) + " не " +
+                   wholeNumberRangeText(kSettingsFields[problem.field.index].range);
         case K::Empty:
             return problem.field.kind == TemplateFieldKind::Map ? "имя карты пустое"
                                                                 : "пустое или из одних пробелов";

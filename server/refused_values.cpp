@@ -43,8 +43,12 @@ std::string refusal(const TemplateProblem& problem, const std::vector<std::strin
         return "Недопустимое имя карты " + quoted(rotation[problem.field.index]) + position + ": " +
                whatIsRefused(problem) + "." + std::string(kNotWritten);
     }
-    std::string_view caption = kSettingsFields[problem.field.index].caption;
+    const SettingsField& field = kSettingsFields[problem.field.index];
+    std::string_view caption = field.caption;
     if (caption.starts_with("- ")) caption.remove_prefix(2);
+    if (problem.kind == TemplateProblemKind::NotInRange)
+        return "Недопустимое значение поля " + quoted(caption) + ": " + quoted(problem.character) +
+               ", нужно " + wholeNumberRangeText(field.range) + "." + std::string(kNotWritten);
     return "Недопустимый символ в поле " + quoted(caption) + ": " + whatIsRefused(problem) + "." +
            std::string(kNotWritten);
 }

@@ -35,9 +35,19 @@ enum FieldFlag : unsigned {
     kWrittenToServerFiles = 2,
 };
 
+// The whole numbers a field takes, both ends included; empty (the default) when the field takes
+// any text.
+struct WholeNumberRange {
+    int minimum = 0;
+    int maximum = -1;
+
+    constexpr bool empty() const { return maximum < minimum; }
+};
+
 // One of the twenty settings: its key in the template text, its caption beside the control, how
-// it is shown and coded, the member of GameSettings that holds it and its game option in the
-// recipe. Exactly one of `text` and `check` is set, after the kind.
+// it is shown and coded, the member of GameSettings that holds it, its game option in the recipe
+// and, for a number the game needs, its range. Exactly one of `text` and `check` is set, after
+// the kind.
 struct SettingsField {
     std::string_view key;
     std::string_view caption;
@@ -48,6 +58,7 @@ struct SettingsField {
     std::string_view recipeKey = {};  // empty: written into the server configuration instead
     int recipeOrder = 0;              // place among the recipe's options
     unsigned flags = 0;
+    WholeNumberRange range = {};
 };
 
 // The twenty fields in the order a template stores them, which is also the order of the
@@ -61,8 +72,16 @@ inline constexpr std::array<SettingsField, kSettingsFieldCount> kSettingsFields 
      &GameSettings::Hardcore, "gameOpt commonOption.hardcoreModeOn", 3},
     {"ScoreLimit", "- лимит очков", FieldKind::List, FieldCoding::Text, &GameSettings::ScoreLimit,
      nullptr, "gameOpt commonOption.scoreLimit", 4, kWrittenToServerFiles},
-    {"TimeLimit", "- время игры (мин) [0-30]", FieldKind::Text, FieldCoding::Text,
-     &GameSettings::TimeLimit, nullptr, "gameOpt commonOption.timeLimit", 5, kWrittenToServerFiles},
+    {"TimeLimit",
+     "- время игры (мин) [0-30]",
+     FieldKind::Text,
+     FieldCoding::Text,
+     &GameSettings::TimeLimit,
+     nullptr,
+     "gameOpt commonOption.timeLimit",
+     5,
+     kWrittenToServerFiles,
+     {0, 30}},
     {"FriendlyFire", "- огонь по своим", FieldKind::Check, FieldCoding::Check, nullptr,
      &GameSettings::FriendlyFire, "gameOpt commonOption.friendlyFire", 6},
     {"NoUnderbarrel", "- отключить подствольники", FieldKind::Check, FieldCoding::Check, nullptr,
@@ -106,7 +125,8 @@ inline constexpr std::array<SettingsField, kSettingsFieldCount> kSettingsFields 
      nullptr,
      {},
      0,
-     kWrittenToServerFiles},
+     kWrittenToServerFiles,
+     {1, 999}},
 }};
 
 // The position of the field held by a member of GameSettings.

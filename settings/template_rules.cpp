@@ -1,6 +1,7 @@
 #include "settings/template_rules.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "platform/windows1251.h"
 #include "settings/settings_fields.h"
@@ -47,6 +48,16 @@ class ProblemList {
     std::vector<TemplateProblem>& problems_;
 };
 
+// A control character other than the line breaks, which are a problem of their own.
+std::optional<char> otherControlCharacter(std::string_view text) {
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte < 0x20 || byte == 0x7F) && kLineBreaks.find(c) == std::string_view::npos)
+            return c;
+    }
+    return std::nullopt;
+}
+
 bool isBlank(std::string_view text) {
     return text.find_first_not_of(" \t") == std::string_view::npos;
 }
@@ -65,6 +76,12 @@ std::vector<TemplateProblem> findSettingsProblems(
     ProblemList list(problems);
     for (std::size_t i = 0; i < codes.size(); ++i) {
         const TemplateFieldId field{TemplateFieldKind::Setting, i};
+        // A number in digits holds none of the characters below; the range says all.
+        if (!kSettingsFields[i].range.empty()) {
+            if (!isWholeNumberIn(codes[i], kSettingsFields[i].range))
+                list.add(field, TemplateProblemKind::NotInRange, codes[i]);
+            continue;
+        }
         list.checkText(field, codes[i]);
         list.checkCharacters(field, codes[i], ";", TemplateProblemKind::FieldSeparator);
         if (kSettingsFields[i].flags & kWrittenToServerFiles)
@@ -96,7 +113,40 @@ std::vector<TemplateProblem> findNameProblems(std::string_view name) {
     const TemplateFieldId field{TemplateFieldKind::Name};
     if (isBlank(name)) list.add(field, TemplateProblemKind::Empty);
     list.checkText(field, name);
+    if (problems.empty()) {
+        if (auto control = otherControlCharacter(name))
+            list.add(field, TemplateProblemKind::ControlCharacter, std::string(1, *control));
+    }
     return problems;
+}
+
+bool isWholeNumberIn(std::string_view text, WholeNumberRange range) {
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string_view::npos)
+        return false;
+    const std::size_t digits = text.find_first_not_of('0');
+    if (digits == std::string_view::npos) return range.minimum <= 0 && 0 <= range.maximum;
+    const std::string_view significant = text.substr(digits);
+    if (significant.size() > 9) return false;  // beyond any range an int holds
+    const int value = std::stoi(std::string(significant));
+    return range.minimum <= value && value <= range.maximum;
+}
+
+std::string containedCharacterText(std::string_view character) {
+    if (character == "\r") return "возврат каретки (CR)";
+    if (character == "\n") return "перевод строки (LF)";
+    if (character == std::string_view("\0", 1)) return "нулевой символ (NUL)";
+    if (character == "\t") return "табуляцию";
+    if (character == " ") return "пробел";
+    if (character.size() == 1 && static_cast<unsigned char>(character[0]) < 0x20)
+        return "управляющий символ с кодом " +
+               std::to_string(static_cast<unsigned char>(character[0]));
+    if (character == "\x7F") return "управляющий символ с кодом 127";
+    return "«" + std::string(character) + "»";
+}
+
+std::string wholeNumberRangeText(WholeNumberRange range) {
+    return "целое число от " + std::to_string(range.minimum) + " до " +
+           std::to_string(range.maximum);
 }
 
 std::vector<TemplateProblem> findContentProblems(const TemplateContent& content) {
@@ -124,6 +174,8 @@ std::vector<TemplateProblem> findContentProblems(const TemplateContent& content)
 
 std::vector<TemplateProblem> findTemplateProblems(const TemplateContent& content) {
     std::vector<TemplateProblem> problems = findNameProblems(content.name);
+    ProblemList(problems).checkLength({TemplateFieldKind::Name}, windows1251Length(content.name),
+                                      kNameLayout.capacity);
     std::vector<TemplateProblem> rest = findContentProblems(content);
     problems.insert(problems.end(), rest.begin(), rest.end());
     return problems;

@@ -41,6 +41,12 @@ const std::vector<BadValue>& badValues() {
         {"map with a CR", "Map", "mp_seatown\rmp_evil", true, true},
         {"map with a TAB", "Map", "mp_dome\t", true, true},
         {"blank name", "Name", "   ", true, false},
+        {"TAB in the name", "Name", "Турнир\t2", true, false},
+        {"letters as the player limit", "MaxPlayers", "abc", true, true},
+        {"a thousand players", "MaxPlayers", "1000", true, true},
+        {"45 minutes of game time", "TimeLimit", "45", true, true},
+        // The name dialog cuts a long name as it always has; an imported one is refused.
+        {"name of 201 characters", "Name", std::string(201, 'n'), false, false},
     };
     return values;
 }
@@ -75,6 +81,10 @@ std::string recordWith(const BadValue& bad) {
         settings.replace(settings.find(";;") + 1, 0, bad.value);
     } else if (bad.key == "ScoreLimit") {
         settings.replace(settings.find("5000"), 4, bad.value);
+    } else if (bad.key == "TimeLimit") {
+        settings.replace(settings.find(";15;") + 1, 2, bad.value);
+    } else if (bad.key == "MaxPlayers") {
+        settings.replace(settings.rfind("12;"), 2, bad.value);
     }
     return testing::handBuiltRecord("Турнир", settings, maps, "+set dedicated 2");
 }
@@ -85,6 +95,8 @@ void putIntoWindow(TFmQZ7ServerSetup& setup, const BadValue& bad) {
     if (bad.key == "ScoreLimit") setup.RzComboBoxLimiScore->setEditText(value);
     if (bad.key == "Lives") setup.RzComboBoxLife->setEditText(value);
     if (bad.key == "Map") setup.RzListBoxMap->addItem(value);
+    if (bad.key == "TimeLimit") setup.RzEditTimeGames->setText(value);
+    if (bad.key == "MaxPlayers") setup.RzEditMaxPlayer->setText(value);
 }
 
 bool anyServerFile(const std::filesystem::path& folder) {
@@ -116,9 +128,18 @@ class FrontDoorRulesTest : public QObject {
             QVERIFY2(result.err.find("поле «" + bad.key + "»") != std::string::npos,
                      (std::string(bad.what) + ": " + result.err).c_str());
             QVERIFY2(!std::filesystem::exists(game / "ServerSetup_QZ7.cfg"), bad.what);
+            if (bad.key == "MaxPlayers" || bad.key == "TimeLimit")
+                QVERIFY2(result.err.find("«" + bad.value + "»") != std::string::npos, bad.what);
         }
-        // The good template itself goes in.
+        // A name from --name is held to the same length.
         testing::writeBytes(game / "good.txt", writeTemplateText(goodContent()));
+        const testing::ProcessResult longName =
+            testing::runQz7ctl({"import", "good.txt", "--name", std::string(201, 'n')}, game);
+        QCOMPARE(longName.exitCode, 1);
+        QVERIFY2(
+            longName.err.find("имя из --name: длиннее 200 символов (201)") != std::string::npos,
+            longName.err.c_str());
+        // The good template itself goes in.
         QCOMPARE(testing::runQz7ctl({"import", "good.txt"}, game).exitCode, 0);
     }
 
@@ -149,6 +170,27 @@ class FrontDoorRulesTest : public QObject {
                      bad.what);
             QVERIFY2(!anyServerFile(window.folder.path()), bad.what);
         }
+    }
+
+    // A store written before the rules, or by hand, may hold what they refuse: it loads and shows
+    // it, and the commands that do not change a record (Up, Down, Delete, close) write it as it
+    // is; only generation refuses.
+    void aStoredValueTheRulesRefuseStillLoadsAndMoves() {
+        testing::TemplateSession window;
+        const std::string first = recordWith({"", "MaxPlayers", "abc", true, true});
+        const std::string second = recordWith({"", "TimeLimit", "45", true, true});
+        window.putStore(first + second);
+        TFmQZ7ServerSetup& setup = window.open();
+        QCOMPARE(setup.RzEditMaxPlayer->text(), QStringLiteral("abc"));
+        setup.RzBitBtnListShabDown->click();
+        QCOMPARE(window.storeBytes(), second + first);
+        setup.RzBitBtnListShabUp->click();
+        QCOMPARE(window.storeBytes(), first + second);
+        setup.RzBitBtnDelShablon->click();  // the first goes, the second stays as it was
+        QCOMPARE(window.storeBytes(), second);
+        QVERIFY(setup.close());
+        QCOMPARE(window.storeBytes(), second);
+        QVERIFY2(window.boxes.shown.isEmpty(), qPrintable(window.boxes.shown.join('\n')));
     }
 
     void qz7ctlGenerateRefusesEveryBadStoredValue() {

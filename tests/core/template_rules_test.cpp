@@ -22,16 +22,24 @@ std::string repeated(std::string_view text, int times) {
 }
 
 constexpr std::size_t kPassword = 9;
+constexpr std::size_t kTime = 4;
+constexpr std::size_t kPlayers = 19;
 
 TEST(TemplateRules, TheDefaultsAndOrdinaryValuesPass) {
     EXPECT_TRUE(findTemplateProblems(goodContent()).empty());
     TemplateContent content = goodContent();
-    content.name =
-        "Сервер №1 — «ночь» " + std::string(300, 'x');  // a long name is cut, not refused
+    content.name = "Сервер №1 — «ночь» " + std::string(181, 'x');  // 200 in Windows-1251
     content.settingsCodes[kPassword] = "пароль с пробелами 'и апострофом'\t";
     content.settingsCodes[3] = "15000 ";
     content.commandLine = "+set a;b \"c\"";  // a field of its own, never put between quotes
+    content.settingsCodes[kTime] = "0";
+    content.settingsCodes[kPlayers] = "999";
     EXPECT_TRUE(findTemplateProblems(content).empty());
+    content.settingsCodes[kTime] = "030";
+    content.settingsCodes[kPlayers] = "1";
+    EXPECT_TRUE(findTemplateProblems(content).empty());
+    // The name dialog cuts a long name; only an imported one is refused for it.
+    EXPECT_TRUE(findNameProblems(std::string(300, 'x')).empty());
 }
 
 // Each case changes one thing of a good template; exactly that problem must be found.
@@ -54,11 +62,56 @@ TEST(TemplateRules, EachRuleNamesTheFieldAndTheKind) {
          {F::Setting, kPassword},
          K::Quote,
          "\""},
-        {"quote in the player limit",
-         [](auto& c) { c.settingsCodes[19] = "1\"2"; },
-         {F::Setting, 19},
+        {"quote in the health",
+         [](auto& c) { c.settingsCodes[1] = "1\"2"; },
+         {F::Setting, 1},
          K::Quote,
          "\""},
+        {"quote in the player limit, no number",
+         [](auto& c) { c.settingsCodes[kPlayers] = "1\"2"; },
+         {F::Setting, kPlayers},
+         K::NotInRange,
+         "1\"2"},
+        {"letters as the player limit",
+         [](auto& c) { c.settingsCodes[kPlayers] = "abc"; },
+         {F::Setting, kPlayers},
+         K::NotInRange,
+         "abc"},
+        {"no player at all",
+         [](auto& c) { c.settingsCodes[kPlayers] = "0"; },
+         {F::Setting, kPlayers},
+         K::NotInRange,
+         "0"},
+        {"a thousand players",
+         [](auto& c) { c.settingsCodes[kPlayers] = "1000"; },
+         {F::Setting, kPlayers},
+         K::NotInRange,
+         "1000"},
+        {"an empty player limit",
+         [](auto& c) { c.settingsCodes[kPlayers] = ""; },
+         {F::Setting, kPlayers},
+         K::NotInRange,
+         ""},
+        {"a number beyond int",
+         [](auto& c) { c.settingsCodes[kPlayers] = "99999999999999999999"; },
+         {F::Setting, kPlayers},
+         K::NotInRange,
+         "99999999999999999999"},
+        {"45 minutes",
+         [](auto& c) { c.settingsCodes[kTime] = "45"; },
+         {F::Setting, kTime},
+         K::NotInRange,
+         "45"},
+        {"a signed time",
+         [](auto& c) { c.settingsCodes[kTime] = "+5"; },
+         {F::Setting, kTime},
+         K::NotInRange,
+         "+5"},
+        {"a time with a blank",
+         [](auto& c) { c.settingsCodes[kTime] = "15 "; },
+         {F::Setting, kTime},
+         K::NotInRange,
+         "15 "},
         {"lone CR in the score",
          [](auto& c) { c.settingsCodes[3] = "50\r"; },
          {F::Setting, 3},
@@ -69,9 +122,9 @@ TEST(TemplateRules, EachRuleNamesTheFieldAndTheKind) {
          {F::Setting, 16},
          K::LineBreak,
          "\n"},
-        {"NUL in the time",
-         [](auto& c) { c.settingsCodes[4] = std::string("1\0", 2); },
-         {F::Setting, 4},
+        {"NUL in the health",
+         [](auto& c) { c.settingsCodes[1] = std::string("1\0", 2); },
+         {F::Setting, 1},
          K::LineBreak,
          std::string("\0", 1)},
         {"character outside 1251",
@@ -123,6 +176,21 @@ TEST(TemplateRules, EachRuleNamesTheFieldAndTheKind) {
         {"empty name", [](auto& c) { c.name = ""; }, {F::Name}, K::Empty, ""},
         {"blank name", [](auto& c) { c.name = "  \t "; }, {F::Name}, K::Empty, ""},
         {"line break in the name", [](auto& c) { c.name = "a\rb"; }, {F::Name}, K::LineBreak, "\r"},
+        {"TAB in the name",
+         [](auto& c) { c.name = "Турнир\t2"; },
+         {F::Name},
+         K::ControlCharacter,
+         "\t"},
+        {"escape in the name",
+         [](auto& c) { c.name = "a\x1B[31m"; },
+         {F::Name},
+         K::ControlCharacter,
+         "\x1B"},
+        {"name of 201 characters",
+         [](auto& c) { c.name = repeated("я", 201); },
+         {F::Name},
+         K::TooLong,
+         ""},
         {"name outside 1251",
          [](auto& c) { c.name = "Сервер ★"; },
          {F::Name},

@@ -68,12 +68,13 @@ void roundTripState(std::string_view bytes) {
     settings.GameMode = mode.size() < 16 ? std::string(gameModeTable()[mode.size()].label) : mode;
     settings.MaxHealth = part(1);
     settings.ScoreLimit = part(2);
-    settings.TimeLimit = part(3);
+    // The two numbers the rules hold to a range, made to fit it so the rest gets through.
+    settings.TimeLimit = std::to_string(part(3).size() % 31);
     settings.Password = part(4);
     settings.Lives = part(5);
     settings.Spectator = part(6);
     settings.HealthRegen = part(7);
-    settings.MaxPlayers = part(8);
+    settings.MaxPlayers = std::to_string(1 + part(8).size() % 999);
     settings.Hardcore = !bytes.empty() && (bytes[0] & 1);
     settings.Perks = !bytes.empty() && (bytes[0] & 2);
     const std::string commandLine = part(9);
