@@ -31,20 +31,18 @@ void TFmQZ7ServerSetup::N2Click() {
         this, text(portBatchTitle(PortBatchAction::Forward)), [&](const PortBatchControl& control) {
             return OpenAllPorts(gateway, lookedUpAddress, control);
         });
-    if (result.routerAnswered) routerAnsweredThisRun_ = true;
     messageBoxes().plain(this, text(portBatchMessage(PortBatchAction::Forward, result)));
-    if (result.success()) PortsMapped = true;
+    // One mapping made is one left on the router: closing the window warns about it.
+    if (result.succeeded > 0) PortsMapped = true;
 }
 
 void TFmQZ7ServerSetup::N3Click() {
     PortMappingGateway& gateway = portMappingGateway();
     const PortBatchResult result = runPortBatchWithProgress(
-        this, text(portBatchTitle(PortBatchAction::Remove)), [&](PortBatchControl control) {
-            control.routerExpected = routerAnsweredThisRun_ || PortsMapped;
-            return CloseAllPorts(gateway, control);
-        });
-    if (result.routerAnswered) routerAnsweredThisRun_ = true;
+        this, text(portBatchTitle(PortBatchAction::Remove)),
+        [&](const PortBatchControl& control) { return CloseAllPorts(gateway, control); });
     messageBoxes().plain(this, text(portBatchMessage(PortBatchAction::Remove, result)));
+    // Only a batch that removed every mapping (or found it absent) leaves none on the router.
     if (result.success()) PortsMapped = false;
 }
 
@@ -57,7 +55,6 @@ void TFmQZ7ServerSetup::N4Click() {
             report = CheckAllPorts(gateway, lookedUpAddress, control);
             return report.batch;
         });
-    if (result.routerAnswered) routerAnsweredThisRun_ = true;
     if (report.mappings.empty()) {
         messageBoxes().plain(this, text(portBatchMessage(PortBatchAction::Check, result)));
         return;

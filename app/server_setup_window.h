@@ -151,7 +151,8 @@ class TFmQZ7ServerSetup : public QWidget {
     void N4Click();
     void RzBitBtn5Click();
 
-    // Whether the server's ports are forwarded and not yet removed.
+    // Whether mappings of the server's ports may be on the router: set by a forwarding that made
+    // any, cleared only by a removal that removed every one (or found it absent).
     bool PortsMapped = false;
 
     // The router service the port commands use (not owned); nullptr restores the window's own,
@@ -205,9 +206,6 @@ class TFmQZ7ServerSetup : public QWidget {
     PortMappingGateway& portMappingGateway();
     std::unique_ptr<PortMappingGateway> ownPortGateway_;  // made on first use, kept for the run
     PortMappingGateway* portGatewayInUse_ = nullptr;
-    // Whether a router has answered a port command in this run: from then on a removal that
-    // reaches no router is a failure, not "nothing to remove".
-    bool routerAnsweredThisRun_ = false;
 };
 
 }  // namespace qz7

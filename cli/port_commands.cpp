@@ -97,7 +97,6 @@ void runPortBatch(bool open, const std::optional<std::string>& igdUrl, int timeo
         progressShown = true;
     };
     control.deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
-    control.routerExpected = igdUrl.has_value();
 
     const PortBatchResult result = open ? OpenAllPorts(*gateway, GetLocalAddress(), control)
                                         : CloseAllPorts(*gateway, control);

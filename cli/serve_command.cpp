@@ -42,7 +42,6 @@ class ForwardedPorts {
     bool remove() {
         if (!forwarded_) return true;
         PortBatchControl control = boundedBatch();
-        control.routerExpected = true;
         const PortBatchResult result = CloseAllPorts(*gateway_, control);
         report(PortBatchAction::Remove, result, "ports-removed");
         return result.success();

@@ -84,7 +84,7 @@ bool AddPortMapping(PortMappingCollection* collection, int port, std::string_vie
 }
 
 bool RemovePortMapping(PortMappingCollection* collection, int port, std::string_view protocol) {
-    if (collection == nullptr) return true;
+    if (collection == nullptr) return false;
     try {
         return collection->remove(port, protocol);
     } catch (const std::exception&) {
@@ -106,13 +106,7 @@ PortBatchResult OpenAllPorts(PortMappingGateway& gateway, const std::string& loo
 
 PortBatchResult CloseAllPorts(PortMappingGateway& gateway, const PortBatchControl& control) {
     const CollectionLookup lookup = lookUpCollection(gateway);
-    if (lookup.collection == nullptr) {
-        // Nothing can have been forwarded through a router that never answered; once one has,
-        // its silence leaves the mappings in place and is a failure.
-        const bool nothingToRemove = !lookup.failed && !control.routerExpected;
-        return withoutRouter(nothingToRemove ? PortBatchStatus::NothingToRemove
-                                             : PortBatchStatus::RouterUnreachable);
-    }
+    if (lookup.collection == nullptr) return withoutRouter(PortBatchStatus::RouterUnreachable);
     return runPortBatch(control, [&](const ServerPort& entry) {
         return RemovePortMapping(lookup.collection, entry.port, entry.protocol);
     });
@@ -125,7 +119,6 @@ std::string_view portBatchTitle(PortBatchAction action) {
 std::string portBatchMessage(PortBatchAction action, const PortBatchResult& result) {
     switch (result.status) {
         case PortBatchStatus::Done:
-        case PortBatchStatus::NothingToRemove:
             if (action == PortBatchAction::Check) return std::string(kPortsCheckedMessage);
             return std::string(action == PortBatchAction::Forward ? kPortsForwardedMessage
                                                                   : kPortsRemovedMessage);

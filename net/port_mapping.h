@@ -28,8 +28,7 @@ std::string_view portBatchTitle(PortBatchAction action);
 
 // How a batch ended.
 enum class PortBatchStatus {
-    Done,               // every mapping made, or every one removed
-    NothingToRemove,    // a removal with no router, where none was named or has answered
+    Done,               // every mapping made, or every one removed (or reported absent)
     SomeFailed,         // the router answered; some mappings failed
     RouterUnreachable,  // no router answered, or the network could not be asked
     Cancelled,          // stopped by the user after the mapping in flight
@@ -42,9 +41,7 @@ struct PortBatchResult {
     int total = kServerPortCount;
     bool routerAnswered = false;  // a router's mapping service was found for this batch
 
-    bool success() const {
-        return status == PortBatchStatus::Done || status == PortBatchStatus::NothingToRemove;
-    }
+    bool success() const { return status == PortBatchStatus::Done; }
 };
 
 // What watches and bounds a batch. The batch checks the cancel flag and the deadline before each
@@ -53,14 +50,10 @@ struct PortBatchControl {
     PortBatchProgress progress;
     const std::atomic<bool>* cancelRequested = nullptr;  // may be set from another thread
     std::optional<std::chrono::steady_clock::time_point> deadline;
-    // A router is known to be there: one was named, or one answered earlier in this run. A
-    // removal that then reaches none fails; otherwise "no router" means nothing to remove.
-    bool routerExpected = false;
 };
 
-// The router's collection, looked up once per batch. An error while looking it up counts as a
-// router that cannot be reached, whereas a plain "no router" leaves the decision to the
-// caller's rules.
+// The router's collection, looked up once per batch. No router and an error while looking it up
+// both mean a router that cannot be reached; `failed` tells the error apart.
 struct CollectionLookup {
     PortMappingCollection* collection = nullptr;
     bool failed = false;
@@ -78,7 +71,8 @@ PortBatchResult runPortBatch(const PortBatchControl& control,
 bool AddPortMapping(PortMappingCollection* collection, int port, std::string_view protocol,
                     std::string_view description, const std::string& clientAddress);
 
-// Removes the mapping of port. Succeeds when there is no collection: nothing to remove from.
+// Removes the mapping of port; the router's "no such mapping" counts as removed. Fails when
+// there is no collection: what was forwarded through a router that does not answer stays there.
 bool RemovePortMapping(PortMappingCollection* collection, int port, std::string_view protocol);
 
 // Makes the 70 mappings of the server port table, every one attempted whatever the others
@@ -87,7 +81,8 @@ bool RemovePortMapping(PortMappingCollection* collection, int port, std::string_
 PortBatchResult OpenAllPorts(PortMappingGateway& gateway, const std::string& lookedUpAddress,
                              const PortBatchControl& control = {});
 
-// Removes the 70 mappings, every one attempted.
+// Removes the 70 mappings, every one attempted. Without a router's answer nothing is removed,
+// and that is a failure: mappings made earlier may still be on the router.
 PortBatchResult CloseAllPorts(PortMappingGateway& gateway, const PortBatchControl& control = {});
 
 // The result text of a batch, for the window's box and the command line: the plain outcome on
