@@ -20,6 +20,9 @@ class RealMessageBoxes final : public MessageBoxes {
         QMessageBox box(QMessageBox::NoIcon, applicationTitle(), text, QMessageBox::Ok, owner);
         box.exec();
     }
+    void information(QWidget* owner, const QString& text) override {
+        QMessageBox::information(owner, applicationTitle(), text, QMessageBox::Ok);
+    }
     bool confirm(QWidget* owner, const QString& text) override {
         return QMessageBox::question(owner, QStringLiteral("Confirm"), text,
                                      QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;

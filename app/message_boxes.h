@@ -15,6 +15,8 @@ class MessageBoxes {
     virtual void error(QWidget* owner, const QString& text) = 0;
     // A plain box (no icon) captioned with the application title, one OK button.
     virtual void plain(QWidget* owner, const QString& text) = 0;
+    // A notice: information icon, caption the application title, one OK button.
+    virtual void information(QWidget* owner, const QString& text) = 0;
     // The confirmation box: question icon, caption "Confirm", Yes and No. True for Yes.
     virtual bool confirm(QWidget* owner, const QString& text) = 0;
     // A question of the program's own: question icon, caption the application title, buttons

@@ -107,8 +107,8 @@ bool TFmQZ7ServerSetup::storeMayBeRewritten() {
     if (!templateStore_.readable()) templateStore_.refuseUnread();
     if (!templateStore_.changedSinceSeen()) return true;
     reloadTemplateList();
-    messageBoxes().error(this, QStringLiteral("Файл шаблонов был изменён другой программой; "
-                                              "список шаблонов перечитан."));
+    messageBoxes().information(this, QStringLiteral("Файл шаблонов был изменён другой программой; "
+                                                    "список шаблонов перечитан."));
     return false;
 }
 

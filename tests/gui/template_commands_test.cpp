@@ -409,7 +409,8 @@ class TemplateCommandsTest : public QObject {
         setup.show();
         setup.RzEditPasswordGames->setText(QStringLiteral("stays"));
         const QString changed = QStringLiteral(
-            "error: Файл шаблонов был изменён другой программой; список шаблонов перечитан.");
+            "information: Файл шаблонов был изменён другой программой; список шаблонов "
+            "перечитан.");
 
         struct Command {
             const char* name;

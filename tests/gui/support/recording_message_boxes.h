@@ -21,6 +21,9 @@ class RecordingMessageBoxes : public MessageBoxes {
     void plain(QWidget*, const QString& text) override {
         shown << QStringLiteral("plain: ") + text;
     }
+    void information(QWidget*, const QString& text) override {
+        shown << QStringLiteral("information: ") + text;
+    }
     bool confirm(QWidget*, const QString& text) override {
         shown << QStringLiteral("confirm: ") + text;
         return nextAnswer();
