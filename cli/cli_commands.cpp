@@ -143,12 +143,13 @@ int CliCommands::run(const std::string& gameDir, std::ostream& out, std::ostream
         generateServerFiles(game, template_, fixedWeights_, out);
     } else if (*startServerCommand_) {
         // A missing launcher is the first thing to say; busy ports matter only when it can start.
-        if (auto missing = missingLauncherError(game.path(), kServerLauncherName))
+        if (auto missing = missingLauncherInGameFolder(game, kServerLauncherName))
             throw CliError(*missing);
         checkServerPortsFree(force_, err);
         startServer(game, launcherParameters(game, optionalTemplate_, command_), out);
     } else if (*startClientCommand_) {
-        startClient(game, launcherParameters(game, optionalTemplate_, command_), profile_, out);
+        startClient(game, launcherParameters(game, optionalTemplate_, command_), profile_, out,
+                    err);
     } else if (*importCommand_) {
         const std::size_t position = importTemplate(game, inputFile_, importName_, err);
         out << "Шаблон добавлен на позицию #" << position << "\n";

@@ -3,12 +3,44 @@
 #include <ostream>
 
 #include "cli/cli_error.h"
+#include "platform/game_paths.h"
 #include "platform/windows1251.h"
 #include "server/launchers.h"
 #include "server/server_files.h"
 #include "settings/template_record.h"
 
 namespace qz7::cli {
+
+namespace {
+
+// What became of the profile's copy, when it was not made.
+std::string profileCopyNote(const std::string& profileName, const ProfileCopy& copy) {
+    switch (copy.outcome) {
+        case ProfileCopy::Outcome::Copied:
+            break;
+        case ProfileCopy::Outcome::NotFound:
+            return "Профиль " + profileName + " не найден: нет файла " + utf8FromPath(copy.file) +
+                   "; teknogods.ini в папке игры не изменён";
+        case ProfileCopy::Outcome::Failed:
+            return "Файл " + utf8FromPath(copy.file) +
+                   " не скопирован в папку игры: " + copy.failure;
+    }
+    return {};
+}
+
+// The game folder a file was looked for in, for a message that says it is missing.
+std::string inGameFolder(const GameFolder& game) {
+    return " (папка игры: " + utf8FromPath(game.path()) + ")";
+}
+
+}  // namespace
+
+std::optional<std::string> missingLauncherInGameFolder(const GameFolder& game,
+                                                       const std::string& launcherName) {
+    std::optional<std::string> missing = missingLauncherError(game.path(), launcherName);
+    if (missing) *missing += inGameFolder(game);
+    return missing;
+}
 
 void generateServerFiles(GameFolder& game, const std::string& which, bool fixedWeights,
                          std::ostream& out) {
@@ -21,6 +53,9 @@ void generateServerFiles(GameFolder& game, const std::string& which, bool fixedW
 
     const ServerFilesResult result =
         writeServerFiles(game.path(), settings, rotation, !fixedWeights);
+    if (result.outcome == ServerFilesOutcome::BaseRecipeMissing ||
+        result.outcome == ServerFilesOutcome::BaseConfigurationMissing)
+        throw CliError(result.message + inGameFolder(game));
     if (result.outcome != ServerFilesOutcome::Written) throw CliError(result.message);
     // The paths without their leading backslash, such as admin\Manual_Mod.dsr.
     auto relative = [](std::string_view path) { return path.substr(1); };
@@ -37,14 +72,25 @@ std::string launcherParameters(GameFolder& game, const std::optional<std::string
 }
 
 void startServer(GameFolder& game, const std::string& parameters, std::ostream& out) {
-    if (auto error = startServerLauncher(game.path(), parameters)) throw CliError(*error);
+    if (auto error = startServerLauncher(game.path(), parameters)) {
+        if (auto missing = missingLauncherInGameFolder(game, kServerLauncherName)) error = missing;
+        throw CliError(*error);
+    }
     out << "Запущен " << kServerLauncherName << "\n";
 }
 
 void startClient(GameFolder& game, const std::string& parameters, std::string profile,
-                 std::ostream& out) {
-    if (auto error = startClientLauncher(game.path(), parameters, profile)) throw CliError(*error);
-    out << "Запущен " << kClientLauncherName << " (профиль " << profile << ")\n";
+                 std::ostream& out, std::ostream& err) {
+    ProfileCopy copy;
+    std::optional<std::string> error = startClientLauncher(game.path(), parameters, profile, &copy);
+    if (const std::string note = profileCopyNote(profile, copy); !note.empty()) err << note << "\n";
+    if (error) {
+        if (auto missing = missingLauncherInGameFolder(game, kClientLauncherName)) error = missing;
+        throw CliError(*error);
+    }
+    out << "Запущен " << kClientLauncherName;
+    if (copy.outcome == ProfileCopy::Outcome::Copied) out << " (профиль " << profile << ")";
+    out << "\n";
 }
 
 }  // namespace qz7::cli

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <system_error>
 
 namespace qz7 {
 
@@ -24,9 +25,10 @@ class Platform {
     virtual StartResult startProgram(const std::filesystem::path& program,
                                      const std::string& parameters) = 0;
 
-    // Copies a file over the target, replacing it when it exists.
-    virtual bool copyFileOverwriting(const std::filesystem::path& from,
-                                     const std::filesystem::path& to) = 0;
+    // Copies a file over the target, replacing it when it exists. Empty on success, otherwise
+    // the system's reason.
+    virtual std::error_code copyFileOverwriting(const std::filesystem::path& from,
+                                                const std::filesystem::path& to) = 0;
 
     // The name of the user running the program; nothing when it cannot be read.
     virtual std::optional<std::string> userName() = 0;

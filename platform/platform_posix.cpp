@@ -153,11 +153,12 @@ class PosixPlatform final : public Platform {
         return spawnDetached(argv);
     }
 
-    bool copyFileOverwriting(const std::filesystem::path& from,
-                             const std::filesystem::path& to) override {
+    std::error_code copyFileOverwriting(const std::filesystem::path& from,
+                                        const std::filesystem::path& to) override {
         std::error_code error;
-        return std::filesystem::copy_file(from, to,
-                                          std::filesystem::copy_options::overwrite_existing, error);
+        std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing,
+                                   error);
+        return error;
     }
 
     std::optional<std::string> userName() override {

@@ -62,9 +62,10 @@ class WindowsPlatform final : public Platform {
         return {false, shellExecuteErrorText(code)};
     }
 
-    bool copyFileOverwriting(const std::filesystem::path& from,
-                             const std::filesystem::path& to) override {
-        return CopyFileW(from.c_str(), to.c_str(), FALSE) != 0;
+    std::error_code copyFileOverwriting(const std::filesystem::path& from,
+                                        const std::filesystem::path& to) override {
+        if (CopyFileW(from.c_str(), to.c_str(), FALSE) != 0) return {};
+        return std::error_code(static_cast<int>(GetLastError()), std::system_category());
     }
 
     std::optional<std::string> userName() override {

@@ -2,6 +2,7 @@
 
 #include "platform/game_paths.h"
 #include "platform/platform.h"
+#include "platform/system_error_text.h"
 
 namespace qz7 {
 
@@ -43,7 +44,8 @@ std::optional<std::string> startServerLauncher(const std::filesystem::path& game
 
 std::optional<std::string> startClientLauncher(const std::filesystem::path& gameFolder,
                                                const std::string& parameters,
-                                               std::string& clientProfileName) {
+                                               std::string& clientProfileName,
+                                               ProfileCopy* profileCopy) {
     Platform& platform = currentPlatform();
     if (clientProfileName.empty()) {
         std::optional<std::string> user = platform.userName();
@@ -53,8 +55,14 @@ std::optional<std::string> startClientLauncher(const std::filesystem::path& game
     const std::filesystem::path profile =
         gamePath(gameFolder, "\\Client\\" + clientProfileName + "\\teknogods.ini");
     // A missing profile file leaves the game folder's settings as they are.
-    if (fileExists(profile))
-        platform.copyFileOverwriting(profile, gamePath(gameFolder, "\\teknogods.ini"));
+    ProfileCopy copy{ProfileCopy::Outcome::NotFound, profile, {}};
+    if (fileExists(profile)) {
+        const std::error_code error =
+            platform.copyFileOverwriting(profile, gamePath(gameFolder, "\\teknogods.ini"));
+        copy.outcome = error ? ProfileCopy::Outcome::Failed : ProfileCopy::Outcome::Copied;
+        if (error) copy.failure = systemErrorText(error);
+    }
+    if (profileCopy != nullptr) *profileCopy = copy;
 
     return startLauncher(gameFolder, kClientLauncherName, parameters);
 }

@@ -30,12 +30,21 @@ std::optional<std::string> missingLauncherError(const std::filesystem::path& gam
 std::optional<std::string> startServerLauncher(const std::filesystem::path& gameFolder,
                                                const std::string& parameters);
 
+// What became of the client profile's teknogods.ini before the client started.
+struct ProfileCopy {
+    enum class Outcome { Copied, NotFound, Failed };
+    Outcome outcome = Outcome::Copied;
+    std::filesystem::path file;  // the profile's teknogods.ini
+    std::string failure;         // Failed: the system's reason
+};
+
 // Starts the client launcher the same way after copying the client profile's teknogods.ini into
 // the game folder (when the profile has one). An empty profile name is first filled with the
 // user's name, or "Unknown" when it cannot be read; the filled name stays in the caller's
-// variable.
+// variable. The client starts whatever became of the copy; `profileCopy`, when given, learns it.
 std::optional<std::string> startClientLauncher(const std::filesystem::path& gameFolder,
                                                const std::string& parameters,
-                                               std::string& clientProfileName);
+                                               std::string& clientProfileName,
+                                               ProfileCopy* profileCopy = nullptr);
 
 }  // namespace qz7

@@ -330,18 +330,49 @@ TEST_F(Qz7ctl, StartsTheClientAfterCopyingTheProfile) {
     writeBytes(folder / "Client" / "Игрок" / "teknogods.ini", "[Profile]\r\nName=Igrok\r\n");
     ProcessResult result = run({"start-client", "--profile", "Игрок"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, "Запущен TeknoQZ7_Client_Launcher.exe (профиль Игрок)\n");
+    EXPECT_EQ(result.err, "");
     EXPECT_EQ(readBytes(folder / "teknogods.ini"), "[Profile]\r\nName=Igrok\r\n");
     // No store: the default command line, as the window shows it when it opens.
     EXPECT_NE(waitForRecord(folder / "client.txt").find("[+start_map_rotate]"), std::string::npos);
+}
+
+// The client starts without its profile, as the window starts it, and qz7ctl says why.
+TEST_F(Qz7ctl, AProfileNotFoundOrNotCopiedIsToldAndTheClientStartsAllTheSame) {
+    writeStandInLauncher(folder / "TeknoQZ7_Client_Launcher.exe", folder / "client.txt");
+    ProcessResult missing = run({"start-client", "--profile", "NoSuchProfile"});
+    EXPECT_EQ(missing.exitCode, 0) << missing.err;
+    EXPECT_EQ(missing.out, "Запущен TeknoQZ7_Client_Launcher.exe\n");
+    EXPECT_EQ(missing.err, "Профиль NoSuchProfile не найден: нет файла " +
+                               (folder / "Client" / "NoSuchProfile" / "teknogods.ini").string() +
+                               "; teknogods.ini в папке игры не изменён\n");
+
+    writeBytes(folder / "Client" / "Player" / "teknogods.ini", "[Profile]\r\n");
+    std::filesystem::create_directory(folder / "teknogods.ini");  // nothing can replace it
+    ProcessResult failed = run({"start-client", "--profile", "Player"});
+    EXPECT_EQ(failed.exitCode, 0) << failed.err;
+    EXPECT_EQ(failed.out, "Запущен TeknoQZ7_Client_Launcher.exe\n");
+    EXPECT_EQ(failed.err.rfind("Файл " + (folder / "Client" / "Player" / "teknogods.ini").string() +
+                                   " не скопирован в папку игры: ",
+                               0),
+              0u)
+        << failed.err;
+    EXPECT_FALSE(waitForRecord(folder / "client.txt").empty());
 }
 
 TEST_F(Qz7ctl, MissingLaunchersAndEmptyRotationsAreErrors) {
     writeThreeTemplates();
     ProcessResult server = run({"start-server"});
     EXPECT_EQ(server.exitCode, 1);
-    EXPECT_NE(server.err.find("Не могу найти файл: TeknoQZ7_Server_Launcher.exe"),
-              std::string::npos);
-    EXPECT_EQ(run({"start-client", "--profile", "x"}).exitCode, 1);
+    const std::string inFolder = " (папка игры: " + folder.string() + ")";
+    EXPECT_NE(server.err.find("Не могу найти файл: TeknoQZ7_Server_Launcher.exe" + inFolder),
+              std::string::npos)
+        << server.err;
+    ProcessResult client = run({"start-client", "--profile", "x"});
+    EXPECT_EQ(client.exitCode, 1);
+    EXPECT_NE(client.err.find("Не могу найти файл: TeknoQZ7_Client_Launcher.exe" + inFolder),
+              std::string::npos)
+        << client.err;
 
     writeBytes(store(), record("Пусто", kDefaultLine, ""));
     ProcessResult generate = run({"generate", "Пусто"});
@@ -353,8 +384,11 @@ TEST_F(Qz7ctl, GenerateReportsAMissingBaseRecipe) {
     writeThreeTemplates();
     ProcessResult result = run({"generate", "#1", "--fixed-weights"});
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_NE(result.err.find("Не могу найти базовый файл: \\admin\\Manual_Mod_default.dsr"),
-              std::string::npos);
+    EXPECT_NE(result.err.find("Не могу найти базовый файл: \\admin\\Manual_Mod_default.dsr (папка "
+                              "игры: " +
+                              folder.string() + ")"),
+              std::string::npos)
+        << result.err;
 }
 
 TEST_F(Qz7ctl, UsageErrorsExitWithTwoAndAreWordedInRussian) {

@@ -12,8 +12,8 @@ class PassThroughPlatform : public Platform {
                              const std::string& parameters) override {
         return systemPlatform().startProgram(program, parameters);
     }
-    bool copyFileOverwriting(const std::filesystem::path& from,
-                             const std::filesystem::path& to) override {
+    std::error_code copyFileOverwriting(const std::filesystem::path& from,
+                                        const std::filesystem::path& to) override {
         return systemPlatform().copyFileOverwriting(from, to);
     }
     std::optional<std::string> userName() override { return systemPlatform().userName(); }

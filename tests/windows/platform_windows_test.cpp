@@ -164,7 +164,7 @@ TEST(WindowsCopyFile, ReplacesAnExistingLongerTargetExactly) {
     const std::string profile("[Settings]\r\nName=\xC8\xE3\xF0\xEE\xEA\r\n\0tail\x1A", 30);
     writeBytes(from, profile);
     writeBytes(to, std::string(4096, 'x'));
-    EXPECT_TRUE(currentPlatform().copyFileOverwriting(from, to));
+    EXPECT_EQ(currentPlatform().copyFileOverwriting(from, to), std::error_code());
     EXPECT_EQ(readBytes(to), profile);
     EXPECT_EQ(readBytes(from), profile);
 }
@@ -173,7 +173,8 @@ TEST(WindowsCopyFile, MissingSourceFailsAndLeavesTheTarget) {
     TemporaryFolder folder;
     const fs::path to = folder.path() / "teknogods.ini";
     writeBytes(to, "old");
-    EXPECT_FALSE(currentPlatform().copyFileOverwriting(folder.path() / "absent.ini", to));
+    EXPECT_EQ(currentPlatform().copyFileOverwriting(folder.path() / "absent.ini", to).value(),
+              static_cast<int>(ERROR_FILE_NOT_FOUND));
     EXPECT_EQ(readBytes(to), "old");
 }
 
