@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <utility>
 
+#include "app/game_folder_question.h"
 #include "app/launch_manager_window.h"
 #include "app/qz7_application.h"
 #include "app/server_setup_window.h"
@@ -102,6 +103,8 @@ int runProgram(int argc, char** argv) {
             std::fputs("shown\n", stdout);
             std::fflush(stdout);
         }
+        // Before the setup window fixes the game folder.
+        offerGameFolderWhenAbsent(&manager);
     });
     // Closed while it was being shown: the program has already ended.
     if (windows.launchManager().isHidden()) return 0;

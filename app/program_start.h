@@ -50,8 +50,9 @@ void showAndWaitForFirstPaint(TFormMenedger& launchManager);
 // measures the program like that.
 int runEventLoop(TFormMenedger& mainWindow);
 
-// Starts the program: application title, the launch manager shown and painted, the other two
-// windows in order, then the event loop. With QZ7_EXIT_WHEN_SHOWN set, the line "shown" goes to
+// Starts the program: application title, the launch manager shown and painted, the offer of a
+// game folder when the current folder holds none of the game's files, the other two windows in
+// order, then the event loop. With QZ7_EXIT_WHEN_SHOWN set, the line "shown" goes to
 // standard output as soon as the launch manager has been painted, for the start-up benchmark.
 int runProgram(int argc, char** argv);
 

@@ -16,6 +16,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -93,6 +94,8 @@ void measureStartup(benchmark::State& state, const char* program, const char* ar
     const std::filesystem::path folder =
         std::filesystem::temp_directory_path() / ("qz7_startup_bench_" + std::to_string(getpid()));
     std::filesystem::create_directories(folder / "admin");
+    // An empty template store makes it a game folder: the program asks nothing at start.
+    std::ofstream(folder / "ServerSetup_QZ7.cfg").close();
     long peak = 0;
     double cpuSeconds = 0;
     double endedSeconds = 0;

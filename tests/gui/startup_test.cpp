@@ -3,8 +3,10 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
+#include <deque>
 #include <stdexcept>
 
+#include "app/game_folder_question.h"
 #include "app/launch_manager_window.h"
 #include "app/program_start.h"
 #include "app/qz7_application.h"
@@ -117,6 +119,78 @@ class StartupTest : public QObject {
         QVERIFY(!windows.serverSetup().isVisible());
         QCOMPARE(boxes.shown.size(), 1);
         QVERIFY(boxes.shown[0].startsWith("application: "));
+    }
+
+    // Started where the game is not (the menu entry starts it in the home folder), the program
+    // says so and offers a folder for this run, before the setup window fixes its game folder.
+    void outsideAGameFolderTheProgramOffersToPickOne() {
+        testing::TemporaryFolder home, wrong, game;
+        testing::CurrentDirectory inHome(home.path());
+        std::filesystem::create_directory(wrong.path() / "admin");  // a folder, no base file
+        testing::writeBytes(game.path() / "TeknoQZ7_Client_Launcher.exe", "");
+        testing::RecordingMessageBoxes boxes;
+        std::deque<std::optional<std::filesystem::path>> picks;
+        int dialogs = 0;
+        setGameFolderDialogForTesting([&](QWidget*) {
+            ++dialogs;
+            if (picks.empty()) return std::optional<std::filesystem::path>();
+            const std::optional<std::filesystem::path> pick = picks.front();
+            picks.pop_front();
+            return pick;
+        });
+        const QString askedAbout = QStringLiteral(
+            "question: В папке %1 нет файлов игры: ни "
+            "TeknoQZ7_Server_Launcher.exe или "
+            "TeknoQZ7_Client_Launcher.exe, ни "
+            "admin\\Manual_Mod_default.dsr или "
+            "admin\\server_mod_default.cfg, ни файла шаблонов "
+            "ServerSetup_QZ7.cfg.\n\nВыбрать папку игры? «Нет» "
+            "оставит папку %2.");
+        auto asked = [&](const std::filesystem::path& folder) {
+            return askedAbout.arg(QString::fromStdString(folder.string()),
+                                  QString::fromStdString(home.path().string()));
+        };
+
+        boxes.answers = {false};  // "Нет"
+        offerGameFolderWhenAbsent(nullptr);
+        boxes.answers = {true};  // "Да", then the dialog's cancel
+        offerGameFolderWhenAbsent(nullptr);
+        QCOMPARE(dialogs, 1);
+        QCOMPARE(boxes.shown, (QStringList{asked(home.path()), asked(home.path())}));
+        QVERIFY(std::filesystem::equivalent(std::filesystem::current_path(), home.path()));
+
+        // A folder without the game's files is named and the offer made again.
+        boxes.shown.clear();
+        boxes.answers = {true, true};
+        picks = {wrong.path(), game.path()};
+        offerGameFolderWhenAbsent(nullptr);
+        QCOMPARE(boxes.shown, (QStringList{asked(home.path()), asked(wrong.path())}));
+        QVERIFY(std::filesystem::equivalent(std::filesystem::current_path(), game.path()));
+        ProgramState program;
+        ProgramWindows windows(program, {"qz7manager", "Player"});
+        QVERIFY(std::filesystem::equivalent(windows.serverSetup().gameFolder(), game.path()));
+        QCOMPARE(QString::fromStdString(program.ClientProfileName), QStringLiteral("Player"));
+        setGameFolderDialogForTesting({});
+    }
+
+    // Any one of the game's files makes a game folder: nothing is asked there.
+    void inAGameFolderNothingIsAsked() {
+        testing::RecordingMessageBoxes boxes;
+        setGameFolderDialogForTesting([](QWidget*) {
+            QTest::qFail("the folder dialog was shown", __FILE__, __LINE__);
+            return std::optional<std::filesystem::path>();
+        });
+        for (const char* file : {"TeknoQZ7_Server_Launcher.exe", "TeknoQZ7_Client_Launcher.exe",
+                                 "admin/Manual_Mod_default.dsr", "admin/server_mod_default.cfg",
+                                 "ServerSetup_QZ7.cfg"}) {
+            testing::TemporaryFolder game;
+            testing::CurrentDirectory inGame(game.path());
+            testing::writeBytes(game.path() / file, "");
+            offerGameFolderWhenAbsent(nullptr);
+            QVERIFY2(boxes.shown.isEmpty(), file);
+            QVERIFY(std::filesystem::equivalent(std::filesystem::current_path(), game.path()));
+        }
+        setGameFolderDialogForTesting({});
     }
 
     void profileNameComesFromTheFirstArgument() {
