@@ -17,7 +17,7 @@ source_dir="$(realpath "$2")"
 # example (without its comment) | expected exit status | check after it ran:
 #   out:TEXT   standard output holds TEXT        file:PATH=TEXT  the file holds TEXT
 #   err:TEXT   standard error holds TEXT          log:TEXT        launchers.log comes to hold TEXT
-#   no-router  runs under `unshare -n` only
+#   no-router  runs under `unshare -n` only; no-router:TEXT, and its message holds TEXT
 # The demo's stand-in server launcher ends at once with status 0, so `serve` ends with it.
 table=$(cat <<'TABLE'
 qz7ctl list --json|0|out:"name": "Турнир"
@@ -26,6 +26,7 @@ qz7ctl generate 'Турнир' --fixed-weights|0|file:admin/Manual_MapRot.dspl=m
 qz7ctl start-server 'Турнир'|0|log:[^4~^1Турнир_QZ7^4~+set]
 qz7ctl start-client --profile Player|0|log:TeknoQZ7_Client_Launcher.exe
 qz7ctl ports open|1|no-router
+qz7ctl ports close|1|no-router:порты не удалены
 qz7ctl ports close --igd http://192.168.1.1:5000/rootDesc.xml|1|no-router
 qz7ctl export 'Турнир' -o tournament.txt|0|file:tournament.txt=Map=mp_hardhat
 qz7ctl import tournament.txt --name 'Турнир 2'|0|out:#4
@@ -95,7 +96,7 @@ for example in "${examples[@]}"; do
         continue
     fi
     runner=()
-    if [ "$expectation" = no-router ]; then
+    if [ "${expectation%%:*}" = no-router ]; then
         if [ "$namespace_works" -eq 0 ]; then
             echo "skipped: $example (no network namespace can be made here)"
             continue
@@ -131,12 +132,24 @@ for example in "${examples[@]}"; do
         done
         grep -qF -- "${expectation#log:}" "$work/game/launchers.log" 2>/dev/null ||
             fail "$example: launchers.log lacks ${expectation#log:}" ;;
-    no-router)
+    no-router*)
         # The last line of the error output says, in Russian, that no router answered.
         tail -n 1 "$work/err" | grep -qF "роутер не отвечает" ||
-            fail "$example: no \"no router\" message: $(tail -n 1 "$work/err")" ;;
+            fail "$example: no \"no router\" message: $(tail -n 1 "$work/err")"
+        [ "$expectation" = no-router ] || tail -n 1 "$work/err" | grep -qF "${expectation#no-router:}" ||
+            fail "$example: the message lacks ${expectation#no-router:}" ;;
     esac
     [ "$failures" -gt "$failures_before" ] || echo "ok: $example"
+done
+
+# The README's menu entry for one's own game folder starts the installed program as the package's
+# own entry does, with the folder in Path=.
+entry="$(awk '/^```ini$/ { inside = 1; next } /^```$/ { inside = 0 } inside' "$source_dir/README.md")"
+grep -qx '\[Desktop Entry\]' <<<"$entry" || fail "README: no [Desktop Entry] example"
+grep -qx 'Path=/.*' <<<"$entry" || fail "README: the menu entry example has no Path="
+for key in Type Exec Icon; do
+    line="$(grep -m1 "^$key=" "$source_dir/resources/linux/qz7manager.desktop")"
+    grep -qxF "$line" <<<"$entry" || fail "README: the menu entry example lacks $line"
 done
 
 while IFS='|' read -r example _; do
