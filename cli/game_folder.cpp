@@ -22,8 +22,12 @@ const TemplateRecords& GameFolder::records() {
 
 std::size_t GameFolder::findTemplate(const std::string& nameOrPosition) {
     const TemplateLookup found = qz7::findTemplate(records(), nameOrPosition);
-    if (!found.index) throw CliError(found.error);
-    return *found.index;
+    if (found.index) return *found.index;
+    // Started outside the game folder, the user learns where the store was looked for.
+    std::error_code error;
+    if (!std::filesystem::exists(templateStorePath(), error))
+        throw CliError(found.error + ": файл " + utf8FromPath(templateStorePath()) + " не найден");
+    throw CliError(found.error);
 }
 
 }  // namespace qz7::cli

@@ -420,6 +420,12 @@ TEST_F(Qz7ctl, ListWithoutTemplatesSaysSo) {
     EXPECT_EQ(none.exitCode, 0);
     EXPECT_EQ(none.out, "");
     EXPECT_EQ(none.err, "Шаблонов нет: файл " + store().string() + " не найден\n");
+    ProcessResult show = run({"show", "#1"});
+    EXPECT_EQ(show.exitCode, 1);
+    EXPECT_NE(show.err.find("Нет шаблона на позиции 1 (шаблонов: 0): файл " + store().string() +
+                            " не найден"),
+              std::string::npos)
+        << show.err;
     writeBytes(store(), "");
     ProcessResult empty = run({"list", "--json"});
     EXPECT_EQ(empty.exitCode, 0);
