@@ -10,6 +10,7 @@
 #include "cli/serve_command.h"
 #include "cli/server_commands.h"
 #include "cli/template_commands.h"
+#include "cli/value_names.h"
 #include "platform/game_paths.h"
 #include "server/launchers.h"
 
@@ -30,6 +31,7 @@ void addSecondsOption(CLI::App* command, const std::string& name, std::chrono::m
                 target = std::chrono::milliseconds(static_cast<long long>(seconds * 1000.0));
             },
             help)
+        ->type_name(kSecondsValue)
         ->check(CLI::Range(0.001, 86400.0));
 }
 
@@ -41,29 +43,30 @@ void CliCommands::addTo(CLI::App& app) {
     listCommand_->add_flag("--json", json_, "вывод в JSON");
 
     showCommand_ = app.add_subcommand("show", "настройки, карты и строка запуска одного шаблона");
-    showCommand_->add_option("TEMPLATE", template_, kTemplateHelp)->required();
+    showCommand_->add_option(kTemplateValue, template_, kTemplateHelp)->required();
     showCommand_->add_flag("--json", json_, "вывод в JSON");
 
     exportCommand_ =
         app.add_subcommand("export", "шаблон в текстовом виде (UTF-8) для обмена и хранения");
-    exportCommand_->add_option("TEMPLATE", template_, kTemplateHelp)->required();
-    exportCommand_->add_option("-o,--output", outputFile_,
-                               "файл для записи (по умолчанию вывод на экран)");
+    exportCommand_->add_option(kTemplateValue, template_, kTemplateHelp)->required();
+    exportCommand_
+        ->add_option("-o,--output", outputFile_, "файл для записи (по умолчанию вывод на экран)")
+        ->type_name(kFileValue);
 
     importCommand_ =
         app.add_subcommand("import", "добавить шаблон из текстового вида в конец списка");
-    importCommand_->add_option("FILE", inputFile_, "файл шаблона в текстовом виде")->required();
+    importCommand_->add_option(kFileValue, inputFile_, "файл шаблона в текстовом виде")->required();
     importCommand_->add_option("--name", importName_, "имя нового шаблона вместо имени из файла");
 
     generateCommand_ = app.add_subcommand(
         "generate", "сформировать файлы сервера (admin) из настроек и карт шаблона");
-    generateCommand_->add_option("TEMPLATE", template_, kTemplateHelp)->required();
+    generateCommand_->add_option(kTemplateValue, template_, kTemplateHelp)->required();
     generateCommand_->add_flag("--fixed-weights", fixedWeights_,
                                "шанс выпадания каждой карты 100 вместо случайного");
 
     startServerCommand_ =
         app.add_subcommand("start-server", "запустить " + std::string(kServerLauncherName));
-    startServerCommand_->add_option("TEMPLATE", optionalTemplate_,
+    startServerCommand_->add_option(kTemplateValue, optionalTemplate_,
                                     "шаблон, чья строка запуска передаётся (по умолчанию первый)");
     startServerCommand_->add_option("--command", command_, "строка запуска вместо строки шаблона");
     startServerCommand_->add_flag("--force", force_, kForceHelp);
@@ -72,7 +75,7 @@ void CliCommands::addTo(CLI::App& app) {
 
     startClientCommand_ =
         app.add_subcommand("start-client", "запустить " + std::string(kClientLauncherName));
-    startClientCommand_->add_option("TEMPLATE", optionalTemplate_,
+    startClientCommand_->add_option(kTemplateValue, optionalTemplate_,
                                     "шаблон, чья строка запуска передаётся (по умолчанию первый)");
     startClientCommand_->add_option(
         "--profile", profile_, "профиль клиента в папке Client (по умолчанию имя пользователя)");
@@ -80,7 +83,7 @@ void CliCommands::addTo(CLI::App& app) {
 
     portsCommand_ = app.add_subcommand(
         "ports", "пробросить (open), убрать (close) или проверить (status) 70 портов сервера");
-    portsCommand_->add_option("ACTION", portAction_, "open, close или status")
+    portsCommand_->add_option("ДЕЙСТВИЕ", portAction_, "open, close или status")
         ->required()
         ->check(CLI::IsMember({"open", "close", "status"}));
     portsCommand_->add_flag("--json", json_, "status: вывод в JSON");
@@ -88,13 +91,15 @@ void CliCommands::addTo(CLI::App& app) {
     portsCommand_
         ->add_option("--timeout", portTimeoutSeconds_,
                      "предел времени на все 70 портов, в секундах (по умолчанию 60)")
+        ->type_name(kSecondsValue)
         ->check(CLI::Range(1, 86400));
 }
 
 void CliCommands::addServeTo(CLI::App& app) {
     serveCommand_ = app.add_subcommand(
         "serve", "сформировать файлы, запустить сервер и перезапускать его после падений");
-    serveCommand_->add_option("TEMPLATE", serveOptions_.templateName, kTemplateHelp)->required();
+    serveCommand_->add_option(kTemplateValue, serveOptions_.templateName, kTemplateHelp)
+        ->required();
     serveCommand_->add_flag("--fixed-weights", serveOptions_.fixedWeights,
                             "шанс выпадания каждой карты 100 вместо случайного");
     serveCommand_->add_option("--command", serveOptions_.command,

@@ -10,6 +10,7 @@
 #include "net/miniupnpc_gateway.h"
 #include "net/port_mapping.h"
 #include "net/port_status.h"
+#include "platform/utf8.h"
 
 namespace qz7::cli {
 
@@ -27,24 +28,18 @@ PortBatchControl commandLineControl(const char* action, int timeoutSeconds, std:
     return control;
 }
 
-std::size_t displayWidth(const std::string& utf8) {
-    // Continuation bytes do not start a character.
-    return static_cast<std::size_t>(
-        std::count_if(utf8.begin(), utf8.end(), [](char byte) { return (byte & 0xC0) != 0x80; }));
-}
-
 // The table with its columns padded to their widest cell.
 void printTable(const std::vector<PortStatusRow>& rows, std::ostream& out) {
     std::array<std::size_t, std::tuple_size_v<PortStatusRow>> widths{};
     for (const PortStatusRow& row : rows)
         for (std::size_t cell = 0; cell < row.size(); ++cell)
-            widths[cell] = std::max(widths[cell], displayWidth(row[cell]));
+            widths[cell] = std::max(widths[cell], utf8Width(row[cell]));
     for (const PortStatusRow& row : rows) {
         std::string line;
         for (std::size_t cell = 0; cell < row.size(); ++cell) {
             line += row[cell];
             if (cell + 1 < row.size())
-                line += std::string(widths[cell] - displayWidth(row[cell]) + 2, ' ');
+                line += std::string(widths[cell] - utf8Width(row[cell]) + 2, ' ');
         }
         while (!line.empty() && line.back() == ' ') line.pop_back();
         out << line << "\n";

@@ -1,29 +1,24 @@
 // qz7ctl: the command-line front end for hosts without a desktop. It works on the same core as
 // the windows: the same template store, codes, server files and port mappings.
 #include <CLI/CLI.hpp>
-#include <filesystem>
 #include <iostream>
 
 #include "cli/cli_commands.h"
 #include "cli/cli_error.h"
+#include "cli/command_line.h"
 #include "cli/usage_errors.h"
 #include "platform/console.h"
-#include "platform/game_paths.h"
 #include "platform/program_arguments.h"
 
 int main(int argc, char** argv) {
     using namespace qz7::cli;
     qz7::useUtf8Console();
-    CLI::App app{"qz7ctl: шаблоны, файлы сервера, запуск и проброс портов без окон"};
-    useRussianHelp(app);
-    app.require_subcommand(1);
-    app.fallthrough();
-    std::string gameDir = qz7::utf8FromPath(std::filesystem::current_path());
-    app.add_option("--game-dir", gameDir, "папка игры (по умолчанию текущая)");
-
+    // The UPnP library's own lines are kept off the terminal; these messages are not.
+    qz7::keepProgramMessagesVisible();
+    CLI::App app;
     CliCommands commands;
-    commands.addTo(app);
-    groupRussianSubcommands(app);
+    std::string gameDir;
+    setUpCommandLine(app, commands, gameDir);
 
     try {
         // UTF-8 on every system; CLI11 takes them last first, without the program's name.
@@ -32,14 +27,18 @@ int main(int argc, char** argv) {
             app.name(arguments.front());
             arguments.erase(arguments.begin());
         }
+        // Without a command: what the commands are, one line each.
+        if (arguments.empty()) {
+            std::cout << app.help();
+            return kExitUsage;
+        }
         std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
         app.parse(reversed);
-    } catch (const CLI::CallForHelp& e) {
-        return app.exit(e);
-    } catch (const CLI::CallForAllHelp& e) {
+    } catch (const CLI::Success& e) {
+        // --help or --version.
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
-        std::cerr << "Ошибка в командной строке: " << russianUsageError(e) << "\n"
+        std::cerr << "Ошибка в командной строке: " << russianUsageError(app, e) << "\n"
                   << "Подробнее: qz7ctl --help\n";
         return kExitUsage;
     }

@@ -57,10 +57,11 @@ void generateServerFiles(GameFolder& game, const std::string& which, bool fixedW
         result.outcome == ServerFilesOutcome::BaseConfigurationMissing)
         throw CliError(result.message + inGameFolder(game));
     if (result.outcome != ServerFilesOutcome::Written) throw CliError(result.message);
-    // The paths without their leading backslash, such as admin\Manual_Mod.dsr.
-    auto relative = [](std::string_view path) { return path.substr(1); };
+    // The paths as this system writes them, such as admin/Manual_Mod.dsr.
+    auto relative = [](const char* path) { return utf8FromPath(gamePath({}, path)); };
     out << "Файлы сервера сформированы: " << relative(kRecipePath) << ", "
-        << relative(kPlaylistPath) << ", " << relative(kConfigurationPath) << "\n";
+        << relative(kPlaylistPath) << ", " << relative(kConfigurationPath) << inGameFolder(game)
+        << "\n";
 }
 
 std::string launcherParameters(GameFolder& game, const std::optional<std::string>& which,

@@ -2,6 +2,9 @@
 
 #include <string_view>
 
+#include "cli/command_line.h"
+#include "cli/russian_help.h"
+
 namespace qz7::cli {
 
 namespace {
@@ -19,12 +22,25 @@ std::string beforeColon(std::string_view message) {
 
 }  // namespace
 
-std::string russianUsageError(const CLI::ParseError& error) {
+std::string russianUsageError(const CLI::App& app, const CLI::ParseError& error) {
     const std::string_view message = error.what();
     if (dynamic_cast<const CLI::RequiredError*>(&error) != nullptr) {
-        if (message.find("subcommand") != std::string_view::npos)
-            return "не указана команда (list, show, export, import, generate, start-server, "
-                   "start-client, ports)";
+        if (message.find("subcommand") != std::string_view::npos) {
+            // The command that was missing: the program's or a subcommand's own.
+            const CLI::App* command = &app;
+            for (const CLI::App* chosen = &app; chosen != nullptr;) {
+                const std::vector<CLI::App*> parsed = chosen->get_subcommands();
+                chosen = parsed.empty() ? nullptr : parsed.front();
+                if (chosen != nullptr) command = chosen;
+            }
+            std::string names;
+            for (const CLI::App* subcommand : subcommandsOf(*command, false))
+                names += (names.empty() ? "" : ", ") + subcommand->get_name();
+            const std::vector<std::string> rest = command->remaining();
+            if (!rest.empty() && !rest.front().starts_with("-"))
+                return "неизвестная команда " + rest.front() + " (команды: " + names + ")";
+            return "не указана команда (" + names + ")";
+        }
         constexpr std::string_view kIsRequired = " is required";
         if (message.ends_with(kIsRequired))
             return "не указан обязательный аргумент " +
@@ -52,6 +68,7 @@ std::string russianUsageError(const CLI::ParseError& error) {
 }
 
 void useRussianHelp(CLI::App& app) {
+    app.formatter(std::make_shared<RussianFormatter>());
     // Before any option is added: the help flag and every later option take this group.
     app.option_defaults()->group("Параметры");
     app.set_help_flag("-h,--help", "показать эту справку и выйти");
@@ -67,7 +84,13 @@ void useRussianHelp(CLI::App& app) {
 }
 
 void groupRussianSubcommands(CLI::App& app) {
-    for (CLI::App* subcommand : app.get_subcommands({})) subcommand->group("Команды");
+    for (CLI::App* subcommand : app.get_subcommands({})) {
+        if (subcommand->get_name().empty()) continue;
+        subcommand->group("Команды");
+        // A subcommand makes its help flag before it takes its parent's option group.
+        if (CLI::Option* help = subcommand->get_help_ptr()) help->group("Параметры");
+        groupRussianSubcommands(*subcommand);
+    }
 }
 
 }  // namespace qz7::cli

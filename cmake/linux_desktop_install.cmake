@@ -11,3 +11,5 @@ foreach(size IN ITEMS 16 32 48 64)
     DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
     RENAME qz7manager.png)
 endforeach()
+qz7_install_compressed(qz7manager_manual_page ${PROJECT_SOURCE_DIR}/resources/linux/qz7manager.1
+  ${CMAKE_INSTALL_MANDIR}/man1)

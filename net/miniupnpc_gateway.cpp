@@ -8,7 +8,12 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "platform/console.h"
+
 namespace qz7 {
+
+// The library prints its own English lines on standard error (perror, fprintf): every call into it
+// is made with standard error quiet, and the program says what happened in its own words.
 
 namespace {
 
@@ -30,6 +35,7 @@ bool isValidIgd(int code) {
 // without a router costs one wait instead of one per kind. A version 2 gateway answers the
 // search for version 1 as well.
 UPNPDev* discoverDevices(int milliseconds) {
+    const QuietLibraryOutput quiet;
     static const char* const kGatewayTypes[] = {
         "urn:schemas-upnp-org:device:InternetGatewayDevice:1",
         "urn:schemas-upnp-org:service:WANIPConnection:1",
@@ -51,6 +57,7 @@ UPNPDev* discoverDevices(int milliseconds) {
 
 int getValidIgd(UPNPDev* devices, UPNPUrls* urls, IGDdatas* data, char* lanAddress,
                 int lanAddressSize) {
+    const QuietLibraryOutput quiet;
 #if MINIUPNPC_API_VERSION >= 18
     std::array<char, 64> wanAddress{};
     return UPNP_GetValidIGD(devices, urls, data, lanAddress, lanAddressSize, wanAddress.data(),
@@ -74,6 +81,7 @@ class MiniupnpcGateway::Collection final : public PortMappingCollection {
     // mappings to: miniupnpc also "connects" to an error page or any other document, and every
     // request would then go nowhere.
     bool connectTo(const std::string& descriptionUrl) {
+        const QuietLibraryOutput quiet;
         return UPNP_GetIGDFromUrl(descriptionUrl.c_str(), &urls_, &data_, lanAddress_.data(),
                                   static_cast<int>(lanAddress_.size())) == 1 &&
                data_.first.servicetype[0] != '\0' && data_.first.controlurl[0] != '\0';
@@ -96,6 +104,7 @@ class MiniupnpcGateway::Collection final : public PortMappingCollection {
         const std::string internal = std::to_string(internalPort);
         const std::string protocolText(protocol);
         const std::string descriptionText(description);
+        const QuietLibraryOutput quiet;
         const int code = UPNP_AddPortMapping(
             urls_.controlURL, data_.first.servicetype, external.c_str(), internal.c_str(),
             internalClient.c_str(), descriptionText.c_str(), protocolText.c_str(), nullptr, "0");
@@ -105,6 +114,7 @@ class MiniupnpcGateway::Collection final : public PortMappingCollection {
     bool remove(int externalPort, std::string_view protocol) override {
         const std::string external = std::to_string(externalPort);
         const std::string protocolText(protocol);
+        const QuietLibraryOutput quiet;
         const int code = UPNP_DeletePortMapping(urls_.controlURL, data_.first.servicetype,
                                                 external.c_str(), protocolText.c_str(), nullptr);
         return code == UPNPCOMMAND_SUCCESS || code == kNoSuchEntryInArray;
@@ -119,6 +129,7 @@ class MiniupnpcGateway::Collection final : public PortMappingCollection {
         std::array<char, 96> description{};
         std::array<char, 8> enabled{};
         std::array<char, 16> lease{};
+        const QuietLibraryOutput quiet;
         const int code = UPNP_GetSpecificPortMappingEntry(
             urls_.controlURL, data_.first.servicetype, external.c_str(), protocolText.c_str(),
             nullptr, client.data(), internalPort.data(), description.data(),
@@ -135,6 +146,7 @@ class MiniupnpcGateway::Collection final : public PortMappingCollection {
 
     std::string externalAddress() override {
         std::array<char, 64> address{};
+        const QuietLibraryOutput quiet;
         if (UPNP_GetExternalIPAddress(urls_.controlURL, data_.first.servicetype, address.data()) !=
             UPNPCOMMAND_SUCCESS)
             return {};

@@ -6,4 +6,20 @@ namespace qz7 {
 // in its own code page and garbles every Cyrillic letter; other systems need nothing.
 void useUtf8Console();
 
+// Points std::cerr at a copy of standard error taken now, so that the program's own messages and
+// progress still reach the user while a QuietLibraryOutput has pointed standard error (descriptor
+// 2) at the null device. Call it once, at the start of a console program.
+void keepProgramMessagesVisible();
+
+// For its lifetime, standard error (descriptor 2) goes to the null device: libraries that print
+// there by themselves, such as the UPnP library with perror, stay quiet. Lifetimes may overlap,
+// in one thread or several; the last to end puts standard error back.
+class QuietLibraryOutput {
+  public:
+    QuietLibraryOutput();
+    ~QuietLibraryOutput();
+    QuietLibraryOutput(const QuietLibraryOutput&) = delete;
+    QuietLibraryOutput& operator=(const QuietLibraryOutput&) = delete;
+};
+
 }  // namespace qz7

@@ -44,4 +44,11 @@ void appendUtf8(std::string& out, char32_t codePoint) {
     }
 }
 
+std::size_t utf8Width(std::string_view text) {
+    std::size_t width = 0;
+    for (std::size_t position = 0; position < text.size(); ++width)
+        nextUtf8Character(text, position);
+    return width;
+}
+
 }  // namespace qz7

@@ -25,6 +25,9 @@ Utf8Character nextUtf8Character(std::string_view text, std::size_t& position);
 // True when the whole text is well-formed UTF-8.
 bool isValidUtf8(std::string_view text);
 
+// The number of characters of UTF-8 text, as a terminal lines them up in columns.
+std::size_t utf8Width(std::string_view text);
+
 // Appends the UTF-8 bytes of a code point below U+10000.
 void appendUtf8(std::string& out, char32_t codePoint);
 

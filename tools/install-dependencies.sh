@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
   miniupnpc miniupnpd-nftables nftables iproute2 util-linux
   fonts-dejavu-core fonts-dejavu-extra fonts-liberation fonts-urw-base35 python3 python3-pil
+  lintian man-db
 )
 packages+=("$@")
 

@@ -15,11 +15,15 @@ namespace qz7::testing {
 
 ProcessResult runQz7ctl(const std::vector<std::string>& arguments,
                         const std::filesystem::path& folder) {
+    std::vector<std::string> argv{QZ7CTL_PATH};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    return runProgram(argv, folder);
+}
+
+ProcessResult runProgram(std::vector<std::string> argv, const std::filesystem::path& folder) {
     const TemporaryFolder capture;
     const std::filesystem::path outFile = capture.path() / "out";
     const std::filesystem::path errFile = capture.path() / "err";
-    std::vector<std::string> argv{QZ7CTL_PATH};
-    argv.insert(argv.end(), arguments.begin(), arguments.end());
     std::vector<char*> args;
     for (std::string& a : argv) args.push_back(a.data());
     args.push_back(nullptr);
@@ -33,7 +37,7 @@ ProcessResult runQz7ctl(const std::vector<std::string>& arguments,
         ::dup2(out, 1);
         ::dup2(err, 2);
         ::dup2(in, 0);
-        ::execv(args[0], args.data());
+        ::execvp(args[0], args.data());
         ::_exit(127);
     }
     ProcessResult result;

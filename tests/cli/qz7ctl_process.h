@@ -16,4 +16,7 @@ struct ProcessResult {
 ProcessResult runQz7ctl(const std::vector<std::string>& arguments,
                         const std::filesystem::path& folder);
 
+// Runs a program (looked up on PATH unless given with a folder) the same way.
+ProcessResult runProgram(std::vector<std::string> argv, const std::filesystem::path& folder);
+
 }  // namespace qz7::testing

@@ -324,6 +324,31 @@ TEST_F(Qz7ctl, BusyServerPortsRefuseTheStartUnlessForced) {
     EXPECT_NE(waitForRecord(folder / "server.txt").find("[dedicated]"), std::string::npos);
 }
 
+TEST_F(Qz7ctl, TheUpnpLibrarysOwnLinesStayOffTheTerminal) {
+    // A TCP port on loopback bound but not listening: the router's address refuses connections,
+    // which the library reports with its own "connect: Connection refused".
+    const int bound = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::bind(bound, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    socklen_t size = sizeof address;
+    ASSERT_EQ(::getsockname(bound, reinterpret_cast<sockaddr*>(&address), &size), 0);
+    const std::string igd =
+        "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/rootDesc.xml";
+    for (const std::string action : {"close", "status"}) {
+        ProcessResult result = run({"ports", action, "--igd", igd});
+        EXPECT_EQ(result.exitCode, 1);
+        // One line, the program's own, naming the router's address.
+        EXPECT_EQ(result.err.rfind("Ошибка при выполнении операции: роутер не отвечает по UPnP", 0),
+                  0u)
+            << result.err;
+        EXPECT_TRUE(result.err.ends_with(" (" + igd + ")\n")) << result.err;
+        EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+    }
+    ::close(bound);
+}
+
 TEST_F(Qz7ctl, StartsTheClientAfterCopyingTheProfile) {
     writeStandInLauncher(folder / "TeknoQZ7_Client_Launcher.exe", folder / "client.txt");
     std::filesystem::create_directories(folder / "Client" / "Игрок");
@@ -389,25 +414,30 @@ TEST_F(Qz7ctl, GenerateReportsAMissingBaseRecipe) {
                               folder.string() + ")"),
               std::string::npos)
         << result.err;
+
+    // With the base files it names the files as this system writes paths, and the folder.
+    copyDemoServer(folder);
+    ProcessResult written = run({"generate", "#1"});
+    EXPECT_EQ(written.exitCode, 0) << written.err;
+    EXPECT_EQ(written.out, "Файлы сервера сформированы: admin/Manual_Mod.dsr, "
+                           "admin/Manual_MapRot.dspl, admin/server_mod.cfg (папка игры: " +
+                               folder.string() + ")\n");
 }
 
 TEST_F(Qz7ctl, UsageErrorsExitWithTwoAndAreWordedInRussian) {
-    const std::string noCommand =
-        "не указана команда (list, show, export, import, generate, start-server, start-client, "
-        "ports)";
     const std::pair<std::vector<std::string>, std::string> cases[] = {
-        {{}, noCommand},
-        {{"show"}, "не указан обязательный аргумент TEMPLATE"},
+        {{"--game-dir", "."}, "не указана команда (list, show, "},
+        {{"show"}, "не указан обязательный аргумент ШАБЛОН"},
         {{"list", "--bogus"}, "лишние или неизвестные аргументы: --bogus"},
-        {{"frobnicate"}, noCommand},
-        {{"ports", "sideways"}, "недопустимое значение ACTION"},
+        {{"frobnicate"}, "неизвестная команда frobnicate (команды: list, show, "},
+        {{"ports", "sideways"}, "недопустимое значение ДЕЙСТВИЕ"},
         {{"ports", "open", "--timeout", "0"}, "недопустимое значение --timeout"},
     };
     for (const auto& [arguments, message] : cases) {
         ProcessResult result = run(arguments);
         EXPECT_EQ(result.exitCode, 2) << message;
-        EXPECT_EQ(result.err,
-                  "Ошибка в командной строке: " + message + "\nПодробнее: qz7ctl --help\n");
+        EXPECT_EQ(result.err.rfind("Ошибка в командной строке: " + message, 0), 0u) << result.err;
+        EXPECT_TRUE(result.err.ends_with("\nПодробнее: qz7ctl --help\n")) << result.err;
     }
     ProcessResult help = run({"import", "--help"});
     EXPECT_EQ(help.exitCode, 0);

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Makes the Debian package from a finished build, checks its dependencies, installs it with
-# `apt-get install ./<package>.deb`, runs the installed qz7ctl on a copy of the demo game folder
-# and the installed qz7manager offscreen, and removes the package again. The package is removed
+# Makes the Debian package from a finished build, checks it with lintian and its dependencies,
+# installs it with `apt-get install ./<package>.deb`, shows its manual pages and the completion,
+# runs the installed qz7ctl on a copy of the demo game folder and the installed qz7manager
+# offscreen, and removes the package again. The package is removed
 # on every way out once the installation has begun, a failed step and an interruption included.
 # Skips (exit 77) without root or apt-get, and when the package is already installed: an
 # installation that was there before is left alone.
@@ -54,6 +55,18 @@ check() {
 deb_name="$(cd "$work/package" && ls -- *.deb)"
 echo "made $deb_name"
 
+# Debian's own checks of the package: no error and no warning.
+if command -v lintian >/dev/null; then
+    lintian_status=0
+    lintian --fail-on error,warning "$work/package/$deb_name" >"$work/lintian.log" 2>&1 ||
+        lintian_status=$?
+    echo "lintian (exit status $lintian_status):"
+    grep -v "running with root privileges" "$work/lintian.log" || true
+    check "lintian finds no error or warning" test "$lintian_status" -eq 0
+else
+    check "lintian is installed" false
+fi
+
 # The libraries the executables link, as dpkg-shlibdeps found them.
 depends="$(dpkg-deb -f "$work/package/$deb_name" Depends)"
 echo "Depends: $depends"
@@ -81,6 +94,19 @@ check "copyright file carries the licence" grep -q "^ Permission is hereby grant
 check "copyright file names the holder" grep -qx \
     "Copyright: $(sed -n 's/^Copyright (c) //p' "$source_dir/LICENSE")" "$copyright"
 
+# The manual pages as man shows them, and the completion as bash loads it.
+for page in qz7ctl qz7manager; do
+    shown="$(LANG=C.UTF-8 MANPAGER=cat MANWIDTH=100 man "$page" 2>&1)" || shown=""
+    echo "--- man $page"
+    echo "$shown"
+    check "man $page" grep -q "^NAME\|^ИМЯ" <<<"$shown"
+done
+check "man qz7ctl has the exit statuses" grep -q "КОДЫ ЗАВЕРШЕНИЯ" <<<"$(LANG=C.UTF-8 MANPAGER=cat man qz7ctl)"
+completion=/usr/share/bash-completion/completions/qz7ctl
+completed="$(bash -c 'source "$1" && complete -p qz7ctl' - "$completion" 2>&1)" || true
+echo "--- complete -p qz7ctl: $completed"
+check "bash completion of qz7ctl" test "$completed" = "complete -F _qz7ctl qz7ctl"
+
 cp -r "$source_dir/demo" "$work/game"
 listed="$(cd "$work/game" && qz7ctl list)" || listed="qz7ctl list failed"
 echo "$listed"
@@ -95,6 +121,7 @@ DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=900 remove --purge
     >"$work/remove.log" 2>&1 || cat "$work/remove.log" >&2
 check "removed" bash -c "! dpkg-query -W '$package' >/dev/null 2>&1"
 check "qz7ctl gone" test ! -e /usr/bin/qz7ctl
+check "manual page gone" test ! -e /usr/share/man/man1/qz7ctl.1.gz
 
 echo "$failures failed"
 [ "$failures" -eq 0 ]
