@@ -58,10 +58,28 @@ std::string russianTypeName(const std::string& name) {
     return found != kValueNames.end() ? found->second : name;
 }
 
-// The option's type name and its checks, as CLI11 joins them: "FLOAT:FLOAT in [1 - 2]".
-std::vector<std::string> typeNameParts(const CLI::Option& option) {
+bool isCheck(const std::string& part) {
+    static const std::regex range(R"(^\S+ in \[.+ - .+\]$)");
+    return std::regex_match(part, range) || !setMembers(part).empty() ||
+           kCheckWords.find(part) != kCheckWords.end();
+}
+
+// An option's value type and its checks, which CLI11 joins with colons ("FLOAT:FLOAT in [1 - 2]");
+// a type named with a colon of its own ("ЧЧ:ММ") stays whole. Empty for a flag.
+struct TypeAndChecks {
+    std::string type;
+    std::vector<std::string> checks;
+};
+
+TypeAndChecks typeAndChecks(const CLI::Option& option) {
     if (option.get_type_size() == 0) return {};
-    return splitAt(option.get_type_name(), ':');
+    std::vector<std::string> parts = splitAt(option.get_type_name(), ':');
+    std::vector<std::string> checks;
+    while (parts.size() > 1 && isCheck(parts.back())) {
+        checks.insert(checks.begin(), parts.back());
+        parts.pop_back();
+    }
+    return {joined(parts, ":"), checks};
 }
 
 // One line of a help list: the name, then the description from the given column on; a name too
@@ -86,15 +104,13 @@ std::string helpLine(const std::string& name, const std::string& description, st
 }  // namespace
 
 std::string valueName(const CLI::Option& option) {
-    const std::vector<std::string> parts = typeNameParts(option);
-    return parts.empty() ? std::string() : russianTypeName(parts.front());
+    const std::string type = typeAndChecks(option).type;
+    return type.empty() ? std::string() : russianTypeName(type);
 }
 
 std::vector<std::string> valueChoices(const CLI::Option& option) {
-    const std::vector<std::string> parts = typeNameParts(option);
-    for (std::size_t i = 1; i < parts.size(); ++i)
-        if (std::vector<std::string> members = setMembers(parts[i]); !members.empty())
-            return members;
+    for (const std::string& check : typeAndChecks(option).checks)
+        if (std::vector<std::string> members = setMembers(check); !members.empty()) return members;
     return {};
 }
 
@@ -111,11 +127,11 @@ std::string RussianFormatter::make_option_opts(const CLI::Option* option) const 
     if (!option->get_option_text().empty()) return " " + option->get_option_text();
     std::ostringstream out;
     if (option->get_type_size() != 0) {
-        const std::vector<std::string> parts = typeNameParts(*option);
-        if (!parts.empty()) {
-            out << " " << russianTypeName(parts.front());
+        const TypeAndChecks value = typeAndChecks(*option);
+        if (!value.type.empty()) {
+            out << " " << russianTypeName(value.type);
             std::vector<std::string> checks;
-            for (std::size_t i = 1; i < parts.size(); ++i) checks.push_back(russianCheck(parts[i]));
+            for (const std::string& check : value.checks) checks.push_back(russianCheck(check));
             if (!checks.empty()) out << " (" << joined(checks, "; ") << ")";
         }
         if (!option->get_default_str().empty())

@@ -140,6 +140,27 @@ _qz7ctl qz7ctl '#' show; ((${#COMPREPLY[@]})) && printf '%s\n' "${COMPREPLY[@]}"
     EXPECT_EQ(here.out, "#1\n#2\n#3\n");
 }
 
+TEST(RussianFormatter, NamesValuesAndTheirChecksInRussian) {
+    CLI::App app;
+    std::string text;
+    int number = 0;
+    double seconds = 0;
+    const std::pair<CLI::Option*, std::string> cases[] = {
+        {app.add_option("--text", text), " ТЕКСТ"},
+        {app.add_option("--number", number)->check(CLI::Range(1, 60)), " ЧИСЛО (от 1 до 60)"},
+        {app.add_option("--seconds", seconds)->type_name("СЕКУНДЫ")->check(CLI::Range(0.5, 9.0)),
+         " СЕКУНДЫ (от 0.5 до 9)"},
+        {app.add_option("--time", text)->type_name("ЧЧ:ММ"), " ЧЧ:ММ"},
+        {app.add_option("--action", text)->check(CLI::IsMember({"open", "close"}))->required(),
+         " ТЕКСТ (одно из: open, close) обязательно"},
+    };
+    cli::RussianFormatter formatter;
+    formatter.label("REQUIRED", "обязательно");
+    for (const auto& [option, shown] : cases) EXPECT_EQ(formatter.make_option_opts(option), shown);
+    EXPECT_EQ(cli::valueChoices(*cases[4].first), (std::vector<std::string>{"open", "close"}));
+    EXPECT_EQ(cli::valueName(*cases[3].first), "ЧЧ:ММ");
+}
+
 TEST_F(CommandTable, VersionNamesFileAndProductVersions) {
     ProcessResult version = runQz7ctl({"--version"}, ".");
     EXPECT_EQ(version.exitCode, 0);
