@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "cli/cli_error.h"
+#include "cli/firewall_commands.h"
 #include "cli/game_folder.h"
 #include "cli/port_commands.h"
 #include "cli/serve_command.h"
@@ -93,6 +94,17 @@ void CliCommands::addTo(CLI::App& app) {
                      "предел времени на все 70 портов, в секундах (по умолчанию 60)")
         ->type_name(kSecondsValue)
         ->check(CLI::Range(1, 86400));
+
+    firewallCommand_ = app.add_subcommand(
+        "firewall",
+        "брандмауэр Windows: открыть (open) порты сервера, убрать (close) правила или "
+        "проверить (status), не закрыт ли сервер запрещающим правилом");
+    firewallCommand_->add_option("ДЕЙСТВИЕ", firewallAction_, "open, close или status")
+        ->required()
+        ->check(CLI::IsMember({"open", "close", "status"}));
+    firewallCommand_->add_flag("--no-prompt", noPrompt_,
+                               "open, close: без прав администратора не запрашивать их, а "
+                               "завершиться с ошибкой");
 }
 
 void CliCommands::addServeTo(CLI::App& app) {
@@ -131,6 +143,11 @@ int CliCommands::run(const std::string& gameDir, std::ostream& out, std::ostream
             runPortStatus(igdUrl_, portTimeoutSeconds_, json_, out, err);
         else
             runPortBatch(portAction_ == "open", igdUrl_, portTimeoutSeconds_, out, err);
+        return kExitSuccess;
+    }
+    if (*firewallCommand_) {
+        runFirewallCommand(firewallAction_, !noPrompt_,
+                           std::filesystem::absolute(pathFromUtf8(gameDir)), out);
         return kExitSuccess;
     }
     GameFolder game(pathFromUtf8(gameDir));

@@ -24,6 +24,7 @@ class CliCommands {
     CLI::App* exportCommand_ = nullptr;
     CLI::App* importCommand_ = nullptr;
     CLI::App* portsCommand_ = nullptr;
+    CLI::App* firewallCommand_ = nullptr;
     CLI::App* generateCommand_ = nullptr;
     CLI::App* startServerCommand_ = nullptr;
     CLI::App* startClientCommand_ = nullptr;
@@ -35,6 +36,8 @@ class CliCommands {
     std::string inputFile_;
     std::optional<std::string> importName_;
     std::string portAction_;
+    std::string firewallAction_;
+    bool noPrompt_ = false;
     std::optional<std::string> igdUrl_;
     int portTimeoutSeconds_ = kDefaultPortBatchSeconds;
     bool fixedWeights_ = false;

@@ -35,6 +35,9 @@ qz7ctl serve 'Турнир' --json --restart-delay 5 --crash-limit 3 --crash-win
 qz7ctl serve 'Турнир' --ports|1|no-router
 qz7ctl ports status|1|no-router
 qz7ctl ports status --json --igd http://192.168.1.1:5000/rootDesc.xml|1|no-router
+qz7ctl firewall status|1|err:брандмауэра Windows на этой системе нет, ничего не сделано
+qz7ctl firewall open|1|err:брандмауэра Windows на этой системе нет, ничего не сделано
+qz7ctl firewall close --no-prompt|1|err:брандмауэра Windows на этой системе нет, ничего не сделано
 TABLE
 )
 
