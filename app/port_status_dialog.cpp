@@ -12,6 +12,7 @@
 #include <set>
 
 #include "app/qz7_application.h"
+#include "net/firewall_rules.h"
 
 namespace qz7 {
 
@@ -21,7 +22,8 @@ QString text(const std::string& utf8) { return QString::fromStdString(utf8); }
 
 }  // namespace
 
-PortStatusDialog::PortStatusDialog(QWidget* owner, const PortStatusReport& report)
+PortStatusDialog::PortStatusDialog(QWidget* owner, const PortStatusReport& report,
+                                   const std::vector<std::string>& firewallLines)
     : QDialog(owner), table_(new QTableWidget(this)) {
     setObjectName(QStringLiteral("PortStatusDialog"));
     setWindowTitle(applicationTitle());
@@ -48,6 +50,16 @@ PortStatusDialog::PortStatusDialog(QWidget* owner, const PortStatusReport& repor
     auto* summary = new QLabel(summary_, this);
     summary->setObjectName(QStringLiteral("PortStatusSummary"));
     layout->addWidget(summary);
+
+    if (!firewallLines.empty()) {
+        firewall_ << text(std::string(kFirewallHeading));
+        for (const std::string& line : firewallLines) firewall_ << text(line);
+        auto* firewall = new QLabel(firewall_.join(QLatin1Char('\n')), this);
+        firewall->setObjectName(QStringLiteral("PortStatusFirewall"));
+        firewall->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        firewall->setWordWrap(true);
+        layout->addWidget(firewall);
+    }
 
     auto* buttons = new QDialogButtonBox(this);
     QPushButton* copy =
@@ -116,7 +128,7 @@ QString PortStatusDialog::reportText(bool selectedOnly) const {
             cells << table_->item(row, column)->text();
         lines << cells.join(QLatin1Char('\t'));
     }
-    if (!onlySelected) lines << summary_;
+    if (!onlySelected) lines << summary_ << firewall_;
     return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }
 

@@ -13,6 +13,7 @@
 
 #include "app/editable_box.h"
 #include "app/server_setup_window.h"
+#include "platform/firewall.h"
 #include "server/launchers.h"
 #include "settings/game_settings.h"
 #include "settings/settings_fields.h"
@@ -288,6 +289,15 @@ void TFmQZ7ServerSetup::createCommandControls() {
     N3->setObjectName(QStringLiteral("N3"));
     N4 = PopupMenu2->addAction(QStringLiteral("Проверить порты"));
     N4->setObjectName(QStringLiteral("N4"));
+    // Windows' firewall blocks the server whatever the router forwards; other systems have none
+    // the program manages, and their menu has no such items.
+    if (currentFirewall().available()) {
+        PopupMenu2->addSeparator();
+        N5 = PopupMenu2->addAction(QStringLiteral("Открыть порты в брандмауэре"));
+        N5->setObjectName(QStringLiteral("N5"));
+        N6 = PopupMenu2->addAction(QStringLiteral("Убрать правила брандмауэра"));
+        N6->setObjectName(QStringLiteral("N6"));
+    }
     RzMenuButton1->setMenu(PopupMenu2);
 
     RzBitBtn1 = commandButton(this, QStringLiteral("Закрыть        "), "RzBitBtn1",

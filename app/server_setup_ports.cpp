@@ -7,6 +7,9 @@
 #include "net/miniupnpc_gateway.h"
 #include "net/port_mapping.h"
 #include "net/port_status.h"
+#include "platform/firewall.h"
+#include "platform/platform.h"
+#include "server/launchers.h"
 
 namespace qz7 {
 
@@ -14,6 +17,14 @@ namespace {
 
 QString text(std::string_view utf8) {
     return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+}
+
+// Windows' firewall state for the router check; nothing where the system has none.
+std::vector<std::string> firewallLines(const std::filesystem::path& gameFolder) {
+    Firewall& firewall = currentFirewall();
+    if (!firewall.available()) return {};
+    return firewallStatusLines(
+        checkFirewall(firewall, launcherPath(gameFolder, kServerLauncherName)));
 }
 
 }  // namespace
@@ -55,14 +66,34 @@ void TFmQZ7ServerSetup::N4Click() {
             report = CheckAllPorts(gateway, lookedUpAddress, control);
             return report.batch;
         });
+    const std::vector<std::string> firewall = firewallLines(gameFolder_);
     if (report.mappings.empty()) {
-        messageBoxes().plain(this, text(portBatchMessage(PortBatchAction::Check, result)));
+        // Without a router the firewall is all there is to say.
+        std::string message = portBatchMessage(PortBatchAction::Check, result);
+        if (!firewall.empty()) message += "\n\n" + std::string(kFirewallHeading);
+        for (const std::string& line : firewall) message += "\n" + line;
+        messageBoxes().plain(this, text(message));
         return;
     }
     // Shown without blocking the window; it closes itself and goes when closed.
-    auto* dialog = new PortStatusDialog(this, report);
+    auto* dialog = new PortStatusDialog(this, report, firewall);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->open();
+}
+
+void TFmQZ7ServerSetup::N5Click() { changeFirewallRules(FirewallAction::Open); }
+
+void TFmQZ7ServerSetup::N6Click() { changeFirewallRules(FirewallAction::Close); }
+
+void TFmQZ7ServerSetup::changeFirewallRules(FirewallAction action) {
+    FirewallChangeRequest request;
+    request.action = action;
+    // qz7ctl.exe beside this program changes the rules with administrator rights.
+    request.helperProgram =
+        currentPlatform().programFile().parent_path() / std::string(kFirewallHelperProgram);
+    request.ownerWindow = static_cast<std::uintptr_t>(winId());
+    request.serverLauncher = launcherPath(gameFolder_, kServerLauncherName);
+    messageBoxes().plain(this, text(changeFirewall(currentFirewall(), request).message));
 }
 
 bool TFmQZ7ServerSetup::FormCloseQuery() {

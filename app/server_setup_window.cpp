@@ -79,6 +79,8 @@ void TFmQZ7ServerSetup::connectEvents() {
     connect(N2, &QAction::triggered, this, guarded(&Self::N2Click));
     connect(N3, &QAction::triggered, this, guarded(&Self::N3Click));
     connect(N4, &QAction::triggered, this, guarded(&Self::N4Click));
+    if (N5 != nullptr) connect(N5, &QAction::triggered, this, guarded(&Self::N5Click));
+    if (N6 != nullptr) connect(N6, &QAction::triggered, this, guarded(&Self::N6Click));
     onClick(RzBitBtn1, &Self::RzBitBtn5Click);
 }
 

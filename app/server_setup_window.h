@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/program_state.h"
+#include "net/firewall_rules.h"
 #include "net/port_mapping_gateway.h"
 #include "settings/settings_fields.h"
 #include "settings/template_store_file.h"
@@ -112,7 +113,9 @@ class TFmQZ7ServerSetup : public QWidget {
     QMenu* PopupMenu2;           // the ports menu
     QAction* N2;                 // "Пробросить порты": forwards the ports
     QAction* N3;                 // "Убрать порты": removes them
-    QAction* N4;             // "Проверить порты": asks the router about each of them
+    QAction* N4;  // "Проверить порты": asks the router about each of them
+    QAction* N5 = nullptr;  // "Открыть порты в брандмауэре" (Windows only): allow rules
+    QAction* N6 = nullptr;  // "Убрать правила брандмауэра" (Windows only): removes them
     QPushButton* RzBitBtn1;  // "Закрыть": closes the window, handler RzBitBtn5Click
 
     // Window events
@@ -149,6 +152,8 @@ class TFmQZ7ServerSetup : public QWidget {
     void N2Click();
     void N3Click();
     void N4Click();
+    void N5Click();
+    void N6Click();
     void RzBitBtn5Click();
 
     // Whether mappings of the server's ports may be on the router: set by a forwarding that made
@@ -206,6 +211,8 @@ class TFmQZ7ServerSetup : public QWidget {
     PortMappingGateway& portMappingGateway();
     std::unique_ptr<PortMappingGateway> ownPortGateway_;  // made on first use, kept for the run
     PortMappingGateway* portGatewayInUse_ = nullptr;
+    // Adds or removes the firewall rules and shows the outcome.
+    void changeFirewallRules(FirewallAction action);
 };
 
 }  // namespace qz7

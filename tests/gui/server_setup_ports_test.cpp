@@ -15,8 +15,10 @@
 #include "app/port_status_dialog.h"
 #include "app/server_setup_window.h"
 #include "net/port_table.h"
+#include "platform/platform.h"
 #include "support/port_messages.h"
 #include "support/recording_message_boxes.h"
+#include "tests/fakes/fake_firewall.h"
 #include "tests/fakes/fake_port_gateway.h"
 #include "tests/support/temporary_folder.h"
 
@@ -25,15 +27,20 @@ using namespace qz7::testing::port_boxes;
 
 namespace {
 
-// A setup window in a temporary game folder, with recorded message boxes and a fake router.
+// A setup window in a temporary game folder, with recorded message boxes, a fake router and a
+// fake firewall (present only when asked for, so that every system sees the same menu).
 struct PortsFixture {
+    testing::FakeFirewall firewall;
+    testing::FirewallInUse firewallInUse{firewall};
     testing::TemporaryGameFolder folder;
     testing::RecordingMessageBoxes boxes;
     ProgramState program;
     testing::FakePortGateway gateway;
     TFmQZ7ServerSetup setup{program};
 
-    PortsFixture() { setup.setPortMappingGateway(&gateway); }
+    explicit PortsFixture(bool windowsFirewall = false) : firewall(windowsFirewall) {
+        setup.setPortMappingGateway(&gateway);
+    }
 };
 
 // What the progress dialog showed while the batch was held at one mapping.
@@ -99,6 +106,72 @@ class ServerSetupPortsTest : public QObject {
         QVERIFY(copied.endsWith(QStringLiteral("Наших: 68, чужих: 1, нет: 1\n")));
         QCOMPARE(f.boxes.shown, QStringList());
         dialog->close();
+    }
+
+    void firewallItemsChangeTheRulesThroughTheElevatedHelper() {
+        PortsFixture f(true);
+        const auto actions = f.setup.PopupMenu2->actions();
+        QCOMPARE(actions.size(), 6);
+        QVERIFY(actions[3]->isSeparator());
+        QCOMPARE(actions[4], f.setup.N5);
+        QCOMPARE(f.setup.N5->text(), QStringLiteral("Открыть порты в брандмауэре"));
+        QCOMPARE(actions[5], f.setup.N6);
+        QCOMPARE(f.setup.N6->text(), QStringLiteral("Убрать правила брандмауэра"));
+
+        f.setup.show();
+        f.setup.N5->trigger();
+        QCOMPARE(f.firewall.elevationRequests.size(), std::size_t(1));
+        const auto& asked = f.firewall.elevationRequests[0];
+        QCOMPARE(asked.program, currentPlatform().programFile().parent_path() / "qz7ctl.exe");
+        QCOMPARE(asked.parameters, std::string("firewall open --no-prompt"));
+        QCOMPARE(asked.ownerWindow, std::uintptr_t(f.setup.winId()));
+        QCOMPARE(f.boxes.shown, QStringList{QStringLiteral("plain: Запрос прав администратора "
+                                                           "отклонён: правила брандмауэра не "
+                                                           "изменены")});
+
+        // The helper ran elevated and removed the rules.
+        f.firewall.rules = serverFirewallRules();
+        f.firewall.elevate = [&f](const testing::FakeFirewall::ElevationRequest&) {
+            f.firewall.rules.clear();
+            return ElevatedRun{ElevatedRun::Outcome::Finished, 0, {}};
+        };
+        f.boxes.shown.clear();
+        f.setup.N6->trigger();
+        QCOMPARE(f.firewall.elevationRequests.back().parameters,
+                 std::string("firewall close --no-prompt"));
+        QCOMPARE(f.boxes.shown,
+                 QStringList{QStringLiteral("plain: Правила брандмауэра «QZ7 сервер (TCP)» и "
+                                            "«QZ7 сервер (UDP)» удалены")});
+    }
+
+    void checkingThePortsShowsTheFirewallBesideTheRouter() {
+        PortsFixture f(true);
+        FirewallRule block;
+        block.name = QStringLiteral("Закрыть всё").toStdString();
+        block.protocol = "Any";
+        block.localPorts = "*";
+        block.action = FirewallRule::Action::Block;
+        f.firewall.rules = {serverFirewallRules()[0], block};
+        const QString firewallState = QStringLiteral(
+            "Брандмауэр Windows:\nПравило «QZ7 сервер (TCP)»: есть\nПравило «QZ7 сервер (UDP)»: "
+            "нет\nЗапрещающее правило «Закрыть всё» (любой протокол, все порты, любая "
+            "программа, все профили) закрывает сервер: запрет сильнее разрешающих правил");
+
+        f.setup.N4->trigger();
+        auto* dialog = f.setup.findChild<PortStatusDialog*>(QStringLiteral("PortStatusDialog"));
+        QVERIFY(dialog != nullptr);
+        auto* firewall = dialog->findChild<QLabel*>(QStringLiteral("PortStatusFirewall"));
+        QVERIFY(firewall != nullptr);
+        QCOMPARE(firewall->text(), firewallState);
+        QVERIFY(dialog->reportText().endsWith(firewallState + QLatin1Char('\n')));
+        dialog->close();
+
+        f.gateway.present = false;
+        f.setup.N4->trigger();
+        QCOMPARE(f.boxes.shown.size(), 1);
+        QVERIFY2(
+            f.boxes.shown[0].endsWith(QStringLiteral("порты не проверены\n\n") + firewallState),
+            qPrintable(f.boxes.shown[0]));
     }
 
     void checkingThePortsWithoutARouterSaysSo() {
