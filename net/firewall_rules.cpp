@@ -303,6 +303,8 @@ FirewallOutcome changeFirewall(Firewall& firewall, const FirewallChangeRequest& 
                                ", хотя изменение прошло без ошибки"};
         outcome.message = open ? "Правила брандмауэра " + ourRuleNames() + " добавлены"
                                : "Правила брандмауэра " + ourRuleNames() + " удалены";
+        // Some firewalls take a rule without complaint but cannot list their rules.
+        if (!after.read) outcome.message += " (проверить не удалось: " + after.error + ")";
     }
     if (open) {
         const FirewallStatus now = checkFirewall(firewall, request.serverLauncher);

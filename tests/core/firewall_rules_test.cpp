@@ -124,6 +124,16 @@ TEST(FirewallRules, ChangesNeedRightsOnlyWhenThereIsSomethingToChange) {
     EXPECT_EQ(outcome.message,
               "Правила брандмауэра «QZ7 сервер (TCP)» и «QZ7 сервер (UDP)» уже есть");
     EXPECT_TRUE(firewall.elevationRequests.empty());
+
+    // A firewall that cannot list its rules cannot confirm a change: the message says so.
+    FakeFirewall unlisted;
+    unlisted.administrator = true;
+    unlisted.listable = false;
+    outcome = changeFirewall(unlisted, request(FirewallAction::Open));
+    EXPECT_TRUE(outcome.success);
+    EXPECT_EQ(outcome.message,
+              "Правила брандмауэра «QZ7 сервер (TCP)» и «QZ7 сервер (UDP)» "
+              "добавлены (проверить не удалось: служба брандмауэра не отвечает)");
 }
 
 TEST(FirewallRules, OpeningReplacesAChangedRuleAndNamesWhatStillBlocks) {

@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/firewall.h"
 #include "platform/platform.h"
 #include "platform/version_label.h"
 #include "tests/support/file_bytes.h"
@@ -301,6 +302,49 @@ TEST(WindowsVersionLabel, ShowsTheRecordsVersionAndTheFilesLocalDate) {
     const std::wstring expected =
         L"Property Rovazid v1.2.1.54 05" + std::wstring(separator) + L"03" + separator + L"14";
     EXPECT_EQ(wide(versionLabelText("Property Rovazid", program, currentPlatform())), expected);
+}
+
+// Wine has no elevation prompt: the "runas" verb starts the program as it is. On Windows the
+// same calls would show the prompt, so these run under wine only.
+bool runningUnderWine() {
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+TEST(WindowsFirewall, ListsTheRulesOrSaysWhyNot) {
+    const FirewallListing listing = systemFirewall().listRules();
+    if (runningUnderWine()) {
+        // Wine's rule collection cannot be enumerated.
+        EXPECT_FALSE(listing.read);
+        EXPECT_NE(listing.error.find("0x80004001"), std::string::npos) << listing.error;
+    } else {
+        EXPECT_TRUE(listing.read) << listing.error;
+        EXPECT_FALSE(listing.rules.empty());  // Windows comes with hundreds of its own
+    }
+}
+
+TEST(WindowsElevatedRun, HandsTheParametersOverWaitsAndBringsBackTheExitStatus) {
+    if (!runningUnderWine()) GTEST_SKIP() << "on Windows this would show the elevation prompt";
+    TemporaryFolder folder;
+    const fs::path helper = folder.path() / "qz7ctl.exe";
+    fs::copy_file(recorderProgram(), helper);
+    const ElevatedRun run = systemFirewall().runElevated(helper, "firewall open --no-prompt", 0);
+    EXPECT_EQ(run.outcome, ElevatedRun::Outcome::Finished) << run.error;
+    EXPECT_EQ(run.exitCode, 0);
+    // Waited for: its record is complete when the call returns.
+    fs::path commandLine = helper;
+    commandLine += ".command-line";
+    ASSERT_TRUE(fs::exists(commandLine));
+    EXPECT_EQ(parametersOf(readUtf16(commandLine)), L"firewall open --no-prompt");
+
+    const ElevatedRun failing = systemFirewall().runElevated("cmd.exe", "/c exit 3", 0);
+    EXPECT_EQ(failing.outcome, ElevatedRun::Outcome::Finished) << failing.error;
+    EXPECT_EQ(failing.exitCode, 3);
+
+    const ElevatedRun missing =
+        systemFirewall().runElevated(folder.path() / "absent.exe", "firewall open", 0);
+    EXPECT_EQ(missing.outcome, ElevatedRun::Outcome::Failed);
+    EXPECT_FALSE(missing.error.empty());
 }
 
 }  // namespace
