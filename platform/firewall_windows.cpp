@@ -18,6 +18,9 @@ namespace qz7 {
 
 namespace {
 
+// The protocol number the firewall gives a rule for every protocol (its header lacks the name).
+constexpr LONG kAnyProtocol = 256;
+
 // How long an elevated run may take once the prompt was answered.
 constexpr DWORD kElevatedRunWaitMilliseconds = 5 * 60 * 1000;
 
@@ -100,7 +103,7 @@ std::string protocolText(LONG protocol) {
             return "TCP";
         case NET_FW_IP_PROTOCOL_UDP:
             return "UDP";
-        case NET_FW_IP_PROTOCOL_ANY:
+        case kAnyProtocol:
             return "Any";
         default:
             return std::to_string(protocol);
@@ -110,7 +113,7 @@ std::string protocolText(LONG protocol) {
 FirewallRule ruleFrom(INetFwRule* rule) {
     FirewallRule read;
     read.name = stringProperty([rule](BSTR* value) { return rule->get_Name(value); });
-    LONG protocol = NET_FW_IP_PROTOCOL_ANY;
+    LONG protocol = kAnyProtocol;
     rule->get_Protocol(&protocol);
     read.protocol = protocolText(protocol);
     read.localPorts = stringProperty([rule](BSTR* value) { return rule->get_LocalPorts(value); });
