@@ -13,6 +13,8 @@ void CentredPicture::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::black);
     if (picture_.isNull()) return;
+    // Enlarged on a screen of more than one device pixel a pixel.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
     const QSize size = picture_.deviceIndependentSize().toSize();
     painter.drawPixmap((width() - size.width()) / 2, (height() - size.height()) / 2, picture_);
 }

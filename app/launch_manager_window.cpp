@@ -10,6 +10,7 @@
 #include "app/qz7_application.h"
 #include "app/server_setup_window.h"
 #include "app/window_fonts.h"
+#include "app/window_frames.h"
 
 namespace qz7 {
 
@@ -44,8 +45,7 @@ TFormMenedger::TFormMenedger(ProgramState& program, const QStringList& arguments
 }
 
 void TFormMenedger::createControls() {
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint);
+    setWindowFlags(kFixedDialogFrame);
     setFixedSize(527, 182);
     move(581, 321);
 

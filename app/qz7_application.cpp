@@ -4,7 +4,19 @@
 
 namespace qz7 {
 
-Qz7Application::Qz7Application(int& argc, char** argv) : QApplication(argc, argv) {
+namespace {
+
+// Chosen before the application object exists, which reads both.
+int& withWholeScaleFactors(int& argc) {
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(kScaleFactorRoundingPolicy);
+    QCoreApplication::setAttribute(Qt::AA_Use96Dpi);
+    return argc;
+}
+
+}  // namespace
+
+Qz7Application::Qz7Application(int& argc, char** argv)
+    : QApplication(withWholeScaleFactors(argc), argv) {
     // The name, not the display name: Qt would append a display name to every window caption.
     setApplicationName(applicationTitle());
 }

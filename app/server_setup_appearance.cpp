@@ -14,6 +14,7 @@
 
 #include "app/server_setup_window.h"
 #include "app/window_fonts.h"
+#include "app/window_frames.h"
 
 namespace qz7 {
 
@@ -43,6 +44,16 @@ void setTextColour(QWidget* widget, const QColor& colour) {
     palette.setColor(QPalette::WindowText, colour);
     palette.setColor(QPalette::Text, colour);
     widget->setPalette(palette);
+}
+
+// The selected row keeps its full highlight while the window is not the active one: the map
+// whose picture is shown stays marked in the catalogue (Windows' own inactive highlight is a
+// grey barely darker than the list).
+void keepSelectionMarked(QListWidget* list) {
+    QPalette palette = list->palette();
+    for (const QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
+        palette.setBrush(QPalette::Inactive, role, palette.brush(QPalette::Active, role));
+    list->setPalette(palette);
 }
 
 QIcon picture(const char* name) {
@@ -99,6 +110,9 @@ void applyLook(TFmQZ7ServerSetup& window) {
     window.RzLblNameMap->setFont(arialFont(15, true));
     setTextColour(window.RzLblNameMap, kMapNameColour);
     window.RzEditCommand->setFont(arialFont(14, false));
+    for (QListWidget* list :
+         {window.RzListBoxListShablon, window.RzListBoxMapReposit, window.RzListBoxMap})
+        keepSelectionMarked(list);
 
     setPicture(window.RzBitBtnListShabUp, "arrow_up");
     setPicture(window.RzBitBtnListShabDown, "arrow_down");
@@ -148,8 +162,7 @@ class LookOnFirstShow : public QObject {
 
 void TFmQZ7ServerSetup::applyAppearance() {
     setWindowTitle(QStringLiteral("Настройка выделенного сервера QZ7 для TeknoGods 2.8.0.4"));
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(kFixedSingleFrame);
     setFixedSize(869, 756);
 
     // Layout properties that do not change how much text a control holds.

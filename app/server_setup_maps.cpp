@@ -29,15 +29,22 @@ QString selectedText(const QListWidget* list) {
     return row < 0 ? QString() : list->item(row)->text();
 }
 
-// The decoded picture, scaled down in proportion when it is larger than the frame.
-QPixmap pixmapForFrame(const DecodedImage& decoded, const QSize& frame) {
+// The decoded picture, scaled down in proportion when it is larger than the frame, in the
+// frame's device pixels: on a screen of two device pixels a pixel it is drawn from the decoded
+// pixels, not enlarged afterwards.
+QPixmap pixmapForFrame(const DecodedImage& decoded, const QSize& frame, qreal ratio) {
     const QImage pixels(reinterpret_cast<const uchar*>(decoded.pixels.data()), decoded.width,
                         decoded.height, qsizetype(decoded.width) * 4, QImage::Format_RGB32);
-    if (decoded.width <= frame.width() && decoded.height <= frame.height())
-        return QPixmap::fromImage(pixels.copy());
-    const QSize fitted = pixels.size().scaled(frame, Qt::KeepAspectRatio);
-    return QPixmap::fromImage(
-        pixels.scaled(fitted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    QSize fitted = pixels.size();
+    if (decoded.width > frame.width() || decoded.height > frame.height())
+        fitted = fitted.scaled(frame, Qt::KeepAspectRatio);
+    const QSize devicePixels = fitted * ratio;
+    QPixmap pixmap = QPixmap::fromImage(
+        devicePixels == pixels.size()
+            ? pixels.copy()
+            : pixels.scaled(devicePixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    pixmap.setDevicePixelRatio(ratio);
+    return pixmap;
 }
 
 // Shows a map picture, decoded afresh. A picture that is missing or does not decode leaves the
@@ -45,9 +52,11 @@ QPixmap pixmapForFrame(const DecodedImage& decoded, const QSize& frame) {
 void showPicture(QLabel* image, const std::string& pictureName) {
     runWithDefaultErrorHandling([&] {
         try {
+            const qreal ratio = image->devicePixelRatioF();
+            const QSize devicePixels = image->size() * ratio;
             const DecodedImage decoded =
-                LoadJpegResource(pictureName, image->width(), image->height());
-            image->setPixmap(pixmapForFrame(decoded, image->size()));
+                LoadJpegResource(pictureName, devicePixels.width(), devicePixels.height());
+            image->setPixmap(pixmapForFrame(decoded, image->size(), ratio));
         } catch (...) {
             image->clear();
             throw;

@@ -8,6 +8,8 @@
 #include "app/editable_box.h"
 #include "app/message_boxes.h"
 #include "app/template_problem_message.h"
+#include "app/window_fonts.h"
+#include "app/window_frames.h"
 #include "settings/template_rules.h"
 
 namespace qz7 {
@@ -28,11 +30,13 @@ bool sortsBefore(const QString& a, const QString& b) {
 
 }  // namespace
 
-TFmQZ7_Save::TFmQZ7_Save(QWidget* setupWindow) : QDialog(setupWindow, Qt::Dialog) {
+TFmQZ7_Save::TFmQZ7_Save(QWidget* setupWindow) : QDialog(setupWindow, kFixedDialogFrame) {
     setObjectName(QStringLiteral("FmQZ7_Save"));
     setWindowTitle(QStringLiteral("FmQZ7_Save"));
     setModal(true);
     setFixedSize(300, 110);
+    // The font of the other windows, in pixels: the fixed size holds it at every scale.
+    setFont(windowDefaultFont());
 
     RzLabelName = new QLabel(QStringLiteral("Введите имя шаблона"), this);
     RzLabelName->setObjectName(QStringLiteral("RzLabelName"));

@@ -58,8 +58,11 @@ QFont firstCyrillicFont(const QStringList& families) {
 }
 
 QFont windowDefaultFont() {
+    // 8 pt at 96 dots per inch, as Windows draws it at 100 %. In pixels, so that the values in
+    // the boxes keep their size where the scale factor rounds down to 1 and the screen's dots per
+    // inch stay above 96 (125 % to 175 %).
     QFont font = firstCyrillicFont(tahomaFamilies());
-    font.setPointSize(8);
+    font.setPixelSize(11);
     return font;
 }
 
@@ -72,8 +75,9 @@ QFont comicFont(int pixelSize, bool bold) {
 }
 
 QFont arialNarrowFont(int pixelSize, bool bold) {
+    // Windows has Arial Narrow only with some programs; without it, Arial drawn narrower.
     return pixelFont({"Arial Narrow", "Liberation Sans Narrow", "Nimbus Sans Narrow",
-                      "DejaVu Sans Condensed", "DejaVu Sans"},
+                      "DejaVu Sans Condensed", "Arial Condensed", "DejaVu Sans"},
                      pixelSize, bold);
 }
 

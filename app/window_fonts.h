@@ -8,7 +8,7 @@ namespace qz7 {
 // Fonts of the windows. Each names the family the windows are drawn for and, after it,
 // comparable families for systems that lack it; the first installed family that can write
 // Russian is used, the last one of the list when none can.
-QFont windowDefaultFont();                        // Tahoma 8 pt
+QFont windowDefaultFont();                        // Tahoma 8 pt (11 px)
 QFont tahomaFont(int pixelSize, bool bold);       // headings, command buttons
 QFont comicFont(int pixelSize, bool bold);        // the launch manager's large buttons
 QFont arialNarrowFont(int pixelSize, bool bold);  // captions of the settings

@@ -41,7 +41,7 @@ class LaunchManagerLookTest : public QObject {
         QVERIFY(manager.windowFlags() & Qt::WindowCloseButtonHint);
         QVERIFY(!(manager.windowFlags() & Qt::WindowMaximizeButtonHint));
         QVERIFY(!(manager.windowFlags() & Qt::WindowMinimizeButtonHint));
-        QCOMPARE(manager.font().pointSize(), 8);
+        QCOMPARE(manager.font().pixelSize(), 11);  // 8 pt at 96 dots per inch
 
         QCOMPARE(manager.RzBtnClientRun->text(), QStringLiteral("Запустить клиент QZ7"));
         QCOMPARE(manager.RzBtnClientRun->geometry(), QRect(264, 33, 233, 36));
