@@ -3,8 +3,9 @@
 
 apt_lock=(-o DPkg::Lock::Timeout=900)
 # Added to the project's own list of packages (tools/install-dependencies.sh).
+# fonts-wine: wine's own Tahoma, the face of Windows dialogs and menus.
 windows_packages=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 wine dpkg-dev
-    googletest xvfb)
+    googletest xvfb fonts-wine)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi

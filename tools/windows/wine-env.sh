@@ -29,11 +29,13 @@ wine_environment() {
 }
 
 # Starts Xvfb on a free display number; sets QZ7_WINE_DISPLAY and QZ7_XVFB_PID. Run it inside
-# the network namespace: the display then serves nobody outside it.
+# the network namespace: the display then serves nobody outside it. The screen is as large as a
+# host's at 200 % (3840 x 2160), so that the windows fit it at every scale the tests set.
 start_wine_display() {
     local display_file
     display_file="$(mktemp)"
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$display_file" \
+    Xvfb -displayfd 3 -screen 0 "${QZ7_WINE_SCREEN:-3840x2160x24}" -nolisten tcp \
+        3>"$display_file" \
         >/dev/null 2>&1 &
     QZ7_XVFB_PID=$!
     local waited
@@ -73,6 +75,31 @@ set_offscreen_fonts() {
         /d "Z:${folder//\//\\}" /f >/dev/null
 }
 
+# Settings of a new wine prefix, as one registry file:
+# - Wine has none of the faces the windows name. The Windows faces go to the nearest free fonts
+#   (wine's own Tahoma comes with fonts-wine) for wine's font mapper and for the font list Qt
+#   reads, so that dialogs, menus and message boxes are not drawn in a serif face and captions
+#   measured under wine have the widths of the faces they stand in for.
+# - Wine draws the window frames itself, as Windows does: the X display has no window manager,
+#   and the frames are part of what the tests measure and the screenshots show.
+configure_wine_prefix() {
+    local reg status=0
+    reg="$(mktemp --suffix=.reg)"
+    printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
+        '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' \
+        '"Arial"="Liberation Sans"' \
+        '"Arial Narrow"="Liberation Sans Narrow"' \
+        '"Comic Sans MS"="URW Gothic"' '' \
+        '[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes]' \
+        '"MS Shell Dlg"="Tahoma"' \
+        '"MS Shell Dlg 2"="Tahoma"' '' \
+        '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' \
+        '"Decorated"="N"' >"$reg"
+    timeout 120 "$WINELOADER" regedit /S "Z:${reg//\//\\}" || status=$?
+    rm -f "$reg"
+    return "$status"
+}
+
 # True when this process sits in a network namespace whose only interface is the loopback one,
 # which is the only place wine may run here.
 network_isolated() {
@@ -82,8 +109,9 @@ network_isolated() {
 }
 
 # Inside the namespace: an X display, the wine environment for PREFIX, a persistent wineserver
-# and an initialised prefix (wineboot -i, logged to LOG), so that no program started afterwards
-# waits on wine's background services. stop_wine ends what this started.
+# and an initialised prefix (wineboot -i, logged to LOG; then configure_wine_prefix), so that
+# no program started afterwards waits on wine's background services. stop_wine ends what this
+# started.
 start_wine() {
     local prefix="$1" boot_log="$2"
     start_wine_display || return 1
@@ -94,6 +122,7 @@ start_wine() {
         echo "wineboot failed; see $boot_log" >&2
         return 1
     fi
+    configure_wine_prefix
 }
 
 stop_wine() {
