@@ -1,6 +1,6 @@
 # The Windows zip a host unpacks into the game folder: qz7manager.exe and qz7ctl.exe with the Qt
-# DLLs, the windows platform plugin and the compiler's runtime DLLs beside them, a short README
-# in Russian, and the license texts of Qt and of the MinGW-w64 runtime.
+# DLLs, the windows platform plugin, the native style plugin and the compiler's runtime DLLs
+# beside them, a short README in Russian, and the license texts of Qt and of the MinGW-w64 runtime.
 #   cmake --build build-windows --target package    ->  build-windows/qz7-<version>-win64.zip
 # Included by the top CMakeLists.txt for the Windows build with the windows only; the programs
 # themselves install from app/ and cli/ (their folder is the top of the zip on Windows).
@@ -9,6 +9,7 @@ install(FILES $<TARGET_FILE:Qt6::Core> $<TARGET_FILE:Qt6::Gui> $<TARGET_FILE:Qt6
               ${QZ7_WINDOWS_RUNTIME_DLLS}
         DESTINATION .)
 install(FILES $<TARGET_FILE:Qt6::QWindowsIntegrationPlugin> DESTINATION platforms)
+install(FILES $<TARGET_FILE:${QZ7_QT_STYLE_PLUGIN}> DESTINATION styles)
 
 configure_file(${PROJECT_SOURCE_DIR}/resources/windows/README.txt.in
                ${CMAKE_CURRENT_BINARY_DIR}/README.txt @ONLY NEWLINE_STYLE CRLF)

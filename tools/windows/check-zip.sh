@@ -22,7 +22,7 @@ unpacked="$work/unpacked/$(basename "${zips[0]}" .zip)"
 
 missing=0
 for file in qz7manager.exe qz7ctl.exe Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll \
-    platforms/qwindows.dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll README.txt \
+    platforms/qwindows.dll styles/qwindowsvistastyle.dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll README.txt \
     licenses/qt/LGPL-3.0-only.txt licenses/mingw-w64-runtime/gcc-runtime-copyright.txt; do
     if [ ! -s "$unpacked/$file" ]; then
         echo "$(basename "${zips[0]}") lacks $file" >&2
