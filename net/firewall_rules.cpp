@@ -167,11 +167,16 @@ bool allOwnRules(const FirewallStatus& status, OwnRuleState::State state) {
                        [state](const OwnRuleState& rule) { return rule.state == state; });
 }
 
-// Changes the rules in this process (it has administrator rights).
-FirewallOutcome changeHere(Firewall& firewall, FirewallAction action) {
-    for (const FirewallRule& rule : serverFirewallRules()) {
+// Changes the rules in this process (it has administrator rights). A rule the firewall listed as
+// absent is not removed; one it could not list is.
+FirewallOutcome changeHere(Firewall& firewall, FirewallAction action,
+                           const FirewallStatus& before) {
+    const std::vector<FirewallRule> rules = serverFirewallRules();
+    for (std::size_t i = 0; i < rules.size(); ++i) {
+        const FirewallRule& rule = rules[i];
+        const bool held = !before.read || before.ownRules[i].state != OwnRuleState::State::Missing;
         // Removed first on opening too: a changed or doubled rule of our name is replaced.
-        FirewallChange change = firewall.removeRules(rule.name);
+        FirewallChange change = held ? firewall.removeRules(rule.name) : FirewallChange{true, {}};
         if (change.done && action == FirewallAction::Open) change = firewall.addRule(rule);
         if (!change.done) return {false, "Ошибка при изменении брандмауэра: " + change.error};
     }
@@ -292,7 +297,7 @@ FirewallOutcome changeFirewall(Firewall& firewall, const FirewallChangeRequest& 
         outcome = {true, open ? "Правила брандмауэра " + ourRuleNames() + " уже есть"
                               : "Правил брандмауэра " + ourRuleNames() + " нет: удалять нечего"};
     } else {
-        outcome = firewall.hasAdministratorRights() ? changeHere(firewall, request.action)
+        outcome = firewall.hasAdministratorRights() ? changeHere(firewall, request.action, before)
                                                     : changeElevated(firewall, request);
         if (!outcome.success) return outcome;
         // The firewall itself says whether the change took, where it lets us read it.

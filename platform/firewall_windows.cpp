@@ -230,9 +230,10 @@ class WindowsFirewall final : public Firewall {
         // Remove takes one rule of the name at a time; a name is rarely held by more than a few.
         for (int attempt = 0; SUCCEEDED(result) && attempt < 1000; ++attempt) {
             ComPointer<INetFwRule> rule;
-            if (FAILED(rules->Item(wideName, rule.out())) || rule.get() == nullptr)
-                return {true, {}};
-            result = rules->Remove(wideName);
+            const HRESULT found = rules->Item(wideName, rule.out());
+            if (found == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)) return {true, {}};
+            // Any other failure leaves it unknown whether a rule of the name is still there.
+            result = FAILED(found) ? found : rules->Remove(wideName);
         }
         if (SUCCEEDED(result)) result = E_UNEXPECTED;
         return {false, "правило «" + name + "» не удалено: " + comErrorText(result)};

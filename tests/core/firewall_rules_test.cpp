@@ -155,6 +155,8 @@ TEST(FirewallRules, OpeningReplacesAChangedRuleAndNamesWhatStillBlocks) {
               "c:/games/qz7/TEKNOQZ7_SERVER_LAUNCHER.EXE, профили: общий) закрывает сервер: "
               "запрет сильнее разрешающих правил");
     ASSERT_EQ(firewall.rules.size(), 3u);
+    // Only the rule that was there is removed: the firewall may refuse to remove what it lacks.
+    EXPECT_EQ(firewall.removals, std::vector<std::string>{"QZ7 сервер (UDP)"});
     EXPECT_EQ(firewall.rules[1].name, "QZ7 сервер (TCP)");
     EXPECT_EQ(firewall.rules[2].localPorts, "3074,27000-27030");
     EXPECT_TRUE(firewall.elevationRequests.empty());

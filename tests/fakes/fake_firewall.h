@@ -26,6 +26,7 @@ class FakeFirewall : public Firewall {
     bool listable = true;
     std::string refusal;  // when set, every change fails with this reason
     std::vector<FirewallRule> rules;
+    std::vector<std::string> removals;  // the names asked to be removed, in order
     std::vector<ElevationRequest> elevationRequests;
     // What the prompt gives; the default is a refusal.
     std::function<ElevatedRun(const ElevationRequest&)> elevate = [](const ElevationRequest&) {
@@ -47,6 +48,7 @@ class FakeFirewall : public Firewall {
     }
 
     FirewallChange removeRules(const std::string& name) override {
+        removals.push_back(name);
         if (!administrator) return {false, "нет прав доступа"};
         if (!refusal.empty()) return {false, refusal};
         rules.erase(std::remove_if(rules.begin(), rules.end(),
