@@ -2,7 +2,7 @@
 
 #include "cli/cli_error.h"
 #include "platform/game_paths.h"
-#include "settings/template_lookup.h"
+#include "settings/template_store.h"
 
 namespace qz7::cli {
 
@@ -15,14 +15,9 @@ GameFolder::GameFolder(std::filesystem::path folder) : folder_(std::filesystem::
 
 std::filesystem::path GameFolder::templateStorePath() const { return templateStoreFile(folder_); }
 
-const TemplateRecords& GameFolder::records() {
-    if (!records_) records_ = readTemplateRecords(templateStorePath());
-    return *records_;
-}
-
-std::size_t GameFolder::findTemplate(const std::string& nameOrPosition) {
-    const TemplateLookup found = qz7::findTemplate(records(), nameOrPosition);
-    if (found.index) return *found.index;
+TemplateLookup GameFolder::findTemplate(const std::string& nameOrPosition) const {
+    TemplateLookup found = qz7::findTemplate(templateStorePath(), nameOrPosition);
+    if (found.index) return found;
     // Started outside the game folder, the user learns where the store was looked for.
     std::error_code error;
     if (!std::filesystem::exists(templateStorePath(), error))

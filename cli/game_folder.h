@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/template_store.h"
+#include "settings/template_lookup.h"
 
 namespace qz7::cli {
 
@@ -17,16 +17,12 @@ class GameFolder {
     const std::filesystem::path& path() const { return folder_; }
     std::filesystem::path templateStorePath() const;
 
-    // The store's records; read once, on first use.
-    const TemplateRecords& records();
-
-    // The index of the template a user named by name or "#N" (qz7::findTemplate); a CliError
-    // when there is none.
-    std::size_t findTemplate(const std::string& nameOrPosition);
+    // The template a user named by name or "#N", read from the store afresh (qz7::findTemplate);
+    // a CliError when there is none.
+    TemplateLookup findTemplate(const std::string& nameOrPosition) const;
 
   private:
     std::filesystem::path folder_;
-    std::optional<TemplateRecords> records_;
 };
 
 }  // namespace qz7::cli

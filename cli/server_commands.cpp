@@ -8,6 +8,7 @@
 #include "server/launchers.h"
 #include "server/server_files.h"
 #include "settings/template_record.h"
+#include "settings/template_store.h"
 
 namespace qz7::cli {
 
@@ -44,7 +45,7 @@ std::optional<std::string> missingLauncherInGameFolder(const GameFolder& game,
 
 void generateServerFiles(GameFolder& game, const std::string& which, bool fixedWeights,
                          std::ostream& out) {
-    const TemplateRecord record = decodeTemplateRecord(game.records()[game.findTemplate(which)]);
+    const TemplateRecord record = decodeTemplateRecord(game.findTemplate(which).record);
     GameSettings settings;
     std::string commandLine;
     std::vector<std::string> rotation;
@@ -67,9 +68,11 @@ void generateServerFiles(GameFolder& game, const std::string& which, bool fixedW
 std::string launcherParameters(GameFolder& game, const std::optional<std::string>& which,
                                const std::optional<std::string>& command) {
     if (command) return *command;
-    if (!which && game.records().empty()) return kDefaultLauncherParameters;
-    const std::size_t index = which ? game.findTemplate(*which) : 0;
-    return utf8FromWindows1251(decodeTemplateRecord(game.records()[index]).CommandLine);
+    const std::optional<std::string> record =
+        which ? game.findTemplate(*which).record
+              : readTemplateRecordAt(game.templateStorePath(), 0);
+    if (!record) return kDefaultLauncherParameters;
+    return utf8FromWindows1251(decodeTemplateRecord(*record).CommandLine);
 }
 
 void startServer(GameFolder& game, const std::string& parameters, std::ostream& out) {

@@ -14,6 +14,7 @@
 #include "settings/game_settings.h"
 #include "settings/settings_fields.h"
 #include "settings/template_record.h"
+#include "settings/template_store.h"
 #include "settings/template_text.h"
 
 namespace qz7::cli {
@@ -36,10 +37,19 @@ std::string readImportedText(const std::filesystem::path& file) {
     return text;
 }
 
-constexpr std::size_t kModeField = settingsFieldIndex(&GameSettings::GameMode);
+TemplateContent contentOf(std::string_view record) {
+    return contentOfRecord(decodeTemplateRecord(record));
+}
 
-TemplateContent contentAt(GameFolder& game, std::size_t index) {
-    return contentOfRecord(decodeTemplateRecord(game.records()[index]));
+// One row of the JSON list, as an element of the array that `nlohmann::json::dump(2)` would
+// write: indented by one level.
+std::string jsonListRow(const nlohmann::json& row) {
+    std::string text = "  ";
+    for (const char c : row.dump(2)) {
+        text += c;
+        if (c == '\n') text += "  ";
+    }
+    return text;
 }
 
 // What the settings controls would show for the template: its codes put back onto the defaults,
@@ -61,31 +71,35 @@ std::array<std::string, kSettingsFieldCount> shownValues(const TemplateContent& 
 }  // namespace
 
 void listTemplates(GameFolder& game, bool json, std::ostream& out, std::ostream& err) {
-    if (game.records().empty()) {
-        const std::string store = utf8FromPath(game.templateStorePath());
-        err << (std::filesystem::exists(game.templateStorePath())
-                    ? "Шаблонов нет: в файле " + store + " нет ни одного шаблона\n"
-                    : "Шаблонов нет: файл " + store + " не найден\n");
-    }
-    nlohmann::json rows = nlohmann::json::array();
-    for (std::size_t i = 0; i < game.records().size(); ++i) {
-        TemplateContent content = contentAt(game, i);
+    const std::filesystem::path store = game.templateStorePath();
+    // One record at a time, each row written as it is read.
+    std::size_t position = 0;
+    forEachTemplateRecord(store, [&](std::string_view record) {
+        const TemplateSummary summary = summaryOfRecord(record);
+        ++position;
         if (json) {
-            rows.push_back({{"position", i + 1},
-                            {"name", content.name},
-                            {"mode", content.settingsCodes[kModeField]},
-                            {"maps", content.rotation.size()}});
+            out << (position == 1 ? "[\n" : ",\n")
+                << jsonListRow({{"position", position},
+                                {"name", summary.name},
+                                {"mode", summary.mode},
+                                {"maps", summary.maps}});
         } else {
-            out << '#' << i + 1 << "\t" << content.name << "\t" << content.settingsCodes[kModeField]
-                << "\tкарт: " << content.rotation.size() << "\n";
+            out << '#' << position << "\t" << summary.name << "\t" << summary.mode
+                << "\tкарт: " << summary.maps << "\n";
         }
+    });
+    if (json) out << (position == 0 ? "[]\n" : "\n]\n");
+    if (position == 0) {
+        err << (std::filesystem::exists(store)
+                    ? "Шаблонов нет: в файле " + utf8FromPath(store) + " нет ни одного шаблона\n"
+                    : "Шаблонов нет: файл " + utf8FromPath(store) + " не найден\n");
     }
-    if (json) out << rows.dump(2) << "\n";
 }
 
 void showTemplate(GameFolder& game, const std::string& which, bool json, std::ostream& out) {
-    const std::size_t index = game.findTemplate(which);
-    const TemplateContent content = contentAt(game, index);
+    const TemplateLookup found = game.findTemplate(which);
+    const std::size_t index = *found.index;
+    const TemplateContent content = contentOf(found.record);
     const auto shown = shownValues(content);
 
     if (json) {
@@ -125,7 +139,7 @@ void showTemplate(GameFolder& game, const std::string& which, bool json, std::os
 
 void exportTemplate(GameFolder& game, const std::string& which,
                     const std::optional<std::string>& outputFile, std::ostream& out) {
-    const std::string text = writeTemplateText(contentAt(game, game.findTemplate(which)));
+    const std::string text = writeTemplateText(contentOf(game.findTemplate(which).record));
     if (outputFile)
         // In full, so that an error names the file whatever folder qz7ctl runs in.
         writeFileAtomically(std::filesystem::absolute(pathFromUtf8(*outputFile)), text);
@@ -145,10 +159,8 @@ std::size_t importTemplate(GameFolder& game, const std::string& file,
                                       [](const ImportProblem& p) { return !p.warning; });
     if (anyError) throw CliError("Шаблон не добавлен: в файле есть ошибки");
 
-    TemplateRecords records = game.records();
-    records.append(encodeTemplateRecord(recordOfContent(reading.content)));
-    writeTemplateRecords(game.templateStorePath(), records);
-    return records.size();
+    return appendTemplateRecord(game.templateStorePath(),
+                                encodeTemplateRecord(recordOfContent(reading.content)));
 }
 
 }  // namespace qz7::cli

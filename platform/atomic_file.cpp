@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <memory>
 #include <thread>
 #include <utility>
 
@@ -43,10 +44,61 @@ fs::path temporaryBeside(const fs::path& target) {
     return name;
 }
 
-// How many bytes the injected full disk lets through, or all of them.
-std::size_t writableBytes(std::size_t size, bool& injected) {
-    injected = injectedFailure && *injectedFailure < size;
-    return injected ? *injectedFailure : size;
+using Produce = std::function<void(const ByteSink&)>;
+
+// Gathers the pieces of a file into large blocks and hands each block to the writing call; the
+// injected full disk lets only its number of bytes through. The first failure ends the writing.
+class BlockWriter {
+  public:
+    using Write = std::function<std::error_code(std::string_view)>;
+    BlockWriter(Write write, std::error_code diskFull)
+        : write_(std::move(write)), diskFull_(diskFull) {}
+
+    void add(std::string_view piece) {
+        if (buffer_.size() + piece.size() > kBlock) flush();
+        if (piece.size() >= kBlock)
+            pass(piece);
+        else
+            buffer_.append(piece);
+    }
+
+    std::error_code finish() {
+        flush();
+        return error_;
+    }
+
+  private:
+    static constexpr std::size_t kBlock = std::size_t(1) << 20;
+
+    void flush() {
+        pass(buffer_);
+        buffer_.clear();
+    }
+
+    void pass(std::string_view bytes) {
+        if (error_ || bytes.empty()) return;
+        const std::size_t room = injectedFailure
+                                     ? *injectedFailure - std::min(*injectedFailure, written_)
+                                     : bytes.size();
+        const bool injected = room < bytes.size();
+        if (injected) bytes = bytes.substr(0, room);
+        if (!bytes.empty()) error_ = write_(bytes);
+        written_ += bytes.size();
+        if (!error_ && injected) error_ = diskFull_;
+    }
+
+    Write write_;
+    std::error_code diskFull_;
+    std::string buffer_;
+    std::size_t written_ = 0;
+    std::error_code error_;
+};
+
+FileError changedMeanwhile(const fs::path& file, bool written) {
+    return FileError(std::string(kCannotWrite) + " " + utf8FromPath(file) +
+                         (written ? ": другая программа изменила файл во время записи"
+                                  : ": другая программа изменила файл, запись не сделана"),
+                     {}, file);
 }
 
 #ifdef _WIN32
@@ -72,19 +124,29 @@ HANDLE createTemporary(const fs::path& temporary, const fs::path& target) {
                     std::error_code(ERROR_SHARING_VIOLATION, std::system_category()));
 }
 
-void writeAndReplace(const fs::path& target, const fs::path& temporary, std::string_view bytes) {
-    HANDLE file = createTemporary(temporary, target);
-    bool injected = false;
-    const std::size_t toWrite = writableBytes(bytes.size(), injected);
-    std::error_code failure;
+std::error_code writeAll(HANDLE file, std::string_view bytes) {
     std::size_t written = 0;
-    while (!failure && written < toWrite) {
+    while (written < bytes.size()) {
         DWORD chunk = 0;
-        const DWORD ask = DWORD(std::min<std::size_t>(toWrite - written, 1u << 30));
-        if (!WriteFile(file, bytes.data() + written, ask, &chunk, nullptr)) failure = lastError();
+        const DWORD ask = DWORD(std::min<std::size_t>(bytes.size() - written, 1u << 30));
+        if (!WriteFile(file, bytes.data() + written, ask, &chunk, nullptr)) return lastError();
         written += chunk;
     }
-    if (!failure && injected) failure = std::error_code(ERROR_DISK_FULL, std::system_category());
+    return {};
+}
+
+void writeAndReplace(const fs::path& target, const fs::path& temporary, const Produce& produce) {
+    HANDLE file = createTemporary(temporary, target);
+    BlockWriter writer([file](std::string_view bytes) { return writeAll(file, bytes); },
+                       std::error_code(ERROR_DISK_FULL, std::system_category()));
+    try {
+        produce([&writer](std::string_view piece) { writer.add(piece); });
+    } catch (...) {
+        CloseHandle(file);
+        DeleteFileW(temporary.c_str());
+        throw;
+    }
+    std::error_code failure = writer.finish();
     if (!failure && !FlushFileBuffers(file)) failure = lastError();
     if (!CloseHandle(file) && !failure) failure = lastError();
     if (failure) {
@@ -103,6 +165,80 @@ void writeAndReplace(const fs::path& target, const fs::path& temporary, std::str
         throw fileError(kCannotReplace, target, error);
     }
 }
+
+// The file open for writing and what it looked like when opened.
+class UnitWriter {
+  public:
+    explicit UnitWriter(const fs::path& file) : file_(file) {
+        handle_ = CreateFileW(file.c_str(), GENERIC_READ | GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (handle_ == INVALID_HANDLE_VALUE)
+            throw fileError("Не удалось открыть файл", file, lastError());
+        if (!GetFileInformationByHandle(handle_, &looked_)) {
+            const std::error_code error = lastError();
+            CloseHandle(handle_);
+            throw fileError("Не удалось прочитать размер файла", file, error);
+        }
+    }
+    ~UnitWriter() {
+        if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+    }
+
+    std::uint64_t size() const { return sizeOf(looked_); }
+
+    // Whether the name still leads to the file opened and the file has this size.
+    bool unchanged(std::uint64_t size) const {
+        BY_HANDLE_FILE_INFORMATION now{};
+        BY_HANDLE_FILE_INFORMATION named{};
+        HANDLE byName =
+            CreateFileW(file_.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (byName == INVALID_HANDLE_VALUE) return false;
+        const bool namedRead = GetFileInformationByHandle(byName, &named);
+        CloseHandle(byName);
+        return namedRead && GetFileInformationByHandle(handle_, &now) &&
+               named.dwVolumeSerialNumber == looked_.dwVolumeSerialNumber &&
+               named.nFileIndexHigh == looked_.nFileIndexHigh &&
+               named.nFileIndexLow == looked_.nFileIndexLow && sizeOf(now) == size;
+    }
+
+    std::error_code writeAt(std::uint64_t offset, std::string_view bytes) {
+        OVERLAPPED at{};
+        at.Offset = DWORD(offset & 0xFFFFFFFFu);
+        at.OffsetHigh = DWORD(offset >> 32);
+        DWORD written = 0;
+        std::error_code error;
+        if (!WriteFile(handle_, bytes.data(), DWORD(bytes.size()), &written, &at))
+            error = lastError();
+        else if (written != bytes.size())
+            error = std::error_code(ERROR_DISK_FULL, std::system_category());
+        if (error) {
+            // What part of the bytes went in is cut off again; the readers ignore it anyway.
+            LARGE_INTEGER end{};
+            end.QuadPart = LONGLONG(offset);
+            if (SetFilePointerEx(handle_, end, nullptr, FILE_BEGIN)) SetEndOfFile(handle_);
+            return error;
+        }
+        if (!FlushFileBuffers(handle_)) return lastError();
+        return {};
+    }
+
+    std::error_code close() {
+        const bool closed = CloseHandle(handle_);
+        handle_ = INVALID_HANDLE_VALUE;
+        return closed ? std::error_code() : lastError();
+    }
+
+  private:
+    static std::uint64_t sizeOf(const BY_HANDLE_FILE_INFORMATION& information) {
+        return (std::uint64_t(information.nFileSizeHigh) << 32) | information.nFileSizeLow;
+    }
+
+    fs::path file_;
+    HANDLE handle_ = INVALID_HANDLE_VALUE;
+    BY_HANDLE_FILE_INFORMATION looked_{};
+};
 
 #else
 
@@ -158,17 +294,17 @@ Temporary createTemporary(const fs::path& temporary, const fs::path& target, mod
     throw fileErrorFromErrno(kCannotCreate, target, EBUSY);
 }
 
-int writeAll(int descriptor, std::string_view bytes) {
-    bool injected = false;
-    const std::size_t toWrite = writableBytes(bytes.size(), injected);
+std::error_code errnoCode(int error) { return std::error_code(error, std::generic_category()); }
+
+std::error_code writeAll(int descriptor, std::string_view bytes) {
     std::size_t written = 0;
-    while (written < toWrite) {
-        const ssize_t chunk = ::write(descriptor, bytes.data() + written, toWrite - written);
+    while (written < bytes.size()) {
+        const ssize_t chunk = ::write(descriptor, bytes.data() + written, bytes.size() - written);
         if (chunk < 0 && errno == EINTR) continue;
-        if (chunk < 0) return errno;
+        if (chunk < 0) return errnoCode(errno);
         written += std::size_t(chunk);
     }
-    return injected ? ENOSPC : 0;
+    return {};
 }
 
 // Gives the new file the old one's owner, group and permission bits, as far as the process may.
@@ -181,16 +317,26 @@ void keepOwnerAndMode(int descriptor, const struct stat& old) {
     ::fchmod(descriptor, old.st_mode & 07777);
 }
 
-void writeAndReplace(const fs::path& target, const fs::path& temporary, std::string_view bytes) {
+void writeAndReplace(const fs::path& target, const fs::path& temporary, const Produce& produce) {
     struct stat old {};
     const bool existed = ::stat(target.c_str(), &old) == 0;
     // A new file gets the usual mode through the umask; a replaced one is private until it has
     // the old file's mode, so a store of passwords is never readable by others on the way.
     Temporary file = createTemporary(temporary, target, existed ? 0600 : 0666);
-    int error = writeAll(file.writing, bytes);
+    BlockWriter writer([&file](std::string_view bytes) { return writeAll(file.writing, bytes); },
+                       errnoCode(ENOSPC));
+    try {
+        produce([&writer](std::string_view piece) { writer.add(piece); });
+    } catch (...) {
+        ::close(file.writing);
+        ::unlink(temporary.c_str());
+        ::close(file.locking);
+        throw;
+    }
+    std::error_code error = writer.finish();
     if (!error && existed) keepOwnerAndMode(file.writing, old);
-    if (!error && ::fsync(file.writing) != 0) error = errno;
-    if (::close(file.writing) != 0 && !error) error = errno;
+    if (!error && ::fsync(file.writing) != 0) error = errnoCode(errno);
+    if (::close(file.writing) != 0 && !error) error = errnoCode(errno);
     if (!error && std::rename(temporary.c_str(), target.c_str()) != 0) {
         const int renameError = errno;
         ::unlink(temporary.c_str());
@@ -199,7 +345,7 @@ void writeAndReplace(const fs::path& target, const fs::path& temporary, std::str
     }
     if (error) ::unlink(temporary.c_str());
     ::close(file.locking);
-    if (error) throw fileErrorFromErrno(kCannotWrite, target, error);
+    if (error) throw fileError(kCannotWrite, target, error);
     // Make the rename itself durable; the new content is in place whatever this says.
     const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
     const int folderDescriptor = ::open(folder.c_str(), O_RDONLY | O_CLOEXEC);
@@ -208,6 +354,64 @@ void writeAndReplace(const fs::path& target, const fs::path& temporary, std::str
         ::close(folderDescriptor);
     }
 }
+
+// The file open for writing and what it looked like when opened.
+class UnitWriter {
+  public:
+    explicit UnitWriter(const fs::path& file) : file_(file) {
+        descriptor_ = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        if (descriptor_ < 0) throw fileErrorFromErrno("Не удалось открыть файл", file, errno);
+        if (::fstat(descriptor_, &looked_) != 0) {
+            const int error = errno;
+            ::close(descriptor_);
+            throw fileErrorFromErrno("Не удалось прочитать размер файла", file, error);
+        }
+    }
+    ~UnitWriter() {
+        if (descriptor_ >= 0) ::close(descriptor_);
+    }
+
+    std::uint64_t size() const { return std::uint64_t(looked_.st_size); }
+
+    // Whether the name still leads to the file opened and the file has this size.
+    bool unchanged(std::uint64_t size) const {
+        struct stat now {};
+        struct stat named {};
+        return ::fstat(descriptor_, &now) == 0 && ::stat(file_.c_str(), &named) == 0 &&
+               named.st_dev == looked_.st_dev && named.st_ino == looked_.st_ino &&
+               std::uint64_t(now.st_size) == size;
+    }
+
+    std::error_code writeAt(std::uint64_t offset, std::string_view bytes) {
+        std::size_t written = 0;
+        while (written < bytes.size()) {
+            const ssize_t chunk = ::pwrite(descriptor_, bytes.data() + written,
+                                           bytes.size() - written, off_t(offset + written));
+            if (chunk < 0 && errno == EINTR) continue;
+            if (chunk < 0) {
+                const int error = errno;
+                // What part of the bytes went in is cut off again; the readers ignore it anyway.
+                if (::ftruncate(descriptor_, off_t(offset)) != 0) {
+                }
+                return errnoCode(error);
+            }
+            written += std::size_t(chunk);
+        }
+        if (::fsync(descriptor_) != 0) return errnoCode(errno);
+        return {};
+    }
+
+    std::error_code close() {
+        const int result = ::close(descriptor_);
+        descriptor_ = -1;
+        return result != 0 ? errnoCode(errno) : std::error_code();
+    }
+
+  private:
+    fs::path file_;
+    int descriptor_ = -1;
+    struct stat looked_ {};
+};
 
 #endif
 
@@ -256,7 +460,7 @@ void refuseWriteProtected(const std::filesystem::path& file) {
         throw fileErrorFromErrno(kCannotWrite, file, EACCES);
 }
 
-void writeFileAtomically(const std::filesystem::path& target, std::string_view bytes) {
+void writeFileAtomically(const std::filesystem::path& target, const Produce& produce) {
     // A rename would replace a write-protected file without asking (Windows refuses, wine and
     // POSIX do not); the user protected it, so it stays as it is on every system.
     refuseWriteProtected(target);
@@ -266,27 +470,82 @@ void writeFileAtomically(const std::filesystem::path& target, std::string_view b
     std::error_code statusError;
     if (fs::is_directory(file, statusError))
         throw fileErrorFromErrno(kCannotReplace, target, EISDIR);
-    writeAndReplace(file, temporaryBeside(file), bytes);
+    writeAndReplace(file, temporaryBeside(file), produce);
 }
 
-std::string readWholeFile(const std::filesystem::path& file) {
+void writeFileAtomically(const std::filesystem::path& target, std::string_view bytes) {
+    writeFileAtomically(target, [bytes](const ByteSink& sink) { sink(bytes); });
+}
+
+std::uint64_t writeAtUnitBoundary(const std::filesystem::path& file, std::string_view bytes,
+                                  std::size_t unit) {
+    UnitWriter writer(file);
+    const std::uint64_t offset = writer.size() - writer.size() % unit;
+    if (!writer.unchanged(writer.size())) throw changedMeanwhile(file, false);
+    std::error_code error = writer.writeAt(offset, bytes);
+    const bool unchanged = error || writer.unchanged(offset + bytes.size());
+    const std::error_code closeError = writer.close();
+    if (!error) error = closeError;
+    if (error) throw fileError(kCannotWrite, file, error);
+    if (!unchanged) throw changedMeanwhile(file, true);
+    return offset;
+}
+
+namespace {
+
+using OpenFile = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
+
+OpenFile openForReading(const fs::path& file) {
     if (!injectedReadFailureFile.empty() && file == injectedReadFailureFile)
         throw fileErrorFromErrno("Не удалось открыть файл", file, injectedReadFailure);
 #ifdef _WIN32
-    std::FILE* in = _wfopen(file.c_str(), L"rb");
+    OpenFile in(_wfopen(file.c_str(), L"rb"), &std::fclose);
 #else
-    std::FILE* in = std::fopen(file.c_str(), "rb");
+    OpenFile in(std::fopen(file.c_str(), "rb"), &std::fclose);
 #endif
     if (in == nullptr) throw fileErrorFromErrno("Не удалось открыть файл", file, errno);
     errno = 0;
+    return in;
+}
+
+void failOnReadError(std::FILE* in, const fs::path& file) {
+    if (std::ferror(in))
+        throw fileErrorFromErrno("Не удалось прочитать файл", file, errno != 0 ? errno : EIO);
+}
+
+}  // namespace
+
+void readFileInBlocks(const std::filesystem::path& file,
+                      const std::function<void(std::string_view)>& each, std::size_t blockSize) {
+    const OpenFile in = openForReading(file);
     // In large blocks: a character-by-character read costs more than the file system itself.
-    std::string bytes;
-    char block[65536];
+    std::string block(std::max<std::size_t>(blockSize, 1), '\0');
     std::size_t got = 0;
-    while ((got = std::fread(block, 1, sizeof block, in)) > 0) bytes.append(block, got);
-    const int error = std::ferror(in) ? (errno != 0 ? errno : EIO) : 0;
-    std::fclose(in);
-    if (error != 0) throw fileErrorFromErrno("Не удалось прочитать файл", file, error);
+    while ((got = std::fread(block.data(), 1, block.size(), in.get())) > 0)
+        each(std::string_view(block.data(), got));
+    failOnReadError(in.get(), file);
+}
+
+std::string readFilePart(const std::filesystem::path& file, std::uint64_t offset,
+                         std::size_t size) {
+    const OpenFile in = openForReading(file);
+#ifdef _WIN32
+    const bool positioned = offset <= std::uint64_t(INT64_MAX) &&
+                            _fseeki64(in.get(), static_cast<long long>(offset), SEEK_SET) == 0;
+#else
+    const bool positioned =
+        offset <= std::uint64_t(INT64_MAX) && fseeko(in.get(), off_t(offset), SEEK_SET) == 0;
+#endif
+    if (!positioned) throw fileErrorFromErrno("Не удалось прочитать файл", file, errno);
+    std::string bytes(size, '\0');
+    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), in.get()));
+    failOnReadError(in.get(), file);
+    return bytes;
+}
+
+std::string readWholeFile(const std::filesystem::path& file) {
+    std::string bytes;
+    readFileInBlocks(file, [&bytes](std::string_view block) { bytes.append(block); });
     return bytes;
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -40,6 +42,24 @@ FileError fileErrorFromErrno(const std::string& what, const std::filesystem::pat
 // code() is that of the call that failed (create, write, flush, close or rename).
 void writeFileAtomically(const std::filesystem::path& target, std::string_view bytes);
 
+// Takes the bytes of a file being written, piece by piece in file order.
+using ByteSink = std::function<void(std::string_view)>;
+
+// The same, the content given piece by piece to the sink that `produce` is called with, so that a
+// large file is never held whole in memory; the pieces are written in large blocks. An exception
+// from `produce` removes the temporary file and leaves the target as it was.
+void writeFileAtomically(const std::filesystem::path& target,
+                         const std::function<void(const ByteSink&)>& produce);
+
+// Writes the bytes into the file at the last multiple of `unit` bytes of its size, with one write,
+// and flushes them to disk; a trailing part shorter than `unit` is overwritten (the bytes must be
+// at least `unit` long). A missing file is created. Nothing is written, and a FileError says so,
+// when the file is a different one or of another size than when this call first looked at it;
+// one that another program replaced or resized during the write is a FileError too. Returns the
+// offset the bytes went to.
+std::uint64_t writeAtUnitBoundary(const std::filesystem::path& file, std::string_view bytes,
+                                  std::size_t unit);
+
 // Throws FileError (permission denied) when the file exists and is write-protected: a rename would
 // replace it without asking on POSIX, so every writer asks this first.
 void refuseWriteProtected(const std::filesystem::path& file);
@@ -49,6 +69,15 @@ std::filesystem::path followSymbolicLinks(const std::filesystem::path& file);
 
 // Reads a whole file; throws FileError when it cannot be opened or read.
 std::string readWholeFile(const std::filesystem::path& file);
+
+// Reads a file in blocks of at most `blockSize` bytes, giving each to `each` in file order, so that
+// a large file is never held whole in memory; throws FileError like readWholeFile.
+void readFileInBlocks(const std::filesystem::path& file,
+                      const std::function<void(std::string_view)>& each,
+                      std::size_t blockSize = 65536);
+
+// Reads at most `size` bytes of a file from the offset on: fewer where the file ends before.
+std::string readFilePart(const std::filesystem::path& file, std::uint64_t offset, std::size_t size);
 
 // Tests only: makes the next atomic writes fail like a full disk after this many bytes of the
 // temporary file have been written (nothing: no failure).

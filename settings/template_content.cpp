@@ -1,6 +1,9 @@
 #include "settings/template_content.h"
 
+#include <algorithm>
+
 #include "platform/windows1251.h"
+#include "settings/settings_fields.h"
 
 namespace qz7 {
 
@@ -23,6 +26,25 @@ TemplateContent contentOfRecord(const TemplateRecord& record) {
     }
     content.commandLine = utf8FromWindows1251(record.CommandLine);
     return content;
+}
+
+TemplateSummary summaryOfRecord(std::string_view bytes) {
+    TemplateSummary summary;
+    summary.name = utf8FromWindows1251(templateRecordField(bytes, kNameLayout));
+    // Fields end with ";": text after the last one is no field, as TakeField has it.
+    std::string_view line = templateRecordField(bytes, kSettingsLineLayout);
+    constexpr std::size_t kModeField = settingsFieldIndex(&GameSettings::GameMode);
+    for (std::size_t field = 0; field <= kModeField; ++field) {
+        const std::size_t end = line.find(';');
+        if (end == std::string_view::npos) break;
+        if (field == kModeField) summary.mode = utf8FromWindows1251(line.substr(0, end));
+        line.remove_prefix(end + 1);
+    }
+    for (const RecordFieldLayout& layout : kMapFieldLayouts) {
+        const std::string_view field = templateRecordField(bytes, layout);
+        summary.maps += std::size_t(std::count(field.begin(), field.end(), ';'));
+    }
+    return summary;
 }
 
 TemplateRecord recordOfContent(const TemplateContent& content) {

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "settings/game_settings.h"
@@ -29,6 +30,18 @@ TemplateContent contentOfState(std::string name, const GameSettings& settings,
 // The content of a stored record: the twenty settings codes by position (missing ones empty),
 // the rotation entries of the four map fields in order.
 TemplateContent contentOfRecord(const TemplateRecord& record);
+
+// What a list of templates shows of a stored record (at least 1737 bytes), as contentOfRecord
+// gives it: the name, the mode (the first settings code) and the number of rotation entries;
+// nothing else is decoded.
+struct TemplateSummary {
+    std::string name;
+    std::string mode;
+    std::size_t maps = 0;
+
+    bool operator==(const TemplateSummary&) const = default;
+};
+TemplateSummary summaryOfRecord(std::string_view bytes);
 
 // The record that stores the content, built the way the window builds one: the settings line
 // from the codes, the rotation packed into the map fields. The content must have passed the

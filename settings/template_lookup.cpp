@@ -4,34 +4,54 @@
 #include <vector>
 
 #include "settings/template_record.h"
+#include "settings/template_store.h"
 
 namespace qz7 {
 
-TemplateLookup findTemplate(const TemplateRecords& records, const std::string& nameOrPosition) {
+namespace {
+
+TemplateLookup noPosition(const std::filesystem::path& store, const std::string& nameOrPosition) {
+    return {std::nullopt,
+            "Нет шаблона на позиции " + nameOrPosition.substr(1) +
+                " (шаблонов: " + std::to_string(templateRecordCount(store)) + ")",
+            {}};
+}
+
+}  // namespace
+
+TemplateLookup findTemplate(const std::filesystem::path& store, const std::string& nameOrPosition) {
     if (nameOrPosition.size() > 1 && nameOrPosition.front() == '#') {
         std::size_t position = 0;
         const char* first = nameOrPosition.data() + 1;
         const char* last = nameOrPosition.data() + nameOrPosition.size();
         auto [end, error] = std::from_chars(first, last, position);
-        if (error != std::errc() || end != last || position == 0 || position > records.size())
-            return {std::nullopt, "Нет шаблона на позиции " + nameOrPosition.substr(1) +
-                                      " (шаблонов: " + std::to_string(records.size()) + ")"};
-        return {position - 1, {}};
+        if (error != std::errc() || end != last || position == 0)
+            return noPosition(store, nameOrPosition);
+        std::optional<std::string> record = readTemplateRecordAt(store, position - 1);
+        if (!record) return noPosition(store, nameOrPosition);
+        return {position - 1, {}, std::move(*record)};
     }
     std::vector<std::size_t> matches;
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        if (templateRecordName(records[i]) == nameOrPosition) matches.push_back(i);
-    }
-    if (matches.empty()) return {std::nullopt, "Нет шаблона с именем «" + nameOrPosition + "»"};
+    std::string found;
+    std::size_t index = 0;
+    forEachTemplateRecord(store, [&](std::string_view record) {
+        if (templateRecordName(record) == nameOrPosition) {
+            if (matches.empty()) found = record;
+            matches.push_back(index);
+        }
+        ++index;
+    });
+    if (matches.empty()) return {std::nullopt, "Нет шаблона с именем «" + nameOrPosition + "»", {}};
     if (matches.size() > 1) {
         std::string positions;
         for (std::size_t i : matches)
             positions += (positions.empty() ? "#" : ", #") + std::to_string(i + 1);
         return {std::nullopt,
                 "Имя «" + nameOrPosition + "» носят несколько шаблонов: " + positions +
-                    ". Укажите позицию, например " + positions.substr(0, positions.find(','))};
+                    ". Укажите позицию, например " + positions.substr(0, positions.find(',')),
+                {}};
     }
-    return {matches.front(), {}};
+    return {matches.front(), {}, std::move(found)};
 }
 
 }  // namespace qz7

@@ -1,10 +1,9 @@
 #pragma once
 
 #include <cstddef>
+#include <filesystem>
 #include <optional>
 #include <string>
-
-#include "settings/template_store.h"
 
 namespace qz7 {
 
@@ -12,10 +11,13 @@ namespace qz7 {
 struct TemplateLookup {
     std::optional<std::size_t> index;
     std::string error;
+    std::string record;  // the template's stored bytes, when found
 };
 
-// Finds a template: "#N" is position N (from 1), anything else a name (UTF-8). A name that no
-// template or several templates carry is an error; the latter lists their positions.
-TemplateLookup findTemplate(const TemplateRecords& records, const std::string& nameOrPosition);
+// Finds a template in the store file: "#N" is position N (from 1), read by itself; anything else
+// is a name (UTF-8), looked for in one pass over the store that keeps only the positions it
+// matches and the first match's record. A name that no template or several templates carry is an
+// error; the latter lists their positions. Reads the file afresh on every call.
+TemplateLookup findTemplate(const std::filesystem::path& store, const std::string& nameOrPosition);
 
 }  // namespace qz7

@@ -22,9 +22,7 @@ void putField(std::string& bytes, RecordFieldLayout layout, std::string_view tex
 }
 
 std::string takeStoredField(std::string_view bytes, RecordFieldLayout layout) {
-    const std::size_t length =
-        std::min<std::size_t>(static_cast<unsigned char>(bytes[layout.offset]), layout.capacity);
-    return std::string(bytes.substr(layout.offset + 1, length));
+    return std::string(templateRecordField(bytes, layout));
 }
 
 }  // namespace
@@ -49,6 +47,12 @@ TemplateRecord decodeTemplateRecord(std::string_view bytes) {
         record.MapFields[i] = takeStoredField(bytes, kMapFieldLayouts[i]);
     record.CommandLine = takeStoredField(bytes, kCommandLineLayout);
     return record;
+}
+
+std::string_view templateRecordField(std::string_view bytes, RecordFieldLayout layout) {
+    const std::size_t length =
+        std::min<std::size_t>(static_cast<unsigned char>(bytes[layout.offset]), layout.capacity);
+    return bytes.substr(layout.offset + 1, length);
 }
 
 std::string templateRecordName(std::string_view bytes) {

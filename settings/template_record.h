@@ -47,6 +47,10 @@ std::string encodeTemplateRecord(const TemplateRecord& record);
 // larger than its field's capacity counts as the capacity, so nothing beyond the field is read.
 TemplateRecord decodeTemplateRecord(std::string_view bytes);
 
+// The text of one string of the record that starts at bytes[0] (at least 1737 bytes), as stored:
+// as many bytes as its length byte gives, at most the field's capacity.
+std::string_view templateRecordField(std::string_view bytes, RecordFieldLayout layout);
+
 // Just the name of a stored record, as UTF-8 (what the template list shows).
 std::string templateRecordName(std::string_view bytes);
 

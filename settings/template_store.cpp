@@ -13,10 +13,6 @@ namespace qz7 {
 
 namespace {
 
-[[noreturn]] void fail(const std::string& what, const std::filesystem::path& file, int error) {
-    throw fileErrorFromErrno(what, file, error);
-}
-
 [[noreturn]] void fail(const std::string& what, const std::filesystem::path& file,
                        const std::error_code& error) {
     throw fileError(what, file, error);
@@ -28,15 +24,17 @@ void requireWholeRecord(std::string_view record) {
                                     " bytes, not " + std::to_string(record.size()));
 }
 
-// Cuts a trailing partial record off the store, so that appending starts on a record boundary.
-void dropPartialRecord(const std::filesystem::path& store) {
+// Bytes read at a time; not a whole number of records, so records fall across blocks.
+constexpr std::size_t kReadBlock = std::size_t(256) * 1024;
+// Beyond this index no record's offset fits a file position.
+constexpr std::size_t kLargestIndex = std::size_t(INT64_MAX / kTemplateRecordSize) - 1;
+
+// Whether the store file exists; a missing one is an empty store.
+bool storeExists(const std::filesystem::path& store) {
     std::error_code error;
-    if (!std::filesystem::exists(store, error)) return;
-    const std::uintmax_t size = std::filesystem::file_size(store, error);
-    if (error) fail("Не удалось прочитать размер файла", store, error);
-    if (size % kTemplateRecordSize == 0) return;
-    std::filesystem::resize_file(store, size - size % kTemplateRecordSize, error);
-    if (error) fail("Не удалось изменить файл", store, error);
+    const bool exists = std::filesystem::exists(store, error);
+    if (error) fail("Не удалось открыть файл", store, error);
+    return exists;
 }
 
 }  // namespace
@@ -61,37 +59,76 @@ void TemplateRecords::append(std::string_view record) {
 }
 
 TemplateRecords readTemplateRecords(const std::filesystem::path& store) {
-    std::error_code error;
-    if (!std::filesystem::exists(store, error)) {
-        if (error) fail("Не удалось открыть файл", store, error);
-        return {};
-    }
+    if (!storeExists(store)) return {};
     return TemplateRecords(readWholeFile(store));
 }
 
-void appendTemplateRecord(const std::filesystem::path& store, std::string_view record) {
+bool forEachTemplateRecord(const std::filesystem::path& store,
+                           const std::function<void(std::string_view record)>& record,
+                           const std::function<void(std::string_view block)>& block) {
+    if (!storeExists(store)) return false;
+    // A record split between two blocks is put together here.
+    std::string split;
+    readFileInBlocks(
+        store,
+        [&](std::string_view bytes) {
+            if (block) block(bytes);
+            if (!split.empty()) {
+                const std::size_t missing = kTemplateRecordSize - split.size();
+                split.append(bytes.substr(0, missing));
+                bytes.remove_prefix(std::min(missing, bytes.size()));
+                if (split.size() < kTemplateRecordSize) return;
+                record(split);
+                split.clear();
+            }
+            while (bytes.size() >= kTemplateRecordSize) {
+                record(bytes.substr(0, kTemplateRecordSize));
+                bytes.remove_prefix(kTemplateRecordSize);
+            }
+            split.assign(bytes);
+        },
+        kReadBlock);
+    return true;
+}
+
+std::size_t templateRecordCount(const std::filesystem::path& store) {
+    if (!storeExists(store)) return 0;
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(store, error);
+    if (error) fail("Не удалось прочитать размер файла", store, error);
+    return std::size_t(size / kTemplateRecordSize);
+}
+
+std::optional<std::string> readTemplateRecordAt(const std::filesystem::path& store,
+                                                std::size_t index) {
+    if (index >= kLargestIndex || !storeExists(store)) return std::nullopt;
+    std::string record =
+        readFilePart(store, std::uint64_t(index) * kTemplateRecordSize, kTemplateRecordSize);
+    if (record.size() != kTemplateRecordSize) return std::nullopt;
+    return record;
+}
+
+std::size_t appendTemplateRecord(const std::filesystem::path& store, std::string_view record) {
     requireWholeRecord(record);
     // Appending does not replace the file, so a write-protected store must be refused here.
     refuseWriteProtected(store);
-    dropPartialRecord(store);
-#ifdef _WIN32
-    std::FILE* out = _wfopen(store.c_str(), L"ab");
-#else
-    std::FILE* out = std::fopen(store.c_str(), "ab");
-#endif
-    if (out == nullptr) fail("Не удалось открыть файл", store, errno);
-    // Unbuffered, so the record goes to the file in one write call.
-    std::setvbuf(out, nullptr, _IONBF, 0);
-    int error = 0;
-    errno = 0;
-    if (std::fwrite(record.data(), 1, record.size(), out) != record.size())
-        error = errno != 0 ? errno : EIO;
-    if (std::fclose(out) != 0 && error == 0) error = errno;
-    if (error != 0) fail("Не удалось записать файл", store, error);
+    return std::size_t(writeAtUnitBoundary(store, record, kTemplateRecordSize) /
+                       kTemplateRecordSize) +
+           1;
 }
 
 void writeTemplateRecords(const std::filesystem::path& store, const TemplateRecords& records) {
     writeFileAtomically(store, records.bytes());
+}
+
+void writeTemplateRecords(const std::filesystem::path& store,
+                          const std::function<void(const TemplateRecordSink&)>& produce) {
+    writeFileAtomically(store, [&produce](const ByteSink& bytes) {
+        produce([&bytes](std::string_view record) {
+            requireWholeRecord(record);
+            bytes(record);
+        });
+    });
 }
 
 }  // namespace qz7

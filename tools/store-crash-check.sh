@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Kills `qz7ctl import` with SIGKILL at random moments while it rewrites a large template store,
-# and checks after every kill that the store holds either its old or its new content, whole
-# records only, and that the next write leaves no temporary file behind.
+# Kills `qz7ctl import` with SIGKILL at random moments while it adds a record to a large template
+# store, and checks after every kill that the store holds its old content, its new content, or
+# its old content and a partial record after it (which no reader counts), so that no record was
+# lost or changed; and that the next import puts its record on the record boundary and leaves no
+# temporary file behind.
 #
 #   tools/store-crash-check.sh QZ7CTL [KILLS] [RECORDS]
 #
-# Prints the counts; exits 1 when a store was neither old nor new or a temporary file stayed.
+# Prints the counts; exits 1 when a store was none of these or a file besides the store stayed.
 set -euo pipefail
 
 qz7ctl=$(realpath "$1")
@@ -30,7 +32,9 @@ start=$(date +%s%N)
 import_ms=$((($(date +%s%N) - start) / 1000000))
 cp "$store" "$work/new"
 
-old=0 new=0 broken=0 strays_seen=0
+old_size=$(stat -c %s "$work/old")
+new_size=$(stat -c %s "$work/new")
+old=0 new=0 partial=0 broken=0 strays_seen=0
 # Kill moments spread over the whole run and a little beyond it.
 window_ms=$((import_ms * 12 / 10 + 1))
 for ((i = 0; i < kills; i++)); do
@@ -45,18 +49,24 @@ for ((i = 0; i < kills; i++)); do
         old=$((old + 1))
     elif cmp -s "$store" "$work/new"; then
         new=$((new + 1))
+    elif size=$(stat -c %s "$store") && ((size > old_size && size < new_size)) &&
+        cmp -s -n "$old_size" "$store" "$work/old"; then
+        partial=$((partial + 1))
     else
         broken=$((broken + 1))
     fi
     if compgen -G "$game/*.qz7-tmp" >/dev/null; then strays_seen=$((strays_seen + 1)); fi
 done
 
-# One more write of the same store removes whatever a killed run left.
-cp "$work/old" "$store"
+# One more import into the old store with half a record after it, as a killed write could leave
+# it: the record goes to the record boundary, and nothing else stays beside the store.
+{ cat "$work/old"; head -c $((record_size / 2)) "$work/record"; } >"$store"
 "$qz7ctl" --game-dir "$game" import "$work/template.txt" >/dev/null
+next_whole=yes
+cmp -s "$store" "$work/new" || next_whole=no
 others=$(find "$game" -mindepth 1 ! -name ServerSetup_QZ7.cfg | wc -l)
 
 echo "store of $records records, uninterrupted import ${import_ms} ms"
-echo "kills: $kills; store old: $old, new: $new, neither: $broken"
-echo "runs that left a temporary file: $strays_seen; files besides the store after the next write: $others"
-[[ $broken -eq 0 && $others -eq 0 ]]
+echo "kills: $kills; store old: $old, new: $new, old with a partial record after it: $partial, neither (records lost or changed): $broken"
+echo "runs that left a temporary file: $strays_seen; the next import over a partial record wrote the new store: $next_whole; files besides the store after it: $others"
+[[ $broken -eq 0 && $others -eq 0 && $next_whole == yes ]]

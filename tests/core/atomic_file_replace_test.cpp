@@ -146,5 +146,33 @@ TEST_F(AtomicFile, FullDiskCarriesItsErrorNumber) {
     EXPECT_EQ(names(), std::vector<std::string>{"ServerSetup_QZ7.cfg"});
 }
 
+// A file written piece by piece: small pieces gathered into blocks and pieces larger than a
+// block, in order; a full disk counted over all of them; a producer that fails part-way.
+TEST_F(AtomicFile, PiecesAreWrittenInOrderAndAFailurePartWayKeepsTheOldFile) {
+    const fs::path target = folder.path() / "ServerSetup_QZ7.cfg";
+    const std::vector<std::string> pieces = {"head", std::string(3 << 20, 'x'), "",
+                                             "mid",  std::string(700000, 'y'),  "tail"};
+    auto produce = [&pieces](const ByteSink& sink) {
+        for (const std::string& piece : pieces) sink(piece);
+    };
+    writeFileAtomically(target, produce);
+    std::string whole;
+    for (const std::string& piece : pieces) whole += piece;
+    EXPECT_EQ(testing::readBytes(target), whole);
+
+    writeFileAtomically(target, "kept");
+    setAtomicWriteFailureForTesting((3 << 20) + 100);
+    EXPECT_THROW(writeFileAtomically(target, produce), FileError);
+    setAtomicWriteFailureForTesting(std::nullopt);
+    EXPECT_THROW(writeFileAtomically(target,
+                                     [](const ByteSink& sink) {
+                                         sink("half");
+                                         throw std::runtime_error("the records ran out");
+                                     }),
+                 std::runtime_error);
+    EXPECT_EQ(testing::readBytes(target), "kept");
+    EXPECT_EQ(names(), std::vector<std::string>{"ServerSetup_QZ7.cfg"});
+}
+
 }  // namespace
 }  // namespace qz7

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/atomic_file.h"
+#include "settings/template_store_file.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/temporary_folder.h"
 
@@ -105,6 +106,77 @@ TEST_F(TemplateStoreTest, AppendRefusesAWriteProtectedStore) {
     std::filesystem::permissions(store, std::filesystem::perms::owner_write,
                                  std::filesystem::perm_options::add);
     EXPECT_EQ(testing::readBytes(store), a);
+}
+
+// More records than one block of reading holds, so that records fall across blocks; with and
+// without a partial record at the end.
+TEST_F(TemplateStoreTest, StreamedAndSingleRecordsAreThoseOfTheWholeRead) {
+    EXPECT_FALSE(forEachTemplateRecord(store, [](std::string_view) { ADD_FAILURE(); }));
+    EXPECT_EQ(templateRecordCount(store), 0u);
+    EXPECT_EQ(readTemplateRecordAt(store, 0), std::nullopt);
+    std::string bytes;
+    for (int i = 0; i < 300; ++i) bytes += recordOf(char('a' + i % 26), std::to_string(i));
+    for (const std::string& tail : {std::string(), std::string(1736, 'z')}) {
+        testing::writeBytes(store, bytes + tail);
+        const std::vector<std::string> whole = listed(readTemplateRecords(store));
+        std::vector<std::string> streamed;
+        std::string blocks;
+        EXPECT_TRUE(forEachTemplateRecord(
+            store, [&](std::string_view record) { streamed.emplace_back(record); },
+            [&](std::string_view block) { blocks += block; }));
+        EXPECT_EQ(streamed, whole);
+        EXPECT_EQ(blocks, bytes + tail);
+        EXPECT_EQ(templateRecordCount(store), 300u);
+        EXPECT_EQ(readTemplateRecordAt(store, 0), whole[0]);
+        EXPECT_EQ(readTemplateRecordAt(store, 299), whole[299]);
+        EXPECT_EQ(readTemplateRecordAt(store, 300), std::nullopt);
+        EXPECT_EQ(readTemplateRecordAt(store, std::size_t(-1)), std::nullopt);
+    }
+}
+
+TEST_F(TemplateStoreTest, AppendTellsThePositionOfTheNewRecord) {
+    const std::string a = recordOf('a', "first"), b = recordOf('b', "second");
+    EXPECT_EQ(appendTemplateRecord(store, a), 1u);
+    testing::writeBytes(store, a + a + "partial");
+    EXPECT_EQ(appendTemplateRecord(store, b), 3u);
+    EXPECT_EQ(testing::readBytes(store), a + a + b);
+}
+
+// The check for a store that another program changed finds a change of a single byte anywhere,
+// the file's size unchanged; what this instance itself wrote is no change.
+TEST_F(TemplateStoreTest, AnyChangedByteIsSeenAndOwnWritesAreNot) {
+    std::string bytes;
+    for (int i = 0; i < 300; ++i) bytes += recordOf(char('a' + i % 26), std::to_string(i));
+    bytes += "tail";
+    testing::writeBytes(store, bytes);
+    TemplateStoreFile file(store);
+    std::size_t records = 0;
+    file.read([&records](std::string_view) { ++records; });
+    EXPECT_EQ(records, 300u);
+    EXPECT_FALSE(file.changedSinceSeen());
+    for (const std::size_t at :
+         {std::size_t(0), std::size_t(7), std::size_t(1737 * 151 + 3), bytes.size() - 1}) {
+        std::string changed = bytes;
+        changed[at] = char(changed[at] ^ 1);
+        testing::writeBytes(store, changed);
+        EXPECT_TRUE(file.changedSinceSeen()) << "byte " << at;
+    }
+    testing::writeBytes(store, bytes);
+    EXPECT_FALSE(file.changedSinceSeen());
+
+    const std::string a = recordOf('a', "first"), b = recordOf('b', "second");
+    file.rewrite([&](const TemplateRecordSink& sink) {
+        sink(b);
+        sink(a);
+    });
+    EXPECT_EQ(testing::readBytes(store), b + a);
+    EXPECT_FALSE(file.changedSinceSeen());
+    file.append(a);
+    EXPECT_EQ(testing::readBytes(store), b + a + a);
+    EXPECT_FALSE(file.changedSinceSeen());
+    EXPECT_THROW(file.rewrite([](const TemplateRecordSink& sink) { sink("short"); }),
+                 std::invalid_argument);
+    EXPECT_EQ(testing::readBytes(store), b + a + a);
 }
 
 TEST(TemplateRecords, HoldOnlyWholeRecords) {

@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "settings/settings_fields.h"
+#include "settings/template_content.h"
 #include "settings/template_record.h"
 #include "settings/template_rules.h"
 #include "settings/template_store.h"
@@ -34,6 +36,13 @@ void readAsStore(std::string_view bytes) {
     if (inputs++ % 16 == 0) {
         testing::writeBytes(storeFile(), std::string(bytes));
         records = readTemplateRecords(storeFile());
+        // The streamed reading sees the same records and every byte.
+        std::string streamed;
+        std::string blocks;
+        forEachTemplateRecord(
+            storeFile(), [&](std::string_view record) { streamed += record; },
+            [&](std::string_view block) { blocks += block; });
+        require(streamed == records.bytes() && blocks == bytes);
     } else {
         records = TemplateRecords(std::string(bytes));
     }
@@ -42,6 +51,12 @@ void readAsStore(std::string_view bytes) {
     for (std::size_t i = 0; i < records.size(); ++i) {
         const std::string_view bytesOfRecord = records[i];
         const TemplateRecord record = decodeTemplateRecord(bytesOfRecord);
+        // What a listing shows is what the whole content holds.
+        const TemplateContent content = contentOfRecord(record);
+        require(summaryOfRecord(bytesOfRecord) ==
+                TemplateSummary{content.name,
+                                content.settingsCodes[settingsFieldIndex(&GameSettings::GameMode)],
+                                content.rotation.size()});
         require(decodeTemplateRecord(encodeTemplateRecord(record)) == record);
         GameSettings settings;
         std::string commandLine;
