@@ -77,6 +77,9 @@ void TFmQZ7ServerSetup::createTemplateControls() {
     RzListBoxListShablon->setToolTip(QStringLiteral("Создать новый наблон настроек"));
     RzListBoxListShablon->setGeometry(kMargin, 28, 600, 100);
     RzListBoxListShablon->setContextMenuPolicy(Qt::CustomContextMenu);
+    // Every entry is one line of the same font: the list measures one entry, not each of
+    // thousands, and a longer name is cut at the list's edge.
+    RzListBoxListShablon->setUniformItemSizes(true);
     PopupMenu1 = named(new QMenu(this), "PopupMenu1");
     N1 = PopupMenu1->addAction(QStringLiteral("копировать"));
     N1->setObjectName(QStringLiteral("N1"));

@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <memory>
 #include <vector>
 
 #include "app/list_selection.h"
@@ -22,22 +23,37 @@ namespace qz7 {
 
 namespace {
 
-// Each template list entry owns its record: the 1737 stored bytes, kept as they were read.
+// Each template list entry owns its record: the 1737 stored bytes, kept as they were read, in a
+// byte array of its own (the only copy the window holds).
 constexpr int kRecordRole = Qt::UserRole;
 
-std::string recordOf(const QListWidgetItem* item) {
-    return item->data(kRecordRole).toByteArray().toStdString();
+QByteArray recordBytesOf(const QListWidgetItem* item) {
+    return item->data(kRecordRole).toByteArray();
 }
 
-void setRecord(QListWidgetItem* item, std::string_view record) {
-    item->setData(kRecordRole, QByteArray(record.data(), qsizetype(record.size())));
-    item->setText(QString::fromStdString(templateRecordName(record)));
+std::string recordOf(const QListWidgetItem* item) { return recordBytesOf(item).toStdString(); }
+
+void setRecord(QListWidgetItem* item, QByteArray record) {
+    item->setText(QString::fromStdString(
+        templateRecordName(std::string_view(record.constData(), std::size_t(record.size())))));
+    item->setData(kRecordRole, std::move(record));
 }
 
 QListWidgetItem* templateItem(std::string_view record) {
     auto* item = new QListWidgetItem;
-    setRecord(item, record);
+    setRecord(item, QByteArray(record.data(), qsizetype(record.size())));
     return item;
+}
+
+// Reads the store into new list entries, in file order; none are left when the read fails.
+std::vector<std::unique_ptr<QListWidgetItem>> readTemplateItems(TemplateStoreFile& store) {
+    std::vector<std::unique_ptr<QListWidgetItem>> items;
+    store.read([&items](std::string_view record) { items.emplace_back(templateItem(record)); });
+    return items;
+}
+
+void listItems(QListWidget* list, std::vector<std::unique_ptr<QListWidgetItem>> items) {
+    for (std::unique_ptr<QListWidgetItem>& item : items) list->addItem(item.release());
 }
 
 // Shows the first problem in an error box; true when there was one and the command must stop.
@@ -49,22 +65,11 @@ bool refused(QWidget* owner, const std::vector<TemplateProblem>& problems,
     return true;
 }
 
-// The records of the template list in list order, for a full write.
-TemplateRecords recordsOfList(const QListWidget* list) {
-    TemplateRecords records;
-    records.reserve(std::size_t(list->count()));
-    for (int row = 0; row < list->count(); ++row) {
-        const QByteArray record = list->item(row)->data(kRecordRole).toByteArray();
-        records.append(std::string_view(record.constData(), std::size_t(record.size())));
-    }
-    return records;
-}
-
 void swapTemplates(QListWidget* list, int first, int second) {
     QListWidgetItem* a = list->item(first);
     QListWidgetItem* b = list->item(second);
-    const std::string recordA = recordOf(a);
-    setRecord(a, recordOf(b));
+    const QByteArray recordA = recordBytesOf(a);
+    setRecord(a, recordBytesOf(b));
     setRecord(b, recordA);
 }
 
@@ -84,13 +89,12 @@ void TFmQZ7ServerSetup::loadTemplateStore() {
 
 void TFmQZ7ServerSetup::LoadShablonFile(const std::filesystem::path& store) {
     templateStore_ = TemplateStoreFile(store);
-    const TemplateRecords records = templateStore_.read();
+    std::vector<std::unique_ptr<QListWidgetItem>> items = readTemplateItems(templateStore_);
     {
         const QSignalBlocker blocker(RzListBoxMap);
         RzListBoxMap->clear();
     }
-    for (std::size_t i = 0; i < records.size(); ++i)
-        RzListBoxListShablon->addItem(templateItem(records[i]));
+    listItems(RzListBoxListShablon, std::move(items));
 }
 
 void TFmQZ7ServerSetup::updateTemplateButtons() {
@@ -100,7 +104,13 @@ void TFmQZ7ServerSetup::updateTemplateButtons() {
 }
 
 void TFmQZ7ServerSetup::writeTemplateStore() {
-    templateStore_.rewrite(recordsOfList(RzListBoxListShablon));
+    // Straight from the entries, in list order: the records are never gathered into a copy.
+    templateStore_.rewrite([this](const TemplateRecordSink& sink) {
+        for (int row = 0; row < RzListBoxListShablon->count(); ++row) {
+            const QByteArray record = recordBytesOf(RzListBoxListShablon->item(row));
+            sink(std::string_view(record.constData(), std::size_t(record.size())));
+        }
+    });
 }
 
 bool TFmQZ7ServerSetup::storeMayBeRewritten() {
@@ -116,19 +126,18 @@ void TFmQZ7ServerSetup::reloadTemplateList() {
     // The template that was selected stays selected when the fresh list holds it unchanged, or
     // else one of its name, so that the user can repeat the command; nothing is applied.
     const int row = selectedRow(RzListBoxListShablon);
-    const std::string selected = row >= 0 ? recordOf(RzListBoxListShablon->item(row)) : "";
+    const QByteArray selected = row >= 0 ? recordBytesOf(RzListBoxListShablon->item(row)) : "";
     const QString selectedName = row >= 0 ? RzListBoxListShablon->item(row)->text() : QString();
 
-    const TemplateRecords records = templateStore_.read();
+    std::vector<std::unique_ptr<QListWidgetItem>> items = readTemplateItems(templateStore_);
     {
         const QSignalBlocker blocker(RzListBoxListShablon);
         RzListBoxListShablon->clear();
-        for (std::size_t i = 0; i < records.size(); ++i)
-            RzListBoxListShablon->addItem(templateItem(records[i]));
+        listItems(RzListBoxListShablon, std::move(items));
     }
     int reselect = -1;
     for (int i = 0; row >= 0 && i < RzListBoxListShablon->count(); ++i) {
-        if (recordOf(RzListBoxListShablon->item(i)) == selected) {
+        if (recordBytesOf(RzListBoxListShablon->item(i)) == selected) {
             reselect = i;
             break;
         }
@@ -233,7 +242,8 @@ void TFmQZ7ServerSetup::RzBitBtnSaveShablonClick() {
     // The store is compared after the dialog, the moment before it is written.
     if (!storeMayBeRewritten()) return;
     if (renamed) record.Name = templateNameField(pendingTemplateName_);
-    setRecord(item, encodeTemplateRecord(record));
+    const std::string bytes = encodeTemplateRecord(record);
+    setRecord(item, QByteArray(bytes.data(), qsizetype(bytes.size())));
 
     writeTemplateStore();
     if (!renamed) return;
