@@ -106,4 +106,10 @@ QuietLibraryOutput::~QuietLibraryOutput() {
     }
 }
 
+void minimiseConsoleWindow() {
+#ifdef _WIN32
+    if (HWND window = GetConsoleWindow()) ShowWindow(window, SW_MINIMIZE);
+#endif
+}
+
 }  // namespace qz7

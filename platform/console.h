@@ -22,4 +22,8 @@ class QuietLibraryOutput {
     QuietLibraryOutput& operator=(const QuietLibraryOutput&) = delete;
 };
 
+// Minimises the console window the program was given, as a program started at logon shows it
+// (Windows); elsewhere, or without a console window of its own, nothing.
+void minimiseConsoleWindow();
+
 }  // namespace qz7

@@ -69,4 +69,7 @@ struct LocalDate {
 // The date of a moment in the system's own time zone.
 LocalDate localDate(std::chrono::system_clock::time_point time);
 
+// The machine's name as its host name (UTF-8); "?" when it cannot be read.
+std::string machineName();
+
 }  // namespace qz7

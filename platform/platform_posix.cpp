@@ -230,4 +230,10 @@ LocalDate localDate(std::chrono::system_clock::time_point time) {
     return {local.tm_mday, local.tm_mon + 1, local.tm_year + 1900};
 }
 
+std::string machineName() {
+    char host[256] = {};
+    if (::gethostname(host, sizeof host - 1) != 0 || host[0] == 0) return "?";
+    return host;
+}
+
 }  // namespace qz7

@@ -174,4 +174,11 @@ LocalDate localDate(std::chrono::system_clock::time_point time) {
     return {local.wDay, local.wMonth, local.wYear};
 }
 
+std::string machineName() {
+    wchar_t name[256];
+    DWORD size = 256;
+    if (!GetComputerNameExW(ComputerNameDnsHostname, name, &size) || size == 0) return "?";
+    return utf8FromWide(name, size);
+}
+
 }  // namespace qz7

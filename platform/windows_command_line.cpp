@@ -40,4 +40,29 @@ std::vector<std::string> splitWindowsCommandLine(std::string_view text) {
     return arguments;
 }
 
+std::string joinWindowsCommandLine(const std::vector<std::string>& arguments) {
+    std::string line;
+    for (const std::string& argument : arguments) {
+        if (!line.empty()) line += ' ';
+        if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos) {
+            line += argument;
+            continue;
+        }
+        line += '"';
+        std::size_t backslashes = 0;
+        for (char c : argument) {
+            if (c == '\\') {
+                ++backslashes;
+                continue;
+            }
+            line.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
+            backslashes = 0;
+            line += c;
+        }
+        line.append(backslashes * 2, '\\');
+        line += '"';
+    }
+    return line;
+}
+
 }  // namespace qz7

@@ -12,4 +12,9 @@ namespace qz7 {
 // inside a quoted part is a literal quote.
 std::vector<std::string> splitWindowsCommandLine(std::string_view text);
 
+// The command line that splitWindowsCommandLine splits back into these arguments: each argument
+// that is empty or holds a blank, a tab or a quote is put in quotes, with backslashes before a
+// quote (and before the closing quote) doubled.
+std::string joinWindowsCommandLine(const std::vector<std::string>& arguments);
+
 }  // namespace qz7

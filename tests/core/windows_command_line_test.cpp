@@ -48,5 +48,19 @@ TEST(WindowsCommandLine, OtherBytesPassUnchanged) {
     EXPECT_EQ(splitWindowsCommandLine("^1Хост 'a' ;b"), (Arguments{"^1Хост", "'a'", ";b"}));
 }
 
+TEST(WindowsCommandLine, JoinedArgumentsSplitBackUnchanged) {
+    const Arguments arguments = {"C:\\Program Files\\QZ7\\qz7ctl.exe",
+                                 "",
+                                 "Захват «флага» 50%",
+                                 "a\"b",
+                                 "tail\\",
+                                 "in \\\"middle\\",
+                                 "\t",
+                                 "C:\\Games\\"};
+    const std::string line = joinWindowsCommandLine(arguments);
+    EXPECT_EQ(splitWindowsCommandLine(line), arguments) << line;
+    EXPECT_EQ(joinWindowsCommandLine({"serve", "#1"}), "serve #1");
+}
+
 }  // namespace
 }  // namespace qz7
