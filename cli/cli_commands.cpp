@@ -10,8 +10,10 @@
 #include "cli/port_commands.h"
 #include "cli/serve_command.h"
 #include "cli/server_commands.h"
+#include "cli/service_commands.h"
 #include "cli/template_commands.h"
 #include "cli/value_names.h"
+#include "platform/console.h"
 #include "platform/game_paths.h"
 #include "server/launchers.h"
 
@@ -21,6 +23,12 @@ namespace {
 constexpr const char* kTemplateHelp = "шаблон: имя или #N (позиция N, с 1)";
 constexpr const char* kForceHelp = "запустить, даже если порты сервера уже заняты";
 constexpr const char* kIgdHelp = "адрес описания роутера (UPnP); без поиска роутера в сети";
+constexpr const char* kNotifyHelp =
+    "адрес (http:// или https://), куда слать оповещения о запуске, падении и остановке сервера; "
+    "можно несколько раз";
+constexpr const char* kNotifyFormatHelp =
+    "вид сообщения: discord ({\"content\": текст}) или json (объект события); по умолчанию "
+    "discord для адресов с /api/webhooks/, иначе json";
 
 // A number of seconds, fractions allowed, turned into the supervisor's milliseconds.
 void addSecondsOption(CLI::App* command, const std::string& name, std::chrono::milliseconds& target,
@@ -73,6 +81,7 @@ void CliCommands::addTo(CLI::App& app) {
     startServerCommand_->add_flag("--force", force_, kForceHelp);
 
     addServeTo(app);
+    addServiceTo(app);
 
     startClientCommand_ =
         app.add_subcommand("start-client", "запустить " + std::string(kClientLauncherName));
@@ -81,6 +90,14 @@ void CliCommands::addTo(CLI::App& app) {
     startClientCommand_->add_option(
         "--profile", profile_, "профиль клиента в папке Client (по умолчанию имя пользователя)");
     startClientCommand_->add_option("--command", command_, "строка запуска вместо строки шаблона");
+
+    notifyTestCommand_ =
+        app.add_subcommand("notify-test", "отправить пробное оповещение и сказать, дошло ли оно");
+    notifyTestCommand_->add_option("URL", notifyTestUrl_, "адрес оповещений (http:// или https://)")
+        ->required()
+        ->type_name("АДРЕС");
+    notifyTestCommand_->add_option("--notify-format", notifyTestFormat_, kNotifyFormatHelp)
+        ->check(CLI::IsMember({"discord", "json"}));
 
     portsCommand_ = app.add_subcommand(
         "ports", "пробросить (open), убрать (close) или проверить (status) 70 портов сервера");
@@ -110,34 +127,70 @@ void CliCommands::addTo(CLI::App& app) {
 void CliCommands::addServeTo(CLI::App& app) {
     serveCommand_ = app.add_subcommand(
         "serve", "сформировать файлы, запустить сервер и перезапускать его после падений");
-    serveCommand_->add_option(kTemplateValue, serveOptions_.templateName, kTemplateHelp)
-        ->required();
-    serveCommand_->add_flag("--fixed-weights", serveOptions_.fixedWeights,
-                            "шанс выпадания каждой карты 100 вместо случайного");
-    serveCommand_->add_option("--command", serveOptions_.command,
-                              "строка запуска вместо строки шаблона");
-    serveCommand_->add_flag("--ports", serveOptions_.forwardPorts,
-                            "пробросить 70 портов на роутере на время работы и убрать их в конце");
-    serveCommand_->add_option("--igd", serveOptions_.igdUrl, kIgdHelp);
-    serveCommand_->add_flag("--force", serveOptions_.force, kForceHelp);
-    serveCommand_->add_flag("--json", serveOptions_.json,
-                            "события в JSON, по одному объекту в строке");
-    SupervisorTiming& timing = serveOptions_.timing;
-    addSecondsOption(serveCommand_, "--restart-delay", timing.firstRestartDelay,
+    addServeOptionsTo(serveCommand_, serveOptions_);
+    serveCommand_->add_flag("--minimized", minimized_,
+                            "свернуть своё окно консоли (Windows; так запускает служба)");
+}
+
+void CliCommands::addServeOptionsTo(CLI::App* command, ServeOptions& options) {
+    command->add_option(kTemplateValue, options.templateName, kTemplateHelp)->required();
+    command->add_flag("--fixed-weights", options.fixedWeights,
+                      "шанс выпадания каждой карты 100 вместо случайного");
+    command->add_option("--command", options.command, "строка запуска вместо строки шаблона");
+    command->add_flag("--ports", options.forwardPorts,
+                      "пробросить 70 портов на роутере на время работы и убрать их в конце");
+    command->add_option("--igd", options.igdUrl, kIgdHelp);
+    command->add_flag("--force", options.force, kForceHelp);
+    command->add_flag("--json", options.json, "события в JSON, по одному объекту в строке");
+    SupervisorTiming& timing = options.timing;
+    addSecondsOption(command, "--restart-delay", timing.firstRestartDelay,
                      "пауза перед первым перезапуском, с (по умолчанию 1; дальше вдвое больше)");
-    addSecondsOption(serveCommand_, "--max-restart-delay", timing.longestRestartDelay,
+    addSecondsOption(command, "--max-restart-delay", timing.longestRestartDelay,
                      "наибольшая пауза перед перезапуском, с (по умолчанию 60)");
-    serveCommand_
+    command
         ->add_option("--crash-limit", timing.crashLimit,
                      "столько падений за окно прекращают перезапуски (по умолчанию 5)")
         ->check(CLI::Range(1, 1000));
-    addSecondsOption(serveCommand_, "--crash-window", timing.crashWindow,
+    addSecondsOption(command, "--crash-window", timing.crashWindow,
                      "окно подсчёта падений, с (по умолчанию 600)");
-    addSecondsOption(serveCommand_, "--stop-grace", timing.stopGrace,
+    addSecondsOption(command, "--stop-grace", timing.stopGrace,
                      "сколько ждать завершения сервера перед принудительным, с (по умолчанию 10)");
+    addAlertOptionsTo(command, options.alerts);
+}
+
+void CliCommands::addServiceTo(CLI::App& app) {
+    serviceCommand_ = app.add_subcommand(
+        "service", "запуск serve при загрузке или входе в систему: install, remove, list");
+    serviceCommand_->require_subcommand(1);
+    serviceInstallCommand_ = serviceCommand_->add_subcommand(
+        "install", "создать службу (systemd) или задачу входа (Windows), которая запускает serve");
+    addServeOptionsTo(serviceInstallCommand_, serviceOptions_);
+    serviceInstallCommand_->add_flag("--print", servicePrint_,
+                                     "показать, что было бы создано, ничего не меняя");
+    serviceRemoveCommand_ =
+        serviceCommand_->add_subcommand("remove", "удалить службу шаблона и остановить её serve");
+    serviceRemoveCommand_->add_option(kTemplateValue, template_, kTemplateHelp)->required();
+    serviceListCommand_ =
+        serviceCommand_->add_subcommand("list", "службы qz7ctl: имя, где записана, что запускает");
+}
+
+void CliCommands::addAlertOptionsTo(CLI::App* command, AlertOptions& alerts) {
+    command->add_option("--notify", alerts.urls, kNotifyHelp)->type_name("АДРЕС");
+    command
+        ->add_option("--notify-file", alerts.file,
+                     "файл с адресами оповещений, по одному в строке (читать его может только "
+                     "владелец); адреса не видны в списке процессов")
+        ->type_name(kFileValue);
+    command->add_option("--notify-format", alerts.format, kNotifyFormatHelp)
+        ->check(CLI::IsMember({"discord", "json"}));
 }
 
 int CliCommands::run(const std::string& gameDir, std::ostream& out, std::ostream& err) {
+    // serve runs in the game folder; an address file named relative to where qz7ctl was started
+    // stays the same file.
+    for (AlertOptions* alerts : {&serveOptions_.alerts, &serviceOptions_.alerts})
+        if (alerts->file)
+            alerts->file = utf8FromPath(std::filesystem::absolute(pathFromUtf8(*alerts->file)));
     if (*portsCommand_) {
         if (portAction_ == "status")
             runPortStatus(igdUrl_, portTimeoutSeconds_, json_, out, err);
@@ -150,11 +203,33 @@ int CliCommands::run(const std::string& gameDir, std::ostream& out, std::ostream
                            std::filesystem::absolute(pathFromUtf8(gameDir)), out);
         return kExitSuccess;
     }
+    if (*notifyTestCommand_) {
+        notifyTest(notifyTestUrl_, notifyTestFormat_, gameDir, out);
+        return kExitSuccess;
+    }
+    if (*serviceListCommand_) {
+        listServices(out);
+        return kExitSuccess;
+    }
     GameFolder game(pathFromUtf8(gameDir));
+    if (*serviceInstallCommand_) {
+        installService(game, serviceOptions_,
+                       givenOptions(*serviceInstallCommand_,
+                                    {"--print", "--notify", "--notify-file", "--help"}),
+                       servicePrint_, out);
+        return kExitSuccess;
+    }
+    if (*serviceRemoveCommand_) {
+        removeService(game, template_, out);
+        return kExitSuccess;
+    }
     // The launchers run in the game folder, where the server finds its files.
     if (*startServerCommand_ || *startClientCommand_ || *serveCommand_)
         std::filesystem::current_path(game.path());
-    if (*serveCommand_) return serve(game, serveOptions_, err);
+    if (*serveCommand_) {
+        if (minimized_) minimiseConsoleWindow();
+        return serve(game, serveOptions_, err);
+    }
     if (*listCommand_) {
         listTemplates(game, json_, out, err);
     } else if (*showCommand_) {

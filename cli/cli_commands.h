@@ -18,6 +18,9 @@ class CliCommands {
 
   private:
     void addServeTo(CLI::App& app);
+    void addServiceTo(CLI::App& app);
+    static void addServeOptionsTo(CLI::App* command, ServeOptions& options);
+    static void addAlertOptionsTo(CLI::App* command, AlertOptions& alerts);
 
     CLI::App* listCommand_ = nullptr;
     CLI::App* showCommand_ = nullptr;
@@ -29,6 +32,11 @@ class CliCommands {
     CLI::App* startServerCommand_ = nullptr;
     CLI::App* startClientCommand_ = nullptr;
     CLI::App* serveCommand_ = nullptr;
+    CLI::App* notifyTestCommand_ = nullptr;
+    CLI::App* serviceCommand_ = nullptr;
+    CLI::App* serviceInstallCommand_ = nullptr;
+    CLI::App* serviceRemoveCommand_ = nullptr;
+    CLI::App* serviceListCommand_ = nullptr;
 
     bool json_ = false;
     std::string template_;
@@ -46,6 +54,11 @@ class CliCommands {
     std::string profile_;
     bool force_ = false;
     ServeOptions serveOptions_;
+    bool minimized_ = false;
+    ServeOptions serviceOptions_;
+    bool servicePrint_ = false;
+    std::string notifyTestUrl_;
+    std::optional<std::string> notifyTestFormat_;
 };
 
 }  // namespace qz7::cli

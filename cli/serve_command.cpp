@@ -11,8 +11,12 @@
 #include "net/local_address.h"
 #include "net/miniupnpc_gateway.h"
 #include "net/port_mapping.h"
+#include "platform/game_paths.h"
+#include "platform/platform.h"
 #include "platform/stop_signals.h"
+#include "platform/windows1251.h"
 #include "server/launchers.h"
+#include "settings/template_record.h"
 
 namespace qz7::cli {
 
@@ -74,10 +78,27 @@ void checkServerPortsFree(bool force, std::ostream& err) {
 }
 
 int serve(GameFolder& game, const ServeOptions& options, std::ostream& err) {
+    const std::vector<AlertTarget> alertTargetList = alertTargets(options.alerts);
     if (auto missing = missingLauncherError(game.path(), kServerLauncherName))
         throw CliError(*missing);
     const std::string parameters = launcherParameters(game, options.templateName, options.command);
     ServeLog log(err, options.json, options.timing.crashWindow);
+    std::optional<ServeAlerts> alerts;
+    if (!alertTargetList.empty()) {
+        std::string shown;
+        for (const AlertTarget& target : alertTargetList)
+            shown += (shown.empty() ? "" : ", ") + redactedAddress(target.url);
+        log.note("alerts", "оповещения: " + shown);
+        // serve runs in the game folder.
+        const AlertSource source{
+            machineName(), utf8FromPath(std::filesystem::current_path()),
+            utf8FromWindows1251(
+                decodeTemplateRecord(game.records()[game.findTemplate(options.templateName)])
+                    .Name)};
+        alerts.emplace(alertTargetList, source,
+                       [&log](const std::string& message) { log.note("alert-failed", message); });
+        log.setObserver([&alerts](const nlohmann::json& event) { alerts->observe(event); });
+    }
     {
         std::ostringstream busyWarning;
         checkServerPortsFree(options.force, busyWarning);

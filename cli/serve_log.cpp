@@ -41,13 +41,16 @@ std::string secondsText(std::chrono::milliseconds duration) {
 void ServeLog::note(const std::string& name, const std::string& message,
                     const nlohmann::json& fields) {
     const std::string time = utcTimestamp(std::chrono::system_clock::now());
-    if (json_) {
-        nlohmann::json line = {{"time", time}, {"event", name}, {"message", message}};
-        line.update(fields);
-        err_ << line.dump() << std::endl;
-    } else {
-        err_ << time << " " << message << std::endl;
+    nlohmann::json line = {{"time", time}, {"event", name}, {"message", message}};
+    line.update(fields);
+    {
+        std::lock_guard lock(writing_);
+        if (json_)
+            err_ << line.dump() << std::endl;
+        else
+            err_ << time << " " << message << std::endl;
     }
+    if (observer_) observer_(line);
 }
 
 void ServeLog::report(const SupervisorEvent& event) {

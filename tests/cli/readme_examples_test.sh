@@ -18,6 +18,8 @@ source_dir="$(realpath "$2")"
 #   out:TEXT   standard output holds TEXT        file:PATH=TEXT  the file holds TEXT
 #   err:TEXT   standard error holds TEXT          log:TEXT        launchers.log comes to hold TEXT
 #   no-router  runs under `unshare -n` only; no-router:TEXT, and its message holds TEXT
+#   offline:TEXT  runs under `unshare -n` only (no network, no name look-up), standard error
+#                 holds TEXT
 # The demo's stand-in server launcher ends at once with status 0, so `serve` ends with it.
 table=$(cat <<'TABLE'
 qz7ctl list --json|0|out:"name": "Турнир"
@@ -38,6 +40,13 @@ qz7ctl ports status --json --igd http://192.168.1.1:5000/rootDesc.xml|1|no-route
 qz7ctl firewall status|1|err:брандмауэра Windows на этой системе нет, ничего не сделано
 qz7ctl firewall open|1|err:брандмауэра Windows на этой системе нет, ничего не сделано
 qz7ctl firewall close --no-prompt|1|err:брандмауэра Windows на этой системе нет, ничего не сделано
+qz7ctl notify-test https://discord.com/api/webhooks/ID/TOKEN|1|offline:не доставлено: имя узла не найдено
+qz7ctl serve 'Турнир' --notify-file alerts.txt|0|offline:не доставлены (событий:
+qz7ctl serve 'Турнир' --notify https://example.org/qz7 --notify-format json|0|offline:https://example.org/*** не доставлены
+qz7ctl service install 'Турнир' --notify-file alerts.txt --print|0|out:ExecStart=
+qz7ctl service install 'Турнир' --notify-file alerts.txt|0|out:systemctl
+qz7ctl service list|0|out:сервер «Турнир»
+qz7ctl service remove 'Турнир'|0|out:удалена
 TABLE
 )
 
@@ -51,6 +60,12 @@ mkdir "$work/bin"
 ln -s "$qz7ctl" "$work/bin/qz7ctl"
 export PATH="$work/bin:$PATH"
 unset QZ7_STAND_IN
+# The alert examples' address file, readable by its owner only, and the service examples' units
+# in a folder of the test, where qz7ctl writes them and prints the systemctl commands instead of
+# running them.
+printf '%s\n' 'https://discord.com/api/webhooks/0/readme-example' >"$work/game/alerts.txt"
+chmod 600 "$work/game/alerts.txt"
+export QZ7_SERVICE_DIR="$work/units"
 
 # The README's examples: lines of fenced or indented code blocks starting with "qz7ctl ", without
 # their comment (a "#" that begins a word outside quotes, as the shell reads it).
@@ -99,7 +114,7 @@ for example in "${examples[@]}"; do
         continue
     fi
     runner=()
-    if [ "${expectation%%:*}" = no-router ]; then
+    if [ "${expectation%%:*}" = no-router ] || [ "${expectation%%:*}" = offline ]; then
         if [ "$namespace_works" -eq 0 ]; then
             echo "skipped: $example (no network namespace can be made here)"
             continue
@@ -123,6 +138,9 @@ for example in "${examples[@]}"; do
     err:*)
         grep -qF -- "${expectation#err:}" "$work/err" ||
             fail "$example: error output lacks ${expectation#err:}" ;;
+    offline:*)
+        grep -qF -- "${expectation#offline:}" "$work/err" ||
+            fail "$example: error output lacks ${expectation#offline:}" ;;
     file:*)
         wanted="${expectation#file:}"
         grep -qF -- "${wanted#*=}" "$work/game/${wanted%%=*}" 2>/dev/null ||

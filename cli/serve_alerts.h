@@ -1,0 +1,62 @@
+#pragma once
+
+#include <filesystem>
+#include <iosfwd>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "net/alert_sender.h"
+
+namespace qz7::cli {
+
+// Where serve sends its alerts: --notify (repeatable), --notify-file and --notify-format.
+struct AlertOptions {
+    std::vector<std::string> urls;
+    std::optional<std::string> file;
+    std::optional<std::string> format;  // "discord" or "json": the same for every address
+
+    bool any() const { return !urls.empty() || file.has_value(); }
+};
+
+// The addresses of the options with their formats. The file holds one address a line (empty
+// lines and lines starting with # are skipped) and is refused unless only its owner may read it.
+// Throws CliError (usage) for an address that is none, naming it redacted.
+std::vector<AlertTarget> alertTargets(const AlertOptions& options);
+
+// The addresses of a --notify-file (without its permission check).
+std::vector<std::string> readAlertAddressFile(const std::filesystem::path& file);
+
+// What every alert says first: machine, game folder and template.
+struct AlertSource {
+    std::string machine;
+    std::string gameFolder;
+    std::string templateName;
+};
+
+// One alert: "<machine>, папка <folder>, шаблон «<name>»: <message>", and the event's JSON
+// object with "machine", "gameFolder" and "template" added.
+Alert alertFor(const AlertSource& source, const nlohmann::json& event);
+
+// The alerts of one serve: the events that matter to a host (started, start failed, crashed,
+// gave up, scheduled restarts, ended, stopped) go to every address.
+class ServeAlerts {
+  public:
+    ServeAlerts(std::vector<AlertTarget> targets, AlertSource source,
+                std::function<void(const std::string&)> log);
+    // Called with every event line of serve.
+    void observe(const nlohmann::json& event);
+
+  private:
+    AlertSource source_;
+    AlertSender sender_;
+};
+
+// `qz7ctl notify-test URL`: sends one test alert at once and says on out whether it arrived;
+// a CliError with the reason (the address redacted) when it did not.
+void notifyTest(const std::string& url, const std::optional<std::string>& format,
+                const std::string& gameFolder, std::ostream& out);
+
+}  // namespace qz7::cli
