@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/game_paths.h"
 #include "platform/windows_command_line.h"
 
 namespace qz7 {
@@ -30,7 +31,7 @@ std::string single(const std::string& text, const std::string& key) {
 ServiceRequest request() {
     ServiceRequest r;
     r.program = "/usr/bin/qz7ctl";
-    r.gameFolder = "/srv/игра 50%";
+    r.gameFolder = pathFromUtf8("/srv/игра 50%");
     r.templateName = "Захват флага (хардкор) \"100%\" $HOME \\x";
     r.serveOptions = {"--restart-delay", "5", "--notify-file", "/srv/a b/qz7.alerts"};
     r.stopGrace = std::chrono::seconds(20);
