@@ -93,9 +93,9 @@ void CliCommands::addTo(CLI::App& app) {
 
     notifyTestCommand_ =
         app.add_subcommand("notify-test", "отправить пробное оповещение и сказать, дошло ли оно");
-    notifyTestCommand_->add_option("URL", notifyTestUrl_, "адрес оповещений (http:// или https://)")
-        ->required()
-        ->type_name("АДРЕС");
+    notifyTestCommand_
+        ->add_option("АДРЕС", notifyTestUrl_, "адрес оповещений (http:// или https://)")
+        ->required();
     notifyTestCommand_->add_option("--notify-format", notifyTestFormat_, kNotifyFormatHelp)
         ->check(CLI::IsMember({"discord", "json"}));
 
