@@ -93,8 +93,7 @@ int serve(GameFolder& game, const ServeOptions& options, std::ostream& err) {
         const AlertSource source{
             machineName(), utf8FromPath(std::filesystem::current_path()),
             utf8FromWindows1251(
-                decodeTemplateRecord(game.records()[game.findTemplate(options.templateName)])
-                    .Name)};
+                decodeTemplateRecord(game.findTemplate(options.templateName).record).Name)};
         alerts.emplace(alertTargetList, source,
                        [&log](const std::string& message) { log.note("alert-failed", message); });
         log.setObserver([&alerts](const nlohmann::json& event) { alerts->observe(event); });

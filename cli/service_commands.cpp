@@ -25,7 +25,7 @@ constexpr const char* kNamePrefix = "qz7-serve-";
 // stands, so that the entry of a template deleted or renamed since can still be removed.
 std::string fullTemplateName(GameFolder& game, const std::string& which, bool mustExist) {
     if (!mustExist && !which.starts_with("#")) return which;
-    return utf8FromWindows1251(decodeTemplateRecord(game.records()[game.findTemplate(which)]).Name);
+    return utf8FromWindows1251(decodeTemplateRecord(game.findTemplate(which).record).Name);
 }
 
 fs::path gameFolderOf(GameFolder& game) { return fs::canonical(game.path()); }
