@@ -23,7 +23,7 @@ class DemoGameFolder : public ::testing::Test {
     // Made absolute before the test folder becomes the current directory: on Windows a path
     // without a drive letter would otherwise be read on the test folder's drive.
     const std::filesystem::path demo =
-        std::filesystem::absolute(std::filesystem::path(__FILE__).parent_path() / "../../demo");
+        std::filesystem::absolute(std::filesystem::path(QZ7_TEST_DATA_DIR) / "../../demo");
     testing::TemporaryGameFolder folder;  // the current directory too
 };
 

@@ -29,7 +29,7 @@ class SupervisedStandIn : public ::testing::Test {
   protected:
     void SetUp() override {
         std::filesystem::copy_file(
-            std::filesystem::path(__FILE__).parent_path() / "../../demo" / kLauncher,
+            std::filesystem::path(QZ7_TEST_DATA_DIR) / "../../demo" / kLauncher,
             folder.path() / kLauncher);
         timing.firstRestartDelay = milliseconds(100);
         timing.longestRestartDelay = milliseconds(150);

@@ -1,0 +1,106 @@
+#include "server/restart_schedule.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+
+namespace qz7 {
+
+namespace {
+
+using std::chrono::minutes;
+using SystemTime = std::chrono::system_clock::time_point;
+
+constexpr minutes kDay{24 * 60};
+// How far back the local clock is looked at, so that a time the clock already showed before it
+// was set back (an hour at the end of summer time) does not come a second time.
+constexpr minutes kLookBack{3 * 60};
+// How far ahead a time of day is looked for: two days and the largest clock change.
+constexpr minutes kLookAhead{2 * 24 * 60 + 3 * 60};
+
+std::optional<int> number(std::string_view text) {
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size()) return {};
+    return value;
+}
+
+}  // namespace
+
+std::optional<std::vector<minutes>> parseTimesOfDay(std::string_view text, std::string& error) {
+    std::vector<minutes> times;
+    std::size_t from = 0;
+    while (true) {
+        const std::size_t comma = std::min(text.find(',', from), text.size());
+        const std::string_view item = text.substr(from, comma - from);
+        const std::size_t colon = item.find(':');
+        const std::optional<int> hours =
+            colon == 2 ? number(item.substr(0, 2)) : std::optional<int>();
+        const std::optional<int> mins =
+            item.size() == 5 && hours ? number(item.substr(3)) : std::optional<int>();
+        if (!mins || *hours > 23 || *mins > 59) {
+            error = "время «" + std::string(item) + "» не в виде ЧЧ:ММ (от 00:00 до 23:59)";
+            return std::nullopt;
+        }
+        times.push_back(std::chrono::hours(*hours) + minutes(*mins));
+        if (comma == text.size()) break;
+        from = comma + 1;
+    }
+    std::sort(times.begin(), times.end());
+    times.erase(std::unique(times.begin(), times.end()), times.end());
+    return times;
+}
+
+std::optional<std::chrono::seconds> parseRestartInterval(std::string_view text,
+                                                         std::string& error) {
+    const char unit = text.empty() ? '\0' : text.back();
+    const int perUnit = unit == 's' ? 1 : unit == 'm' ? 60 : unit == 'h' ? 3600 : 0;
+    const std::optional<int> count = perUnit ? number(text.substr(0, text.size() - 1)) : 0;
+    if (!perUnit || !count || *count > 365 * 24 * 3600 / perUnit) {
+        error = "промежуток «" + std::string(text) +
+                "» не в виде числа с единицей s, m или h (например 90s, 30m, 6h)";
+        return std::nullopt;
+    }
+    const std::chrono::seconds interval(std::int64_t(*count) * perUnit);
+    if (interval < kShortestRestartInterval) {
+        error = "промежуток «" + std::string(text) + "» короче " +
+                std::to_string(kShortestRestartInterval.count()) + " с";
+        return std::nullopt;
+    }
+    return interval;
+}
+
+std::string timeOfDayText(minutes sinceMidnight) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%02d:%02d", int(sinceMidnight.count() / 60),
+                  int(sinceMidnight.count() % 60));
+    return text;
+}
+
+std::optional<SystemTime> nextTimeOfDay(const std::vector<minutes>& timesOfDay, SystemTime after,
+                                        const UtcOffsetAt& utcOffset) {
+    if (timesOfDay.empty()) return std::nullopt;
+    // The local clock's reading at a UTC minute, in minutes of the same count.
+    auto localClock = [&](minutes utc) {
+        return utc + std::chrono::floor<minutes>(utcOffset(SystemTime(utc)));
+    };
+    auto isScheduled = [&](minutes local) {
+        const minutes ofDay = ((local % kDay) + kDay) % kDay;
+        return std::find(timesOfDay.begin(), timesOfDay.end(), ofDay) != timesOfDay.end();
+    };
+    const minutes start = std::chrono::floor<minutes>(after.time_since_epoch());
+    // The latest reading the local clock has shown: a time comes when the clock passes it.
+    minutes shown = localClock(start - kLookBack);
+    for (minutes utc = start - kLookBack + minutes(1); utc <= start; ++utc)
+        shown = std::max(shown, localClock(utc));
+    for (minutes utc = start + minutes(1); utc <= start + kLookAhead; ++utc) {
+        const minutes local = localClock(utc);
+        for (minutes passed = shown + minutes(1); passed <= local; ++passed) {
+            if (isScheduled(passed)) return SystemTime(utc);
+        }
+        shown = std::max(shown, local);
+    }
+    return std::nullopt;
+}
+
+}  // namespace qz7

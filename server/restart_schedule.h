@@ -1,0 +1,46 @@
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qz7 {
+
+// When a healthy server is restarted on purpose: at times of the host's local day, every so
+// often counted from the server's last start, or both (whichever comes first).
+struct RestartSchedule {
+    std::vector<std::chrono::minutes> timesOfDay;  // from local midnight
+    std::optional<std::chrono::seconds> every;
+
+    bool empty() const { return timesOfDay.empty() && !every; }
+};
+
+// The shortest interval between restarts --restart-every accepts.
+inline constexpr std::chrono::seconds kShortestRestartInterval{10};
+
+// "04:00" or "04:00,16:30": times of day, HH:MM each. Nothing, with the reason in error (Russian),
+// when the text is not such a list.
+std::optional<std::vector<std::chrono::minutes>> parseTimesOfDay(std::string_view text,
+                                                                 std::string& error);
+
+// "90s", "30m", "6h": a number and its unit, at least kShortestRestartInterval. Nothing, with the
+// reason in error, otherwise.
+std::optional<std::chrono::seconds> parseRestartInterval(std::string_view text, std::string& error);
+
+// "04:00" for 240 minutes after midnight.
+std::string timeOfDayText(std::chrono::minutes sinceMidnight);
+
+// The local time's distance from UTC at a moment.
+using UtcOffsetAt = std::function<std::chrono::seconds(std::chrono::system_clock::time_point)>;
+
+// The first whole minute after `after` at which the local clock reaches one of the times of day.
+// A time that a clock change skips comes at the first minute after the gap; a time that it
+// repeats comes only the first time the clock shows it. Nothing when there are no times.
+std::optional<std::chrono::system_clock::time_point> nextTimeOfDay(
+    const std::vector<std::chrono::minutes>& timesOfDay,
+    std::chrono::system_clock::time_point after, const UtcOffsetAt& utcOffset);
+
+}  // namespace qz7

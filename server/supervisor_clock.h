@@ -1,0 +1,23 @@
+#pragma once
+
+#include <chrono>
+
+namespace qz7 {
+
+// The supervisor's sense of time, given from outside so that tests run days of schedule at once:
+// a steady clock for back-offs, crash windows and intervals, the wall clock and the host's local
+// time for times of day.
+class SupervisorClock {
+  public:
+    virtual ~SupervisorClock() = default;
+    virtual std::chrono::steady_clock::time_point now() = 0;
+    virtual std::chrono::system_clock::time_point wallNow() = 0;
+    // How far local time is ahead of UTC at a moment.
+    virtual std::chrono::seconds utcOffset(std::chrono::system_clock::time_point moment) = 0;
+    virtual void sleepFor(std::chrono::milliseconds duration) = 0;
+};
+
+// The system's clocks and time zone.
+SupervisorClock& systemSupervisorClock();
+
+}  // namespace qz7
