@@ -104,6 +104,8 @@ struct GameFolders {
             std::filesystem::create_directories(folder / "admin");
         }
     }
+    ~GameFolders() { std::filesystem::remove_all(large.parent_path()); }
+
     // Puts a folder's store back to its first size, after an import or a window's write.
     void restore(const std::filesystem::path& folder) const {
         const auto store = folder / "ServerSetup_QZ7.cfg";
