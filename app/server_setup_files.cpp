@@ -7,6 +7,7 @@
 #include "app/server_setup_window.h"
 #include "net/busy_ports.h"
 #include "server/launchers.h"
+#include "server/serve_lock.h"
 #include "server/server_files.h"
 
 namespace qz7 {
@@ -19,7 +20,14 @@ void showLaunchError(QWidget* owner, const std::optional<std::string>& error) {
 
 }  // namespace
 
+bool TFmQZ7ServerSetup::refusedWhileServed() {
+    const std::optional<ServeHolder> holder = findServeHolder(gameFolder_);
+    if (holder) messageBoxes().error(this, QString::fromStdString(serveHolderRefusal(*holder)));
+    return holder.has_value();
+}
+
 void TFmQZ7ServerSetup::RzBitBtnCreateFilesClick() {
+    if (refusedWhileServed()) return;
     const ServerFilesResult result =
         writeServerFiles(gameFolder_, readSettings(), readRotation(), RzCheckBoxShans->isChecked());
     if (result.outcome != ServerFilesOutcome::Written) {
@@ -30,6 +38,7 @@ void TFmQZ7ServerSetup::RzBitBtnCreateFilesClick() {
 }
 
 void TFmQZ7ServerSetup::RzBitBtnRunServerClick() {
+    if (refusedWhileServed()) return;
     // A missing launcher is reported as before; with the launcher there, ports that another
     // program already holds are a question first.
     if (!missingLauncherError(gameFolder_, kServerLauncherName)) {

@@ -48,6 +48,7 @@ void TFmQZ7ServerSetup::N2Click() {
 }
 
 void TFmQZ7ServerSetup::N3Click() {
+    if (refusedWhileServed()) return;
     PortMappingGateway& gateway = portMappingGateway();
     const PortBatchResult result = runPortBatchWithProgress(
         this, text(portBatchTitle(PortBatchAction::Remove)),

@@ -178,6 +178,10 @@ class TFmQZ7ServerSetup : public QWidget {
     void applyAppearance();
 
     // Creation steps filled by the subsystems.
+    // Shows why, and returns true, when a qz7ctl serve holds the game folder: forming the files,
+    // starting a server and removing the ports are its to do then.
+    bool refusedWhileServed();
+
     void loadMapCatalogue();    // catalogue, descriptions, first map shown
     void loadTemplateStore();   // store read, first template applied
     void writeTemplateStore();  // full write of the store from the template list

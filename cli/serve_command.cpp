@@ -16,6 +16,7 @@
 #include "platform/stop_signals.h"
 #include "platform/windows1251.h"
 #include "server/launchers.h"
+#include "server/serve_lock.h"
 #include "settings/template_record.h"
 
 namespace qz7::cli {
@@ -81,6 +82,14 @@ int serve(GameFolder& game, const ServeOptions& options, std::ostream& err) {
     const std::vector<AlertTarget> alertTargetList = alertTargets(options.alerts);
     if (auto missing = missingLauncherError(game.path(), kServerLauncherName))
         throw CliError(*missing);
+    // One serve per game folder: the lock dies with this process, however it ends.
+    std::optional<ServeHolder> holder;
+    const std::unique_ptr<FileLock> lock =
+        takeServeLock(game.path(), std::chrono::system_clock::now(), holder);
+    if (!lock)
+        throw CliError("В папке игры уже работает " +
+                       serveHolderText(holder.value_or(ServeHolder{})) +
+                       ". Остановите его (Ctrl+C в его окне или SIGTERM).");
     const std::string parameters = launcherParameters(game, options.templateName, options.command);
     ServeLog log(err, options.json, options.timing.crashWindow);
     std::optional<ServeAlerts> alerts;

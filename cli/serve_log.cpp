@@ -18,20 +18,6 @@ std::string pidText(int processId) { return "pid " + std::to_string(processId); 
 
 }  // namespace
 
-std::string utcTimestamp(std::chrono::system_clock::time_point moment) {
-    using namespace std::chrono;
-    const auto milliseconds = floor<std::chrono::milliseconds>(moment);
-    const auto day = floor<days>(milliseconds);
-    const year_month_day date(day);
-    const hh_mm_ss time(milliseconds - day);
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02d:%02d:%02d.%03dZ", int(date.year()),
-                  unsigned(date.month()), unsigned(date.day()), int(time.hours().count()),
-                  int(time.minutes().count()), int(time.seconds().count()),
-                  int(time.subseconds().count()));
-    return text;
-}
-
 std::string secondsText(std::chrono::milliseconds duration) {
     char text[32];
     std::snprintf(text, sizeof text, "%g с", double(duration.count()) / 1000.0);

@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "platform/local_time.h"
 #include "server/server_supervisor.h"
 
 namespace qz7::cli {
@@ -39,9 +40,6 @@ class ServeLog {
     bool json_;
     std::chrono::milliseconds crashWindow_;
 };
-
-// A moment as ISO 8601 in UTC with milliseconds: "2026-12-08T01:30:00.125Z".
-std::string utcTimestamp(std::chrono::system_clock::time_point moment);
 
 // A duration in seconds for people: "1 с", "0.05 с", "600 с".
 std::string secondsText(std::chrono::milliseconds duration);

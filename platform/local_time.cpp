@@ -1,5 +1,6 @@
 #include "platform/local_time.h"
 
+#include <cstdio>
 #include <ctime>
 
 namespace qz7 {
@@ -17,6 +18,20 @@ std::chrono::seconds localUtcOffset(std::chrono::system_clock::time_point moment
     if (localtime_r(&time, &local) == nullptr) return std::chrono::seconds(0);
     return std::chrono::seconds(local.tm_gmtoff);
 #endif
+}
+
+std::string utcTimestamp(std::chrono::system_clock::time_point moment) {
+    using namespace std::chrono;
+    const auto milliseconds = floor<std::chrono::milliseconds>(moment);
+    const auto day = floor<days>(milliseconds);
+    const year_month_day date(day);
+    const hh_mm_ss time(milliseconds - day);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02d:%02d:%02d.%03dZ", int(date.year()),
+                  unsigned(date.month()), unsigned(date.day()), int(time.hours().count()),
+                  int(time.minutes().count()), int(time.seconds().count()),
+                  int(time.subseconds().count()));
+    return text;
 }
 
 }  // namespace qz7

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <string>
 
 namespace qz7 {
 
@@ -8,5 +9,8 @@ namespace qz7 {
 // C library's time zone rules (TZ, /etc/localtime) or Windows' time zone settings say; daylight
 // saving time included.
 std::chrono::seconds localUtcOffset(std::chrono::system_clock::time_point moment);
+
+// A moment as ISO 8601 in UTC with milliseconds: "2026-12-08T01:30:00.125Z".
+std::string utcTimestamp(std::chrono::system_clock::time_point moment);
 
 }  // namespace qz7

@@ -53,4 +53,7 @@ class WatchedProcess {
     std::optional<ProcessEnd> end_;
 };
 
+// This program's own process id.
+int currentProcessId();
+
 }  // namespace qz7

@@ -118,4 +118,6 @@ void WatchedProcess::kill() {
     if (!end_) ::kill(-handle_->pid, SIGKILL);
 }
 
+int currentProcessId() { return int(::getpid()); }
+
 }  // namespace qz7

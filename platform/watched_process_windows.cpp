@@ -78,4 +78,6 @@ void WatchedProcess::kill() {
     if (!end_) TerminateProcess(handle_->info.hProcess, 1);
 }
 
+int currentProcessId() { return int(GetCurrentProcessId()); }
+
 }  // namespace qz7

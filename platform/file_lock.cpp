@@ -1,0 +1,126 @@
+#include "platform/file_lock.h"
+
+#include "platform/atomic_file.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+#endif
+
+namespace qz7 {
+
+#ifdef _WIN32
+
+struct FileLock::Handle {
+    HANDLE file = INVALID_HANDLE_VALUE;
+};
+
+namespace {
+
+// The byte that is locked lies far beyond any content, so that the content stays readable by
+// others (a locked range cannot be read on Windows).
+constexpr DWORD kLockedByteHigh = 0x7fffffff;
+
+HANDLE openLockFile(const std::filesystem::path& file, DWORD disposition) {
+    return CreateFileW(file.c_str(), GENERIC_READ | GENERIC_WRITE,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, disposition,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+bool lockByte(HANDLE file, DWORD flags) {
+    OVERLAPPED at{};
+    at.OffsetHigh = kLockedByteHigh;
+    return LockFileEx(file, flags | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at) != 0;
+}
+
+void unlockByte(HANDLE file) {
+    OVERLAPPED at{};
+    at.OffsetHigh = kLockedByteHigh;
+    UnlockFileEx(file, 0, 1, 0, &at);
+}
+
+}  // namespace
+
+std::unique_ptr<FileLock> FileLock::tryTake(const std::filesystem::path& file) {
+    HANDLE handle = openLockFile(file, OPEN_ALWAYS);
+    if (handle == INVALID_HANDLE_VALUE)
+        throw fileError("Не удалось открыть файл", file,
+                        std::error_code(int(GetLastError()), std::system_category()));
+    if (!lockByte(handle, LOCKFILE_EXCLUSIVE_LOCK)) {
+        CloseHandle(handle);
+        return nullptr;
+    }
+    auto held = std::make_unique<Handle>();
+    held->file = handle;
+    return std::unique_ptr<FileLock>(new FileLock(std::move(held), file));
+}
+
+FileLock::~FileLock() { CloseHandle(handle_->file); }
+
+void FileLock::replaceContent(std::string_view bytes) {
+    DWORD written = 0;
+    LARGE_INTEGER start{};
+    if (!SetFilePointerEx(handle_->file, start, nullptr, FILE_BEGIN) ||
+        !WriteFile(handle_->file, bytes.data(), DWORD(bytes.size()), &written, nullptr) ||
+        written != bytes.size() || !SetEndOfFile(handle_->file))
+        throw fileError("Не удалось записать файл", file_,
+                        std::error_code(int(GetLastError()), std::system_category()));
+}
+
+bool isFileLocked(const std::filesystem::path& file) {
+    HANDLE handle = openLockFile(file, OPEN_EXISTING);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    const bool free = lockByte(handle, 0);
+    if (free) unlockByte(handle);
+    CloseHandle(handle);
+    return !free;
+}
+
+#else
+
+struct FileLock::Handle {
+    int fd = -1;
+};
+
+std::unique_ptr<FileLock> FileLock::tryTake(const std::filesystem::path& file) {
+    const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) throw fileErrorFromErrno("Не удалось открыть файл", file, errno);
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
+        ::close(fd);
+        if (error == EWOULDBLOCK) return nullptr;
+        throw fileErrorFromErrno("Не удалось запереть файл", file, error);
+    }
+    auto held = std::make_unique<Handle>();
+    held->fd = fd;
+    return std::unique_ptr<FileLock>(new FileLock(std::move(held), file));
+}
+
+FileLock::~FileLock() { ::close(handle_->fd); }
+
+void FileLock::replaceContent(std::string_view bytes) {
+    if (::ftruncate(handle_->fd, 0) != 0 ||
+        ::pwrite(handle_->fd, bytes.data(), bytes.size(), 0) != ssize_t(bytes.size()))
+        throw fileErrorFromErrno("Не удалось записать файл", file_, errno);
+}
+
+bool isFileLocked(const std::filesystem::path& file) {
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    // A shared lock is refused exactly while someone holds the exclusive one.
+    const bool locked = ::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    ::close(fd);
+    return locked;
+}
+
+#endif
+
+FileLock::FileLock(std::unique_ptr<Handle> handle, std::filesystem::path file)
+    : handle_(std::move(handle)), file_(std::move(file)) {}
+
+}  // namespace qz7
