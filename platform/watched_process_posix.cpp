@@ -1,5 +1,6 @@
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -47,6 +48,7 @@ std::unique_ptr<WatchedProcess> WatchedProcess::start(const std::filesystem::pat
         error = startErrorText(errno);
         return nullptr;
     }
+    const pid_t parent = ::getpid();
     const pid_t child = ::fork();
     if (child < 0) {
         error = startErrorText(errno);
@@ -57,6 +59,10 @@ std::unique_ptr<WatchedProcess> WatchedProcess::start(const std::filesystem::pat
     if (child == 0) {
         ::close(pipeFds[0]);
         ::setpgid(0, 0);
+        // The program never outlives this one, however this one ends (killed too): the kernel
+        // kills it then. When this one has already gone, it does not run at all.
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != parent) ::_exit(127);
         execInChild(args, pipeFds[1]);
     }
     // Set here as well, so that the group exists before anything is sent to it.
