@@ -9,6 +9,7 @@
 #include "cli/game_folder.h"
 #include "cli/port_commands.h"
 #include "cli/serve_command.h"
+#include "cli/serve_control.h"
 #include "cli/server_commands.h"
 #include "cli/service_commands.h"
 #include "cli/template_commands.h"
@@ -16,12 +17,15 @@
 #include "platform/console.h"
 #include "platform/game_paths.h"
 #include "server/launchers.h"
+#include "server/restart_schedule.h"
 
 namespace qz7::cli {
 
 namespace {
 constexpr const char* kTemplateHelp = "шаблон: имя или #N (позиция N, с 1)";
-constexpr const char* kForceHelp = "запустить, даже если порты сервера уже заняты";
+constexpr const char* kForceHelp =
+    "запустить, даже если порты сервера уже заняты или в папке работает qz7ctl serve";
+constexpr const char* kForceServedHelp = "выполнить, даже если в папке работает qz7ctl serve";
 constexpr const char* kIgdHelp = "адрес описания роутера (UPnP); без поиска роутера в сети";
 constexpr const char* kNotifyHelp =
     "адрес (http:// или https://), куда слать оповещения о запуске, падении и остановке сервера; "
@@ -42,6 +46,24 @@ void addSecondsOption(CLI::App* command, const std::string& name, std::chrono::m
             help)
         ->type_name(kSecondsValue)
         ->check(CLI::Range(0.001, 86400.0));
+}
+
+// An option whose text a parser of the core reads into target, or refuses with its own reason.
+template <typename Value, typename Target>
+void addParsedOption(CLI::App* command, const std::string& name, const std::string& typeName,
+                     std::optional<Value> (*parse)(std::string_view, std::string&), Target& target,
+                     const std::string& help) {
+    command
+        ->add_option_function<std::string>(
+            name,
+            [name, parse, &target](const std::string& text) {
+                std::string error;
+                std::optional<Value> value = parse(text, error);
+                if (!value) throw CLI::ValidationError(name, error);
+                target = std::move(*value);
+            },
+            help)
+        ->type_name(typeName);
 }
 
 }  // namespace
@@ -72,6 +94,7 @@ void CliCommands::addTo(CLI::App& app) {
     generateCommand_->add_option(kTemplateValue, template_, kTemplateHelp)->required();
     generateCommand_->add_flag("--fixed-weights", fixedWeights_,
                                "шанс выпадания каждой карты 100 вместо случайного");
+    generateCommand_->add_flag("--force", force_, kForceServedHelp);
 
     startServerCommand_ =
         app.add_subcommand("start-server", "запустить " + std::string(kServerLauncherName));
@@ -82,6 +105,7 @@ void CliCommands::addTo(CLI::App& app) {
 
     addServeTo(app);
     addServiceTo(app);
+    addServeControlTo(app);
 
     startClientCommand_ =
         app.add_subcommand("start-client", "запустить " + std::string(kClientLauncherName));
@@ -106,6 +130,7 @@ void CliCommands::addTo(CLI::App& app) {
         ->check(CLI::IsMember({"open", "close", "status"}));
     portsCommand_->add_flag("--json", json_, "status: вывод в JSON");
     portsCommand_->add_option("--igd", igdUrl_, kIgdHelp);
+    portsCommand_->add_flag("--force", force_, "close: " + std::string(kForceServedHelp));
     portsCommand_
         ->add_option("--timeout", portTimeoutSeconds_,
                      "предел времени на все 70 портов, в секундах (по умолчанию 60)")
@@ -155,6 +180,21 @@ void CliCommands::addServeOptionsTo(CLI::App* command, ServeOptions& options) {
                      "окно подсчёта падений, с (по умолчанию 600)");
     addSecondsOption(command, "--stop-grace", timing.stopGrace,
                      "сколько ждать завершения сервера перед принудительным, с (по умолчанию 10)");
+    addParsedOption(command, "--restart-at", "ЧЧ:ММ", parseTimesOfDay,
+                    timing.schedule.timesOfDay,
+                    "перезапускать сервер в это местное время: ЧЧ:ММ[,ЧЧ:ММ...]");
+    addParsedOption(
+        command, "--restart-every", "СРОК", parseRestartInterval, timing.schedule.every,
+        "перезапускать сервер через этот срок после его запуска: 90s, 30m, 6h (не меньше 10s)");
+    command
+        ->add_option_function<std::string>(
+            "--on-clean-exit",
+            [&timing](const std::string& action) {
+                timing.restartAfterCleanExit = action == "restart";
+            },
+            "что делать, когда сервер завершился сам с кодом 0: stop (по умолчанию) или restart "
+            "(такие перезапуски считаются к пределу падений)")
+        ->check(CLI::IsMember({"stop", "restart"}));
     addAlertOptionsTo(command, options.alerts);
 }
 
@@ -185,12 +225,32 @@ void CliCommands::addAlertOptionsTo(CLI::App* command, AlertOptions& alerts) {
         ->check(CLI::IsMember({"discord", "json"}));
 }
 
+void CliCommands::addServeControlTo(CLI::App& app) {
+    statusCommand_ =
+        app.add_subcommand("status",
+                           "работает ли qz7ctl serve в папке игры: шаблон, время работы сервера, "
+                           "перезапуски, падения (код 3, когда не работает)");
+    statusCommand_->add_flag("--json", json_, "вывод в JSON");
+    logCommand_ = app.add_subcommand("log", "последние события qz7ctl serve этой папки");
+    logCommand_->add_option("-n,--lines", logLines_, "сколько последних событий (по умолчанию 20)")
+        ->check(CLI::Range(0, 1000000));
+    logCommand_->add_flag("-f,--follow", follow_, "показывать новые события по мере появления");
+    stopCommand_ = app.add_subcommand(
+        "stop",
+        "остановить qz7ctl serve этой папки, как Ctrl+C, и дождаться его завершения "
+        "(код 3, когда не работает)");
+}
+
 int CliCommands::run(const std::string& gameDir, std::ostream& out, std::ostream& err) {
     // serve runs in the game folder; an address file named relative to where qz7ctl was started
     // stays the same file.
     for (AlertOptions* alerts : {&serveOptions_.alerts, &serviceOptions_.alerts})
         if (alerts->file)
             alerts->file = utf8FromPath(std::filesystem::absolute(pathFromUtf8(*alerts->file)));
+    if (*portsCommand_ && portAction_ == "close") {
+        GameFolder game(pathFromUtf8(gameDir));
+        refuseWhileServed(game, force_, err);
+    }
     if (*portsCommand_) {
         if (portAction_ == "status")
             runPortStatus(igdUrl_, portTimeoutSeconds_, json_, out, err);
@@ -230,6 +290,12 @@ int CliCommands::run(const std::string& gameDir, std::ostream& out, std::ostream
         if (minimized_) minimiseConsoleWindow();
         return serve(game, serveOptions_, err);
     }
+    if (*statusCommand_) return showServeStatus(game, json_, out);
+    if (*stopCommand_) return stopServe(game, out);
+    if (*logCommand_) {
+        showServeLog(game, logLines_, follow_, out);
+        return kExitSuccess;
+    }
     if (*listCommand_) {
         listTemplates(game, json_, out, err);
     } else if (*showCommand_) {
@@ -237,11 +303,13 @@ int CliCommands::run(const std::string& gameDir, std::ostream& out, std::ostream
     } else if (*exportCommand_) {
         exportTemplate(game, template_, outputFile_, out);
     } else if (*generateCommand_) {
+        refuseWhileServed(game, force_, err);
         generateServerFiles(game, template_, fixedWeights_, out);
     } else if (*startServerCommand_) {
         // A missing launcher is the first thing to say; busy ports matter only when it can start.
         if (auto missing = missingLauncherInGameFolder(game, kServerLauncherName))
             throw CliError(*missing);
+        refuseWhileServed(game, force_, err);
         checkServerPortsFree(force_, err);
         startServer(game, launcherParameters(game, optionalTemplate_, command_), out);
     } else if (*startClientCommand_) {

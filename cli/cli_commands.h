@@ -21,6 +21,7 @@ class CliCommands {
     void addServiceTo(CLI::App& app);
     static void addServeOptionsTo(CLI::App* command, ServeOptions& options);
     static void addAlertOptionsTo(CLI::App* command, AlertOptions& alerts);
+    void addServeControlTo(CLI::App& app);
 
     CLI::App* listCommand_ = nullptr;
     CLI::App* showCommand_ = nullptr;
@@ -37,6 +38,9 @@ class CliCommands {
     CLI::App* serviceInstallCommand_ = nullptr;
     CLI::App* serviceRemoveCommand_ = nullptr;
     CLI::App* serviceListCommand_ = nullptr;
+    CLI::App* statusCommand_ = nullptr;
+    CLI::App* logCommand_ = nullptr;
+    CLI::App* stopCommand_ = nullptr;
 
     bool json_ = false;
     std::string template_;
@@ -59,6 +63,8 @@ class CliCommands {
     bool servicePrint_ = false;
     std::string notifyTestUrl_;
     std::optional<std::string> notifyTestFormat_;
+    int logLines_ = 20;
+    bool follow_ = false;
 };
 
 }  // namespace qz7::cli

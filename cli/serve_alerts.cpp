@@ -16,8 +16,10 @@ namespace qz7::cli {
 namespace {
 
 // The events of serve that go out as alerts.
-const std::set<std::string> kAlertEvents = {"started", "start-failed", "crashed",
-                                            "gave-up", "exited",       "stopped"};
+const std::set<std::string> kAlertEvents = {
+    "started", "start-failed", "crashed", "gave-up", "exited", "stopped",
+    // a scheduled restart made, or put off with why
+    "stopped-for-restart", "restart-postponed", "files-not-written"};
 
 std::string trimmed(const std::string& line) {
     const std::size_t start = line.find_first_not_of(" \t\r");

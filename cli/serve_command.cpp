@@ -5,6 +5,7 @@
 
 #include "cli/cli_error.h"
 #include "cli/port_commands.h"
+#include "cli/serve_files.h"
 #include "cli/serve_log.h"
 #include "cli/server_commands.h"
 #include "net/busy_ports.h"
@@ -17,6 +18,7 @@
 #include "platform/windows1251.h"
 #include "server/launchers.h"
 #include "server/serve_lock.h"
+#include "settings/template_lookup.h"
 #include "settings/template_record.h"
 
 namespace qz7::cli {
@@ -69,6 +71,57 @@ class ForwardedPorts {
     bool forwarded_ = false;
 };
 
+// The scheduled restart's side: the template, named as at the start, read afresh from the store
+// and its files formed in memory while the server still runs; written once it has ended.
+class RestartFiles {
+  public:
+    RestartFiles(const std::filesystem::path& gameFolder, std::string templateName,
+                 const ServeOptions& options, std::string& parameters)
+        : gameFolder_(gameFolder),
+          templateName_(std::move(templateName)),
+          options_(options),
+          parameters_(parameters) {}
+
+    std::optional<std::string> prepare() {
+        prepared_.reset();
+        try {
+            GameFolder game(gameFolder_);
+            const TemplateLookup found = findTemplateNamed(game.templateStorePath(), templateName_);
+            if (!found.index) return found.error;
+            FormedServerFiles files = formTemplateFiles(game, found.record, options_.fixedWeights);
+            if (files.result.outcome != ServerFilesOutcome::Written) return files.result.message;
+            prepared_ = {std::move(files),
+                         options_.command.value_or(templateCommandLine(found.record))};
+        } catch (const std::exception& error) {
+            return std::string(error.what());
+        }
+        return std::nullopt;
+    }
+
+    // The launcher's parameters change only with files written.
+    std::optional<std::string> write() {
+        if (!prepared_) return std::nullopt;
+        try {
+            writeFormedServerFiles(gameFolder_, prepared_->files);
+        } catch (const std::exception& error) {
+            return std::string(error.what());
+        }
+        parameters_ = prepared_->parameters;
+        return std::nullopt;
+    }
+
+  private:
+    struct Prepared {
+        FormedServerFiles files;
+        std::string parameters;
+    };
+    std::filesystem::path gameFolder_;
+    std::string templateName_;
+    const ServeOptions& options_;
+    std::string& parameters_;
+    std::optional<Prepared> prepared_;
+};
+
 }  // namespace
 
 void checkServerPortsFree(bool force, std::ostream& err) {
@@ -83,15 +136,34 @@ int serve(GameFolder& game, const ServeOptions& options, std::ostream& err) {
     if (auto missing = missingLauncherError(game.path(), kServerLauncherName))
         throw CliError(*missing);
     // One serve per game folder: the lock dies with this process, however it ends.
+    const auto serveStarted = std::chrono::system_clock::now();
     std::optional<ServeHolder> holder;
-    const std::unique_ptr<FileLock> lock =
-        takeServeLock(game.path(), std::chrono::system_clock::now(), holder);
+    const std::unique_ptr<FileLock> lock = takeServeLock(game.path(), serveStarted, holder);
     if (!lock)
         throw CliError("В папке игры уже работает " +
                        serveHolderText(holder.value_or(ServeHolder{})) +
-                       ". Остановите его (Ctrl+C в его окне или SIGTERM).");
-    const std::string parameters = launcherParameters(game, options.templateName, options.command);
+                       ". Остановите его командой qz7ctl stop.");
+    // A template named by position is followed by its name from here on.
+    const std::string templateName =
+        templateRecordName(game.findTemplate(options.templateName).record);
+    std::string parameters = launcherParameters(game, options.templateName, options.command);
     ServeLog log(err, options.json, options.timing.crashWindow);
+    ServeStateFile state(game.path() / kServeStateFile, templateName, serveStarted);
+    ServeLogFile logFile(game.path() / kServeLogFile);
+    // The files are a record beside the events on standard error: one that cannot be written is
+    // said there, and serving goes on.
+    log.addListener([&](const ServeEvent& event) {
+        try {
+            logFile.append(eventLine(event, false));
+        } catch (const std::exception& error) {
+            err << error.what() << std::endl;
+        }
+        try {
+            state.take(event);
+        } catch (const std::exception& error) {
+            err << error.what() << std::endl;
+        }
+    });
     std::optional<ServeAlerts> alerts;
     if (!alertTargetList.empty()) {
         std::string shown;
@@ -101,11 +173,10 @@ int serve(GameFolder& game, const ServeOptions& options, std::ostream& err) {
         // serve runs in the game folder.
         const AlertSource source{
             machineName(), utf8FromPath(std::filesystem::current_path()),
-            utf8FromWindows1251(
-                decodeTemplateRecord(game.findTemplate(options.templateName).record).Name)};
+            templateName};
         alerts.emplace(alertTargetList, source,
                        [&log](const std::string& message) { log.note("alert-failed", message); });
-        log.setObserver([&alerts](const nlohmann::json& event) { alerts->observe(event); });
+        log.addListener([&alerts](const ServeEvent& event) { alerts->observe(eventObject(event)); });
     }
     {
         std::ostringstream busyWarning;
@@ -124,21 +195,30 @@ int serve(GameFolder& game, const ServeOptions& options, std::ostream& err) {
     if (options.forwardPorts) portsOk = ports.forward();
     if (portsOk) {
         const std::filesystem::path launcher = launcherPath(game.path(), kServerLauncherName);
+        RestartFiles restartFiles(game.path(), templateName, options, parameters);
         SupervisedServer server;
+        server.prepareRestart = [&] { return restartFiles.prepare(); };
+        server.writePreparedFiles = [&] { return restartFiles.write(); };
         server.start = [&](std::string& error) {
             return WatchedProcess::start(launcher, parameters, error);
         };
         server.stopRequested = [&] { return StopSignals::received(); };
         server.report = [&](const SupervisorEvent& event) {
             const bool stopping =
-                event.kind == SupervisorEventKind::Stopping ||
-                (event.kind == SupervisorEventKind::Stopped && event.processId == 0);
+                StopSignals::received() &&
+                (event.kind == SupervisorEventKind::Stopping ||
+                 (event.kind == SupervisorEventKind::Stopped && event.processId == 0));
             if (stopping) log.note("signal", std::string("получен ") + StopSignals::receivedName());
             log.report(event);
         };
         outcome = superviseServer(server, options.timing);
     }
     const bool removed = ports.remove();
+    try {
+        state.ended(std::chrono::system_clock::now());
+    } catch (const std::exception& error) {
+        err << error.what() << std::endl;
+    }
 
     const bool serverEndedWell =
         outcome == SupervisorOutcome::CleanExit || outcome == SupervisorOutcome::Stopped;

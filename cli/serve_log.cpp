@@ -16,6 +16,14 @@ std::string endText(const ProcessEnd& end) {
 
 std::string pidText(int processId) { return "pid " + std::to_string(processId); }
 
+std::string nextRestartText(const std::optional<std::chrono::system_clock::time_point>& next) {
+    return next ? "; следующий перезапуск по расписанию " + utcTimestamp(*next) : "";
+}
+
+nlohmann::json nextRestartField(const std::optional<std::chrono::system_clock::time_point>& next) {
+    return next ? nlohmann::json(utcTimestamp(*next)) : nlohmann::json(nullptr);
+}
+
 }  // namespace
 
 std::string secondsText(std::chrono::milliseconds duration) {
@@ -24,26 +32,41 @@ std::string secondsText(std::chrono::milliseconds duration) {
     return text;
 }
 
+nlohmann::json eventObject(const ServeEvent& event) {
+    nlohmann::json object = {
+        {"time", utcTimestamp(event.time)}, {"event", event.name}, {"message", event.message}};
+    object.update(event.fields);
+    return object;
+}
+
+std::string eventLine(const ServeEvent& event, bool json) {
+    if (json) return eventObject(event).dump();
+    return utcTimestamp(event.time) + " " + event.message;
+}
+
 void ServeLog::note(const std::string& name, const std::string& message,
                     const nlohmann::json& fields) {
-    const std::string time = utcTimestamp(std::chrono::system_clock::now());
-    nlohmann::json line = {{"time", time}, {"event", name}, {"message", message}};
-    line.update(fields);
-    {
-        std::lock_guard lock(writing_);
-        if (json_)
-            err_ << line.dump() << std::endl;
-        else
-            err_ << time << " " << message << std::endl;
-    }
-    if (observer_) observer_(line);
+    publish({std::chrono::system_clock::now(), name, message, fields});
+}
+
+void ServeLog::addListener(std::function<void(const ServeEvent&)> listener) {
+    listeners_.push_back(std::move(listener));
+}
+
+void ServeLog::publish(const ServeEvent& event) {
+    std::lock_guard lock(publishing_);
+    err_ << eventLine(event, json_) << std::endl;
+    for (const auto& listener : listeners_) listener(event);
 }
 
 void ServeLog::report(const SupervisorEvent& event) {
     const nlohmann::json pid = {{"pid", event.processId}};
     switch (event.kind) {
         case SupervisorEventKind::Started:
-            note("started", "сервер запущен (" + pidText(event.processId) + ")", pid);
+            note("started",
+                 "сервер запущен (" + pidText(event.processId) + ")" +
+                     nextRestartText(event.nextRestart),
+                 {{"pid", event.processId}, {"nextRestart", nextRestartField(event.nextRestart)}});
             return;
         case SupervisorEventKind::Crashed:
             note("crashed",
@@ -60,8 +83,16 @@ void ServeLog::report(const SupervisorEvent& event) {
                  {{"delaySeconds", double(event.delay.count()) / 1000.0}});
             return;
         case SupervisorEventKind::ExitedCleanly:
-            note("exited", "сервер завершился сам (код выхода 0, " + pidText(event.processId) + ")",
-                 pid);
+            if (event.crashesInWindow == 0) {
+                note("exited",
+                     "сервер завершился сам (код выхода 0, " + pidText(event.processId) + ")", pid);
+            } else {
+                note("exited",
+                     "сервер завершился сам (код выхода 0, " + pidText(event.processId) +
+                         "; падений и завершений за последние " + secondsText(crashWindow_) + ": " +
+                         std::to_string(event.crashesInWindow) + ")",
+                     {{"pid", event.processId}, {"crashesInWindow", event.crashesInWindow}});
+            }
             return;
         case SupervisorEventKind::GaveUp:
             note("gave-up",
@@ -82,6 +113,33 @@ void ServeLog::report(const SupervisorEvent& event) {
                  "сервер не завершился вовремя: завершён принудительно (" +
                      pidText(event.processId) + ")",
                  pid);
+            return;
+        case SupervisorEventKind::ScheduledRestart:
+            note("scheduled-restart",
+                 "перезапуск по расписанию (" + pidText(event.processId) +
+                     "): шаблон читается заново",
+                 pid);
+            return;
+        case SupervisorEventKind::RestartPostponed:
+            note("restart-postponed",
+                 "перезапуск по расписанию отложен, сервер работает дальше: " + event.error +
+                     nextRestartText(event.nextRestart),
+                 {{"pid", event.processId},
+                  {"error", event.error},
+                  {"nextRestart", nextRestartField(event.nextRestart)}});
+            return;
+        case SupervisorEventKind::StoppedForRestart:
+            note("stopped-for-restart",
+                 "сервер остановлен для перезапуска по расписанию: " + endText(event.end) + " (" +
+                     pidText(event.processId) + ")",
+                 {{"pid", event.processId},
+                  {"exitStatus", event.end.exitStatus},
+                  {"signal", event.end.signal}});
+            return;
+        case SupervisorEventKind::FilesNotWritten:
+            note("files-not-written",
+                 "файлы сервера не записаны, сервер запускается с прежними: " + event.error,
+                 {{"error", event.error}});
             return;
         case SupervisorEventKind::Stopped:
             if (event.processId == 0) {

@@ -6,16 +6,31 @@
 #include <mutex>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <vector>
 
 #include "platform/local_time.h"
 #include "server/server_supervisor.h"
 
 namespace qz7::cli {
 
-// The event lines of `qz7ctl serve` on standard error: one line per event, headed by the moment
-// in UTC ("2026-12-08T01:30:00.125Z сервер запущен (pid 812)"), or with --json one JSON object
-// per line with "time", "event", "message" and the event's own fields. Safe to use from
-// several threads.
+// One event of `qz7ctl serve`, made once: the line on standard error, the line in the log file,
+// the state file and anything else that listens are all made from it.
+struct ServeEvent {
+    std::chrono::system_clock::time_point time;
+    std::string name;       // "started", "crashed", ...: the JSON "event"
+    std::string message;    // for people, in Russian
+    nlohmann::json fields;  // the event's own fields, as in the JSON line
+};
+
+// The event as a line without its line end: "2026-12-08T01:30:00.125Z сервер запущен (pid 812)",
+// or with json its JSON object on one line.
+std::string eventLine(const ServeEvent& event, bool json);
+
+// The event as its JSON object: "time", "event", "message" and the event's own fields.
+nlohmann::json eventObject(const ServeEvent& event);
+
+// The event lines of `qz7ctl serve` on standard error, one line per event, and the listeners
+// that take every event too. Safe to use from several threads (alerts note their failures).
 class ServeLog {
   public:
     // crashWindow: the span in which crashes are counted, named in the crash lines.
@@ -27,15 +42,14 @@ class ServeLog {
     // Any other step: name is the JSON "event", message the Russian text.
     void note(const std::string& name, const std::string& message,
               const nlohmann::json& fields = nlohmann::json::object());
-
-    // Told about every event after it was written, as its JSON object (with or without --json).
-    void setObserver(std::function<void(const nlohmann::json& line)> observer) {
-        observer_ = std::move(observer);
-    }
+    // Every later event is handed to the listener too, after the line on standard error.
+    void addListener(std::function<void(const ServeEvent&)> listener);
 
   private:
-    std::mutex writing_;  // notes come from the alert threads too
-    std::function<void(const nlohmann::json&)> observer_;
+    void publish(const ServeEvent& event);
+
+    std::mutex publishing_;  // notes come from the alert threads too
+    std::vector<std::function<void(const ServeEvent&)>> listeners_;
     std::ostream& err_;
     bool json_;
     std::chrono::milliseconds crashWindow_;

@@ -43,21 +43,29 @@ std::optional<std::string> missingLauncherInGameFolder(const GameFolder& game,
     return missing;
 }
 
-void generateServerFiles(GameFolder& game, const std::string& which, bool fixedWeights,
-                         std::ostream& out) {
-    const TemplateRecord record = decodeTemplateRecord(game.findTemplate(which).record);
+FormedServerFiles formTemplateFiles(GameFolder& game, const std::string& storedRecord,
+                                    bool fixedWeights) {
+    const TemplateRecord record = decodeTemplateRecord(storedRecord);
     GameSettings settings;
     std::string commandLine;
     std::vector<std::string> rotation;
     LoadListUst(record, settings, commandLine, rotation);
-    if (rotation.empty()) throw CliError("В шаблоне нет карт: файлы сервера не сформированы");
+    if (rotation.empty())
+        return {{ServerFilesOutcome::Refused, "В шаблоне нет карт: файлы сервера не сформированы"},
+                {},
+                {},
+                {}};
+    return formServerFiles(game.path(), settings, rotation, !fixedWeights);
+}
 
-    const ServerFilesResult result =
-        writeServerFiles(game.path(), settings, rotation, !fixedWeights);
-    if (result.outcome == ServerFilesOutcome::BaseRecipeMissing ||
-        result.outcome == ServerFilesOutcome::BaseConfigurationMissing)
-        throw CliError(result.message + inGameFolder(game));
-    if (result.outcome != ServerFilesOutcome::Written) throw CliError(result.message);
+void generateServerFiles(GameFolder& game, const std::string& which, bool fixedWeights,
+                         std::ostream& out) {
+    const FormedServerFiles files = formTemplateFiles(game, game.findTemplate(which).record, fixedWeights);
+    writeFormedServerFiles(game.path(), files);
+    if (files.result.outcome == ServerFilesOutcome::BaseRecipeMissing ||
+        files.result.outcome == ServerFilesOutcome::BaseConfigurationMissing)
+        throw CliError(files.result.message + inGameFolder(game));
+    if (files.result.outcome != ServerFilesOutcome::Written) throw CliError(files.result.message);
     // The paths as this system writes them, such as admin/Manual_Mod.dsr.
     auto relative = [](const char* path) { return utf8FromPath(gamePath({}, path)); };
     out << "Файлы сервера сформированы: " << relative(kRecipePath) << ", "
@@ -72,7 +80,11 @@ std::string launcherParameters(GameFolder& game, const std::optional<std::string
         which ? game.findTemplate(*which).record
               : readTemplateRecordAt(game.templateStorePath(), 0);
     if (!record) return kDefaultLauncherParameters;
-    return utf8FromWindows1251(decodeTemplateRecord(*record).CommandLine);
+    return templateCommandLine(*record);
+}
+
+std::string templateCommandLine(const std::string& storedRecord) {
+    return utf8FromWindows1251(decodeTemplateRecord(storedRecord).CommandLine);
 }
 
 void startServer(GameFolder& game, const std::string& parameters, std::ostream& out) {

@@ -60,8 +60,12 @@ std::string russianUsageError(const CLI::App& app, const CLI::ParseError& error)
         }
         return "недопустимое значение";
     }
-    if (dynamic_cast<const CLI::ValidationError*>(&error) != nullptr)
-        return "недопустимое значение " + beforeColon(message);
+    if (dynamic_cast<const CLI::ValidationError*>(&error) != nullptr) {
+        // Our own checks give their reason in Russian; CLI11's own ones in English, left out.
+        const std::string reason = afterColon(message);
+        const bool russian = !reason.empty() && static_cast<unsigned char>(reason[0]) >= 0x80;
+        return "недопустимое значение " + beforeColon(message) + (russian ? ": " + reason : "");
+    }
     if (dynamic_cast<const CLI::ArgumentMismatch*>(&error) != nullptr)
         return "неверное число значений: " + std::string(message);
     return "ошибка разбора (" + std::string(message) + ")";

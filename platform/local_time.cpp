@@ -34,4 +34,21 @@ std::string utcTimestamp(std::chrono::system_clock::time_point moment) {
     return text;
 }
 
+std::optional<std::chrono::system_clock::time_point> parseUtcTimestamp(std::string_view text) {
+    using namespace std::chrono;
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, millisecond = 0;
+    char zone = 0;
+    const std::string copy(text);
+    if (copy.size() != 24 ||
+        std::sscanf(copy.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d.%3d%c", &year, &month, &day, &hour,
+                    &minute, &second, &millisecond, &zone) != 8 ||
+        zone != 'Z')
+        return std::nullopt;
+    const year_month_day date{std::chrono::year(year), std::chrono::month(unsigned(month)),
+                              std::chrono::day(unsigned(day))};
+    if (!date.ok() || hour > 23 || minute > 59 || second > 59) return std::nullopt;
+    return sys_days(date) + hours(hour) + minutes(minute) + seconds(second) +
+           milliseconds(millisecond);
+}
+
 }  // namespace qz7

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <chrono>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace qz7 {
 
@@ -12,5 +14,8 @@ std::chrono::seconds localUtcOffset(std::chrono::system_clock::time_point moment
 
 // A moment as ISO 8601 in UTC with milliseconds: "2026-12-08T01:30:00.125Z".
 std::string utcTimestamp(std::chrono::system_clock::time_point moment);
+
+// The moment such a text names; nothing when the text is not one.
+std::optional<std::chrono::system_clock::time_point> parseUtcTimestamp(std::string_view text);
 
 }  // namespace qz7

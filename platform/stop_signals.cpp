@@ -4,6 +4,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include <string>
 #else
 #include <signal.h>
 #endif
@@ -18,12 +20,35 @@ std::atomic<bool> receivedFlag{false};
 
 #ifdef _WIN32
 
-BOOL WINAPI noteConsoleEvent(DWORD event) {
-    receivedSignal.store(int(event) + 1);
+// Not a console event: the stop event was set (qz7ctl stop).
+constexpr int kStopEventSet = 1000;
+// How long the closing of the console is held up; Windows ends the program after 5 s.
+constexpr DWORD kCloseHoldUpMilliseconds = 4500;
+
+HANDLE stopEvent = nullptr;
+HANDLE stopEventWait = nullptr;
+// Set when the StopSignals object goes: the program has stopped what it ran.
+HANDLE cleanedUp = nullptr;
+
+std::wstring stopEventName(DWORD processId) {
+    return L"Local\\qz7-serve-stop-" + std::to_wstring(processId);
+}
+
+void note(int signal) {
+    int none = 0;
+    receivedSignal.compare_exchange_strong(none, signal + 1);
     receivedFlag.store(true);
-    // Handled: the program is not ended, except that Windows ends it soon after a close event.
+}
+
+BOOL WINAPI noteConsoleEvent(DWORD event) {
+    note(int(event));
+    // Windows ends the program as soon as this returns from a close, log-off or shut-down event.
+    if (event == CTRL_CLOSE_EVENT || event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT)
+        WaitForSingleObject(cleanedUp, kCloseHoldUpMilliseconds);
     return TRUE;
 }
+
+VOID CALLBACK noteStopEvent(PVOID, BOOLEAN) { note(kStopEventSet); }
 
 #else
 
@@ -43,6 +68,11 @@ StopSignals::StopSignals() {
     receivedSignal.store(0);
     receivedFlag.store(false);
 #ifdef _WIN32
+    cleanedUp = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    stopEvent = CreateEventW(nullptr, TRUE, FALSE, stopEventName(GetCurrentProcessId()).c_str());
+    if (stopEvent != nullptr)
+        RegisterWaitForSingleObject(&stopEventWait, stopEvent, noteStopEvent, nullptr, INFINITE,
+                                    WT_EXECUTEONLYONCE);
     SetConsoleCtrlHandler(noteConsoleEvent, TRUE);
 #else
     struct sigaction action {};
@@ -55,7 +85,12 @@ StopSignals::StopSignals() {
 
 StopSignals::~StopSignals() {
 #ifdef _WIN32
+    // A close event that waits is let go; the program then ends as Windows wants.
+    SetEvent(cleanedUp);
     SetConsoleCtrlHandler(noteConsoleEvent, FALSE);
+    if (stopEventWait != nullptr) UnregisterWaitEx(stopEventWait, INVALID_HANDLE_VALUE);
+    if (stopEvent != nullptr) CloseHandle(stopEvent);
+    stopEventWait = stopEvent = nullptr;
 #else
     sigaction(SIGINT, &previousInterrupt, nullptr);
     sigaction(SIGTERM, &previousTerminate, nullptr);
@@ -77,6 +112,8 @@ const char* StopSignals::receivedName() {
             return "Ctrl+Break";
         case CTRL_CLOSE_EVENT:
             return "закрытие консоли";
+        case kStopEventSet:
+            return "запрос qz7ctl stop";
         default:
             return "сигнал завершения";
 #else
@@ -88,6 +125,18 @@ const char* StopSignals::receivedName() {
             return "сигнал";
 #endif
     }
+}
+
+bool StopSignals::requestStopOf(int processId) {
+#ifdef _WIN32
+    HANDLE event = OpenEventW(EVENT_MODIFY_STATE, FALSE, stopEventName(DWORD(processId)).c_str());
+    if (event == nullptr) return false;
+    const bool set = SetEvent(event) != 0;
+    CloseHandle(event);
+    return set;
+#else
+    return ::kill(processId, SIGTERM) == 0;
+#endif
 }
 
 }  // namespace qz7

@@ -5,8 +5,11 @@
 namespace qz7 {
 
 // While an object of this class lives, the signals that ask a console program to stop (SIGINT
-// and SIGTERM; on Windows Ctrl+C, Ctrl+Break and the closing of the console) no longer end the
+// and SIGTERM; on Windows Ctrl+C, Ctrl+Break, the closing of the console, and the stop event
+// that requestStopOf sets, since a program without a console gets no Ctrl+C) no longer end the
 // program: they are noted, so that it can stop what it runs and clean up first. One at a time.
+// On Windows the closing of the console is held up (a few seconds at most, as Windows allows)
+// until the object goes, so that what it runs is stopped first.
 class StopSignals {
   public:
     StopSignals();
@@ -20,6 +23,10 @@ class StopSignals {
     static const std::atomic<bool>& flag();
     // The name of the signal that arrived ("SIGTERM", "Ctrl+C", ...); empty before that.
     static const char* receivedName();
+
+    // Asks the program with this process id, which holds a StopSignals, to stop as Ctrl+C would:
+    // SIGTERM; on Windows its stop event. False when there is no such program to ask.
+    static bool requestStopOf(int processId);
 };
 
 }  // namespace qz7

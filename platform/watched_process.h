@@ -16,12 +16,27 @@ struct ProcessEnd {
     bool clean() const { return signal == 0 && exitStatus == 0; }
 };
 
+// A started program that is watched until it ends: what a supervisor needs of it.
+class RunningProgram {
+  public:
+    virtual ~RunningProgram() = default;
+    virtual int id() const = 0;
+    // Waits at most timeout for the program's end; nothing while it is still running.
+    virtual std::optional<ProcessEnd> waitFor(std::chrono::milliseconds timeout) = 0;
+    // Asks the program to end.
+    virtual void requestStop() = 0;
+    // Ends the program at once.
+    virtual void kill() = 0;
+};
+
 // A program this program started and keeps watching, as a supervisor does: unlike
 // Platform::startProgram, which lets a launcher go, it stays a child whose end is waited for
 // and which can be asked to stop or be ended. On POSIX it runs in a process group of its own
 // (so that a Ctrl+C in the terminal reaches the supervisor alone, and stopping reaches the
-// program's own children); on Windows in a new process group, held by its process handle.
-class WatchedProcess {
+// program's own children) and is killed by the kernel when this program dies; on Windows in a new
+// process group and in a job object that kills it when this program's handle to the job closes,
+// as it does when this program dies in any way.
+class WatchedProcess final : public RunningProgram {
   public:
     // Starts program with the parameter text in the current folder, as Platform::startProgram
     // would run it. Nothing, with the reason in error, when it could not be started.
@@ -29,21 +44,20 @@ class WatchedProcess {
                                                  const std::string& parameters, std::string& error);
 
     // A program still running when this ends is ended at once.
-    ~WatchedProcess();
+    ~WatchedProcess() override;
     WatchedProcess(const WatchedProcess&) = delete;
     WatchedProcess& operator=(const WatchedProcess&) = delete;
 
-    int id() const;
+    int id() const override;
 
-    // Waits at most timeout for the program's end; nothing while it is still running.
-    std::optional<ProcessEnd> waitFor(std::chrono::milliseconds timeout);
+    std::optional<ProcessEnd> waitFor(std::chrono::milliseconds timeout) override;
 
     // Asks the program to end: SIGTERM to its process group; on Windows Ctrl+Break to its group
     // and a close message to its windows.
-    void requestStop();
+    void requestStop() override;
 
     // Ends the program at once: SIGKILL to its process group; TerminateProcess on Windows.
-    void kill();
+    void kill() override;
 
     struct Handle;
 

@@ -7,6 +7,9 @@ namespace qz7 {
 
 struct WatchedProcess::Handle {
     PROCESS_INFORMATION info{};
+    // The job that holds the program: closing its last handle, as Windows does when this program
+    // dies, kills everything in it.
+    HANDLE job = nullptr;
 };
 
 namespace {
@@ -33,12 +36,34 @@ std::unique_ptr<WatchedProcess> WatchedProcess::start(const std::filesystem::pat
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOW;
     auto handle = std::make_unique<Handle>();
-    // A new process group: the console's Ctrl+C reaches the supervisor, which stops the program.
-    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                        CREATE_NEW_PROCESS_GROUP, nullptr, nullptr, &startup, &handle->info)) {
+    handle->job = CreateJobObjectW(nullptr, nullptr);
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (handle->job == nullptr ||
+        !SetInformationJobObject(handle->job, JobObjectExtendedLimitInformation, &limits,
+                                 sizeof limits)) {
         error = systemErrorText(GetLastError());
+        if (handle->job != nullptr) CloseHandle(handle->job);
         return nullptr;
     }
+    // A new process group: the console's Ctrl+C reaches the supervisor, which stops the program.
+    // Suspended until it is in the job, so that nothing it starts escapes the job.
+    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                        CREATE_NEW_PROCESS_GROUP | CREATE_SUSPENDED, nullptr, nullptr, &startup,
+                        &handle->info)) {
+        error = systemErrorText(GetLastError());
+        CloseHandle(handle->job);
+        return nullptr;
+    }
+    if (!AssignProcessToJobObject(handle->job, handle->info.hProcess)) {
+        error = systemErrorText(GetLastError());
+        TerminateProcess(handle->info.hProcess, 1);
+        CloseHandle(handle->info.hThread);
+        CloseHandle(handle->info.hProcess);
+        CloseHandle(handle->job);
+        return nullptr;
+    }
+    ResumeThread(handle->info.hThread);
     CloseHandle(handle->info.hThread);
     handle->info.hThread = nullptr;
     return std::unique_ptr<WatchedProcess>(new WatchedProcess(std::move(handle)));
@@ -52,6 +77,7 @@ WatchedProcess::~WatchedProcess() {
         WaitForSingleObject(handle_->info.hProcess, INFINITE);
     }
     CloseHandle(handle_->info.hProcess);
+    CloseHandle(handle_->job);
 }
 
 int WatchedProcess::id() const { return int(handle_->info.dwProcessId); }

@@ -64,8 +64,8 @@ std::string serveHolderText(const ServeHolder& holder) {
 
 std::string serveHolderRefusal(const ServeHolder& holder) {
     return "В папке игры работает " + serveHolderText(holder) +
-           ": он сам формирует файлы, запускает сервер и держит порты. Остановите его (Ctrl+C в "
-           "его окне или SIGTERM).";
+           ": он сам формирует файлы, запускает сервер и держит порты. Остановите его командой "
+           "qz7ctl stop (или Ctrl+C в его окне).";
 }
 
 }  // namespace qz7

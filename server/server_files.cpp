@@ -40,31 +40,55 @@ std::string baseConfigurationIncomplete(const FormedConfiguration& configuration
 
 }  // namespace
 
-ServerFilesResult writeServerFiles(const std::filesystem::path& gameFolder,
-                                   const GameSettings& settings,
-                                   const std::vector<std::string>& rotation, bool randomMapChance) {
-    if (std::optional<std::string> refusal = serverFilesRefusal(settings, rotation))
-        return {ServerFilesOutcome::Refused, *refusal};
-
+FormedServerFiles formServerFiles(const std::filesystem::path& gameFolder,
+                                  const GameSettings& settings,
+                                  const std::vector<std::string>& rotation, bool randomMapChance) {
+    FormedServerFiles files{{ServerFilesOutcome::Written, {}}, {}, {}, {}};
+    if (std::optional<std::string> refusal = serverFilesRefusal(settings, rotation)) {
+        files.result = {ServerFilesOutcome::Refused, *refusal};
+        return files;
+    }
     std::optional<std::string> baseRecipe = readBaseFile(gamePath(gameFolder, kBaseRecipePath));
-    if (!baseRecipe) return baseFileMissing(ServerFilesOutcome::BaseRecipeMissing, kBaseRecipePath);
-    writeFileAtomically(gamePath(gameFolder, kRecipePath), formRecipe(*baseRecipe, settings));
-
+    if (!baseRecipe) {
+        files.result = baseFileMissing(ServerFilesOutcome::BaseRecipeMissing, kBaseRecipePath);
+        return files;
+    }
+    files.recipe = formRecipe(*baseRecipe, settings);
     PlaylistWeights weights = PlaylistWeights::seededFromClock();
-    writeFileAtomically(gamePath(gameFolder, kPlaylistPath),
-                        formPlaylist(rotation, randomMapChance, weights));
+    files.playlist = formPlaylist(rotation, randomMapChance, weights);
 
     std::optional<std::string> baseConfiguration =
         readBaseFile(gamePath(gameFolder, kBaseConfigurationPath));
-    if (!baseConfiguration)
-        return baseFileMissing(ServerFilesOutcome::BaseConfigurationMissing,
-                               kBaseConfigurationPath);
-    const FormedConfiguration configuration = formConfiguration(*baseConfiguration, settings);
-    if (!configuration.passwordLine || !configuration.playerLimitLine)
-        return {ServerFilesOutcome::BaseConfigurationIncomplete,
-                baseConfigurationIncomplete(configuration)};
-    writeFileAtomically(gamePath(gameFolder, kConfigurationPath), configuration.bytes);
-    return {ServerFilesOutcome::Written, {}};
+    if (!baseConfiguration) {
+        files.result =
+            baseFileMissing(ServerFilesOutcome::BaseConfigurationMissing, kBaseConfigurationPath);
+        return files;
+    }
+    FormedConfiguration configuration = formConfiguration(*baseConfiguration, settings);
+    if (!configuration.passwordLine || !configuration.playerLimitLine) {
+        files.result = {ServerFilesOutcome::BaseConfigurationIncomplete,
+                        baseConfigurationIncomplete(configuration)};
+        return files;
+    }
+    files.configuration = std::move(configuration.bytes);
+    return files;
+}
+
+void writeFormedServerFiles(const std::filesystem::path& gameFolder,
+                            const FormedServerFiles& files) {
+    if (files.recipe) writeFileAtomically(gamePath(gameFolder, kRecipePath), *files.recipe);
+    if (files.playlist) writeFileAtomically(gamePath(gameFolder, kPlaylistPath), *files.playlist);
+    if (files.configuration)
+        writeFileAtomically(gamePath(gameFolder, kConfigurationPath), *files.configuration);
+}
+
+ServerFilesResult writeServerFiles(const std::filesystem::path& gameFolder,
+                                   const GameSettings& settings,
+                                   const std::vector<std::string>& rotation, bool randomMapChance) {
+    const FormedServerFiles files =
+        formServerFiles(gameFolder, settings, rotation, randomMapChance);
+    writeFormedServerFiles(gameFolder, files);
+    return files.result;
 }
 
 }  // namespace qz7

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,25 @@ inline constexpr const char* kRecipePath = "\\admin\\Manual_Mod.dsr";
 inline constexpr const char* kPlaylistPath = "\\admin\\Manual_MapRot.dspl";
 inline constexpr const char* kBaseConfigurationPath = "\\admin\\server_mod_default.cfg";
 inline constexpr const char* kConfigurationPath = "\\admin\\server_mod.cfg";
+
+// The three files formed in memory, each when it could be formed, and how forming ended.
+struct FormedServerFiles {
+    ServerFilesResult result;
+    std::optional<std::string> recipe;
+    std::optional<std::string> playlist;
+    std::optional<std::string> configuration;
+};
+
+// Forms the files as writeServerFiles writes them, reading only the base files: a refusal forms
+// none, a missing base recipe none, a missing or incomplete base configuration the first two.
+FormedServerFiles formServerFiles(const std::filesystem::path& gameFolder,
+                                  const GameSettings& settings,
+                                  const std::vector<std::string>& rotation, bool randomMapChance);
+
+// Writes the formed files, each atomically, in the order recipe, playlist, configuration. An
+// output that cannot be written throws FileError; the files written before it stay.
+void writeFormedServerFiles(const std::filesystem::path& gameFolder,
+                            const FormedServerFiles& files);
 
 // Writes the recipe, the playlist and the server configuration under the game folder's admin
 // folder, in this order, each atomically, from the base files and the settings snapshot. Values

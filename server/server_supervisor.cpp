@@ -2,19 +2,68 @@
 
 #include <algorithm>
 #include <deque>
-#include <thread>
 
 namespace qz7 {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using SteadyTime = std::chrono::steady_clock::time_point;
+using SystemTime = std::chrono::system_clock::time_point;
 
-// How often a stop request is looked for while the server runs or a restart waits.
-constexpr std::chrono::milliseconds kStopPollInterval{50};
+// When the next scheduled restart is due: by the interval (steady, from the last start or the
+// last attempt) and by the times of day (wall clock, so that a changed clock is followed).
+class ScheduledRestarts {
+  public:
+    ScheduledRestarts(const RestartSchedule& schedule, SupervisorClock& clock)
+        : schedule_(schedule), clock_(clock) {}
+
+    // The server has just started: both counts begin anew.
+    void started() {
+        if (schedule_.every) everyDue_ = clock_.now() + *schedule_.every;
+        nextTimeOfDay_ = followingTimeOfDay();
+    }
+    bool due() {
+        return (everyDue_ && clock_.now() >= *everyDue_) ||
+               (nextTimeOfDay_ && clock_.wallNow() >= *nextTimeOfDay_);
+    }
+    // The restart that was due could not be made: the next time of the schedule tries again.
+    void postpone() {
+        if (everyDue_ && clock_.now() >= *everyDue_) everyDue_ = clock_.now() + *schedule_.every;
+        if (nextTimeOfDay_ && clock_.wallNow() >= *nextTimeOfDay_)
+            nextTimeOfDay_ = followingTimeOfDay();
+    }
+    // The next restart on the wall clock, whichever rule comes first.
+    std::optional<SystemTime> next() {
+        std::optional<SystemTime> next = nextTimeOfDay_;
+        if (everyDue_) {
+            const SystemTime byInterval =
+                clock_.wallNow() + std::chrono::duration_cast<std::chrono::system_clock::duration>(
+                                       *everyDue_ - clock_.now());
+            if (!next || byInterval < *next) next = byInterval;
+        }
+        return next;
+    }
+    // How long until the interval is due, for waiting no longer than that.
+    std::chrono::milliseconds untilIntervalDue(std::chrono::milliseconds atMost) {
+        if (!everyDue_) return atMost;
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(*everyDue_ - clock_.now());
+        return std::clamp(left, std::chrono::milliseconds(0), atMost);
+    }
+
+  private:
+    std::optional<SystemTime> followingTimeOfDay() {
+        return nextTimeOfDay(schedule_.timesOfDay, clock_.wallNow(),
+                             [this](SystemTime moment) { return clock_.utcOffset(moment); });
+    }
+
+    const RestartSchedule& schedule_;
+    SupervisorClock& clock_;
+    std::optional<SteadyTime> everyDue_;
+    std::optional<SystemTime> nextTimeOfDay_;
+};
 
 // Ends the server that was asked to stop: a grace period, then by force.
-ProcessEnd stopServer(WatchedProcess& process, const SupervisedServer& server,
+ProcessEnd stopServer(RunningProgram& process, const SupervisedServer& server,
                       const SupervisorTiming& timing) {
     server.report({.kind = SupervisorEventKind::Stopping, .processId = process.id()});
     process.requestStop();
@@ -27,21 +76,44 @@ ProcessEnd stopServer(WatchedProcess& process, const SupervisedServer& server,
     return end.value_or(ProcessEnd{});
 }
 
-// Waits for the server's end; nothing when a stop was requested first.
-std::optional<ProcessEnd> waitForEnd(WatchedProcess& process, const SupervisedServer& server) {
+// Why the server's run ended.
+enum class RunEnd { Ended, StopRequested, ScheduledRestart };
+
+// Watches the running server until it ends, a stop is requested, or a scheduled restart is due
+// and its files are formed; a restart whose template cannot be formed is postponed meanwhile.
+RunEnd watchRun(RunningProgram& process, const SupervisedServer& server,
+                const SupervisorTiming& timing, ScheduledRestarts& schedule,
+                std::optional<ProcessEnd>& end) {
     while (!server.stopRequested()) {
-        if (std::optional<ProcessEnd> end = process.waitFor(kStopPollInterval)) return end;
+        if (schedule.due()) {
+            server.report(
+                {.kind = SupervisorEventKind::ScheduledRestart, .processId = process.id()});
+            std::optional<std::string> refusal;
+            if (server.prepareRestart) refusal = server.prepareRestart();
+            if (!refusal) return RunEnd::ScheduledRestart;
+            schedule.postpone();
+            server.report({.kind = SupervisorEventKind::RestartPostponed,
+                           .processId = process.id(),
+                           .error = *refusal,
+                           .nextRestart = schedule.next()});
+            continue;
+        }
+        end = process.waitFor(schedule.untilIntervalDue(timing.pollInterval));
+        if (end) return RunEnd::Ended;
     }
-    return std::nullopt;
+    return RunEnd::StopRequested;
 }
 
 // Waits for delay; false when a stop was requested meanwhile.
-bool waitUnlessStopped(std::chrono::milliseconds delay, const SupervisedServer& server) {
-    const Clock::time_point until = Clock::now() + delay;
+bool waitUnlessStopped(std::chrono::milliseconds delay, const SupervisedServer& server,
+                       const SupervisorTiming& timing) {
+    SupervisorClock& clock = *server.clock;
+    const SteadyTime until = clock.now() + delay;
     while (!server.stopRequested()) {
-        const Clock::time_point now = Clock::now();
+        const SteadyTime now = clock.now();
         if (now >= until) return true;
-        std::this_thread::sleep_for(std::min<Clock::duration>(until - now, kStopPollInterval));
+        clock.sleepFor(std::min(std::chrono::ceil<std::chrono::milliseconds>(until - now),
+                                timing.pollInterval));
     }
     return false;
 }
@@ -57,57 +129,79 @@ std::chrono::milliseconds restartDelay(int crashInSeries, const SupervisorTiming
 }
 
 SupervisorOutcome superviseServer(const SupervisedServer& server, const SupervisorTiming& timing) {
-    std::deque<Clock::time_point> recentCrashes;
-    int crashesInSeries = 0;
+    SupervisorClock& clock = *server.clock;
+    ScheduledRestarts schedule(timing.schedule, clock);
+    // The ends that count toward the crash limit: crashes, and clean ends that are restarted.
+    std::deque<SteadyTime> recentEnds;
+    int endsInSeries = 0;
     while (true) {
         if (server.stopRequested()) {
             server.report({.kind = SupervisorEventKind::Stopped});
             return SupervisorOutcome::Stopped;
         }
         std::string error;
-        std::unique_ptr<WatchedProcess> process = server.start(error);
+        std::unique_ptr<RunningProgram> process = server.start(error);
         if (!process) {
             server.report({.kind = SupervisorEventKind::StartFailed, .error = error});
             return SupervisorOutcome::StartFailed;
         }
-        const Clock::time_point startedAt = Clock::now();
-        server.report({.kind = SupervisorEventKind::Started, .processId = process->id()});
+        const SteadyTime startedAt = clock.now();
+        schedule.started();
+        server.report({.kind = SupervisorEventKind::Started,
+                       .processId = process->id(),
+                       .nextRestart = schedule.next()});
 
-        std::optional<ProcessEnd> end = waitForEnd(*process, server);
-        if (!end) {
+        std::optional<ProcessEnd> end;
+        const RunEnd runEnd = watchRun(*process, server, timing, schedule, end);
+        if (runEnd == RunEnd::StopRequested) {
             const ProcessEnd stopped = stopServer(*process, server, timing);
             server.report(
                 {.kind = SupervisorEventKind::Stopped, .processId = process->id(), .end = stopped});
             return SupervisorOutcome::Stopped;
         }
-        if (end->clean()) {
+        if (runEnd == RunEnd::ScheduledRestart) {
+            const ProcessEnd stopped = stopServer(*process, server, timing);
+            server.report({.kind = SupervisorEventKind::StoppedForRestart,
+                           .processId = process->id(),
+                           .end = stopped});
+            if (server.writePreparedFiles) {
+                if (std::optional<std::string> failure = server.writePreparedFiles())
+                    server.report(
+                        {.kind = SupervisorEventKind::FilesNotWritten, .error = *failure});
+            }
+            recentEnds.clear();
+            endsInSeries = 0;
+            continue;
+        }
+        const bool clean = end->clean();
+        if (clean && !timing.restartAfterCleanExit) {
             server.report({.kind = SupervisorEventKind::ExitedCleanly,
                            .processId = process->id(),
                            .end = *end});
             return SupervisorOutcome::CleanExit;
         }
 
-        const Clock::time_point crashedAt = Clock::now();
-        if (crashedAt - startedAt >= timing.crashWindow) crashesInSeries = 0;
-        ++crashesInSeries;
-        recentCrashes.push_back(crashedAt);
-        while (crashedAt - recentCrashes.front() > timing.crashWindow) recentCrashes.pop_front();
-        const int crashesInWindow = static_cast<int>(recentCrashes.size());
-        server.report({.kind = SupervisorEventKind::Crashed,
-                       .processId = process->id(),
-                       .end = *end,
-                       .crashesInWindow = crashesInWindow});
-        if (crashesInWindow >= timing.crashLimit) {
-            server.report(
-                {.kind = SupervisorEventKind::GaveUp, .crashesInWindow = crashesInWindow});
+        const SteadyTime endedAt = clock.now();
+        if (endedAt - startedAt >= timing.crashWindow) endsInSeries = 0;
+        ++endsInSeries;
+        recentEnds.push_back(endedAt);
+        while (endedAt - recentEnds.front() > timing.crashWindow) recentEnds.pop_front();
+        const int endsInWindow = static_cast<int>(recentEnds.size());
+        server.report(
+            {.kind = clean ? SupervisorEventKind::ExitedCleanly : SupervisorEventKind::Crashed,
+             .processId = process->id(),
+             .end = *end,
+             .crashesInWindow = endsInWindow});
+        if (endsInWindow >= timing.crashLimit) {
+            server.report({.kind = SupervisorEventKind::GaveUp, .crashesInWindow = endsInWindow});
             return SupervisorOutcome::CrashLoop;
         }
 
-        const std::chrono::milliseconds delay = restartDelay(crashesInSeries, timing);
+        const std::chrono::milliseconds delay = restartDelay(endsInSeries, timing);
         server.report({.kind = SupervisorEventKind::Restarting,
-                       .crashesInWindow = crashesInWindow,
+                       .crashesInWindow = endsInWindow,
                        .delay = delay});
-        if (!waitUnlessStopped(delay, server)) {
+        if (!waitUnlessStopped(delay, server, timing)) {
             server.report({.kind = SupervisorEventKind::Stopped});
             return SupervisorOutcome::Stopped;
         }

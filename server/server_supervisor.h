@@ -6,13 +6,16 @@
 #include <string>
 
 #include "platform/watched_process.h"
+#include "server/restart_schedule.h"
+#include "server/supervisor_clock.h"
 
 namespace qz7 {
 
 // The timing rules of the supervisor. A crash (an end with a non-zero status or by a signal) is
 // followed by a restart after a back-off that doubles with each crash of the current series,
 // up to the longest delay; a run that lasts the crash window ends the series. crashLimit
-// crashes within the crash window stop the supervisor instead of restarting once more.
+// crashes within the crash window stop the supervisor instead of restarting once more. A
+// scheduled restart of a healthy server is no crash: the count and the back-off start afresh.
 struct SupervisorTiming {
     std::chrono::milliseconds firstRestartDelay{1000};
     std::chrono::milliseconds longestRestartDelay{60000};
@@ -20,6 +23,14 @@ struct SupervisorTiming {
     std::chrono::milliseconds crashWindow{std::chrono::minutes(10)};
     // How long a server asked to stop may take before it is ended by force.
     std::chrono::milliseconds stopGrace{10000};
+    // How often a stop request and the schedule are looked at while the server runs or a restart
+    // waits.
+    std::chrono::milliseconds pollInterval{50};
+    RestartSchedule schedule;
+    // A clean end of the server (status 0) is followed by a restart instead of ending the
+    // supervisor; it counts toward the crash limit and the back-off as a crash does, so a server
+    // that ends at once cannot loop for ever.
+    bool restartAfterCleanExit = false;
 };
 
 // The back-off before the restart that follows the n-th crash of a series (n from 1):
@@ -27,15 +38,23 @@ struct SupervisorTiming {
 std::chrono::milliseconds restartDelay(int crashInSeries, const SupervisorTiming& timing);
 
 enum class SupervisorEventKind {
-    Started,        // processId
+    Started,        // processId, nextRestart
     Crashed,        // processId, end, crashesInWindow
     Restarting,     // delay
-    ExitedCleanly,  // processId
+    ExitedCleanly,  // processId, end; crashesInWindow when it is restarted
     GaveUp,         // crashesInWindow: the crash limit was reached
     StartFailed,    // error
-    Stopping,       // processId: a stop was requested, the server was asked to end
+    Stopping,       // processId: the server was asked to end (a stop, or a scheduled restart)
     Killed,         // processId: it did not end within the grace period
     Stopped,        // processId (0 when no server was running), end
+    // A scheduled restart is due (processId); the template is read afresh.
+    ScheduledRestart,
+    // The template could not be read or formed (error); the server stays up until nextRestart.
+    RestartPostponed,
+    // The server was ended for the scheduled restart (processId, end) and starts again.
+    StoppedForRestart,
+    // The files formed for the restart could not be written (error); it starts on the old ones.
+    FilesNotWritten,
 };
 
 struct SupervisorEvent {
@@ -45,6 +64,8 @@ struct SupervisorEvent {
     int crashesInWindow = 0;
     std::chrono::milliseconds delay{0};
     std::string error{};
+    // The next scheduled restart, when there is a schedule.
+    std::optional<std::chrono::system_clock::time_point> nextRestart{};
 };
 
 enum class SupervisorOutcome {
@@ -56,15 +77,23 @@ enum class SupervisorOutcome {
 
 struct SupervisedServer {
     // Starts the server once more; nothing, with the reason in error, when it cannot start.
-    std::function<std::unique_ptr<WatchedProcess>(std::string& error)> start;
+    std::function<std::unique_ptr<RunningProgram>(std::string& error)> start;
     // Polled while the server runs and while a restart waits.
     std::function<bool()> stopRequested;
     // Told about every event as it happens.
     std::function<void(const SupervisorEvent&)> report;
+    // Before a scheduled restart, while the server still runs: reads the template afresh and
+    // forms its files in memory. The reason when it cannot; the server then stays up.
+    std::function<std::optional<std::string>()> prepareRestart;
+    // Once the server has ended for a scheduled restart: writes the files prepareRestart formed.
+    // The reason when that failed.
+    std::function<std::optional<std::string>()> writePreparedFiles;
+    SupervisorClock* clock = &systemSupervisorClock();
 };
 
-// Starts the server and keeps it running by the timing rules until it ends cleanly, a stop is
-// requested, the crash limit is reached or it cannot be started.
+// Starts the server and keeps it running by the timing rules until it ends cleanly (unless
+// restarted after clean ends), a stop is requested, the crash limit is reached or it cannot be
+// started; restarts it on its schedule meanwhile.
 SupervisorOutcome superviseServer(const SupervisedServer& server, const SupervisorTiming& timing);
 
 }  // namespace qz7

@@ -31,23 +31,27 @@ TemplateLookup findTemplate(const std::filesystem::path& store, const std::strin
         if (!record) return noPosition(store, nameOrPosition);
         return {position - 1, {}, std::move(*record)};
     }
+    return findTemplateNamed(store, nameOrPosition);
+}
+
+TemplateLookup findTemplateNamed(const std::filesystem::path& store, const std::string& name) {
     std::vector<std::size_t> matches;
     std::string found;
     std::size_t index = 0;
     forEachTemplateRecord(store, [&](std::string_view record) {
-        if (templateRecordName(record) == nameOrPosition) {
+        if (templateRecordName(record) == name) {
             if (matches.empty()) found = record;
             matches.push_back(index);
         }
         ++index;
     });
-    if (matches.empty()) return {std::nullopt, "Нет шаблона с именем «" + nameOrPosition + "»", {}};
+    if (matches.empty()) return {std::nullopt, "Нет шаблона с именем «" + name + "»", {}};
     if (matches.size() > 1) {
         std::string positions;
         for (std::size_t i : matches)
             positions += (positions.empty() ? "#" : ", #") + std::to_string(i + 1);
         return {std::nullopt,
-                "Имя «" + nameOrPosition + "» носят несколько шаблонов: " + positions +
+                "Имя «" + name + "» носят несколько шаблонов: " + positions +
                     ". Укажите позицию, например " + positions.substr(0, positions.find(',')),
                 {}};
     }

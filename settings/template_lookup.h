@@ -20,4 +20,7 @@ struct TemplateLookup {
 // error; the latter lists their positions. Reads the file afresh on every call.
 TemplateLookup findTemplate(const std::filesystem::path& store, const std::string& nameOrPosition);
 
+// The same for a name only, even one that starts with "#" (a name resolved earlier).
+TemplateLookup findTemplateNamed(const std::filesystem::path& store, const std::string& name);
+
 }  // namespace qz7

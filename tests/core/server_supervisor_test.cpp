@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "server_test_support.h"
+#include "supervisor_fakes.h"
 
 namespace qz7 {
 namespace {
@@ -21,7 +22,146 @@ TEST(RestartDelay, DoublesFromTheFirstDelayUpToTheLongest) {
             << "crash " << crash;
 }
 
+// The supervisor on a fake clock with fake servers: days of schedule pass at once.
+class ScheduledSupervisor : public ::testing::Test {
+  protected:
+    // How one start of the server goes: it ends after runsFor with end, or runs until stopped.
+    struct Run {
+        std::optional<milliseconds> runsFor;
+        ProcessEnd end{};
+    };
+
+    ScheduledSupervisor() { timing.pollInterval = std::chrono::seconds(1); }
+
+    // Supervises until the fake clock has run for stopAfter.
+    SupervisorOutcome supervise(milliseconds stopAfter) {
+        const auto begin = clock.now();
+        SupervisedServer server;
+        server.clock = &clock;
+        server.start = [&](std::string&) -> std::unique_ptr<RunningProgram> {
+            const Run run = runs[std::min<std::size_t>(starts, runs.size() - 1)];
+            ++starts;
+            return std::make_unique<testing::FakeProgram>(clock, 100 + starts, run.runsFor,
+                                                          run.end);
+        };
+        server.stopRequested = [&] { return clock.now() - begin >= stopAfter; };
+        server.report = [&](const SupervisorEvent& event) {
+            events.push_back(event);
+            moments.push_back(clock.wallNow());
+        };
+        server.prepareRestart = [&] { return prepare(); };
+        server.writePreparedFiles = [&]() -> std::optional<std::string> {
+            ++written;
+            return std::nullopt;
+        };
+        return superviseServer(server, timing);
+    }
+    std::vector<Kind> kinds() const {
+        std::vector<Kind> result;
+        for (const SupervisorEvent& event : events) result.push_back(event.kind);
+        return result;
+    }
+    std::vector<std::chrono::system_clock::time_point> momentsOf(Kind kind) const {
+        std::vector<std::chrono::system_clock::time_point> result;
+        for (std::size_t i = 0; i < events.size(); ++i)
+            if (events[i].kind == kind) result.push_back(moments[i]);
+        return result;
+    }
+
+    // 23:50 local time on 28 March 2026, three hours east of UTC; at 02:00 local the clocks go
+    // forward an hour.
+    testing::FakeClock clock{
+        testing::utcMoment(2026, 3, 28, 20, 50),
+        testing::FakeTimeZone{std::chrono::hours(3),
+                              {{testing::utcMoment(2026, 3, 28, 23, 0), std::chrono::hours(4)}}}};
+    SupervisorTiming timing;
+    std::vector<Run> runs{Run{}};
+    std::function<std::optional<std::string>()> prepare = [] { return std::nullopt; };
+    int starts = 0;
+    int written = 0;
+    std::vector<SupervisorEvent> events;
+    std::vector<std::chrono::system_clock::time_point> moments;
+};
+
+TEST_F(ScheduledSupervisor, EveryTenSecondsRestartsAHealthyServerWithFreshFilesAndNoCrash) {
+    timing.schedule.every = std::chrono::seconds(10);
+    EXPECT_EQ(supervise(std::chrono::seconds(35)), SupervisorOutcome::Stopped);
+    const std::vector<Kind> restart{Kind::ScheduledRestart, Kind::Stopping, Kind::StoppedForRestart,
+                                    Kind::Started};
+    std::vector<Kind> expected{Kind::Started};
+    for (int i = 0; i < 3; ++i) expected.insert(expected.end(), restart.begin(), restart.end());
+    expected.insert(expected.end(), {Kind::Stopping, Kind::Stopped});
+    EXPECT_EQ(kinds(), expected);
+    EXPECT_EQ(written, 3);
+    // Counted from each start: 10, 20 and 30 s after the first.
+    const auto started = momentsOf(Kind::Started);
+    ASSERT_EQ(started.size(), 4u);
+    for (std::size_t i = 1; i < started.size(); ++i)
+        EXPECT_EQ(started[i] - started[0], std::chrono::seconds(10 * i));
+    EXPECT_EQ(events[0].nextRestart, started[0] + std::chrono::seconds(10));
+}
+
+TEST_F(ScheduledSupervisor, ATemplateThatCannotBeFormedKeepsTheServerUpUntilTheNextTime) {
+    timing.schedule.every = std::chrono::seconds(10);
+    int attempts = 0;
+    prepare = [&]() -> std::optional<std::string> {
+        if (++attempts == 1) return "Нет шаблона с именем «Турнир»";
+        return std::nullopt;
+    };
+    EXPECT_EQ(supervise(std::chrono::seconds(25)), SupervisorOutcome::Stopped);
+    EXPECT_EQ(kinds(),
+              (std::vector<Kind>{Kind::Started, Kind::ScheduledRestart, Kind::RestartPostponed,
+                                 Kind::ScheduledRestart, Kind::Stopping, Kind::StoppedForRestart,
+                                 Kind::Started, Kind::Stopping, Kind::Stopped}));
+    EXPECT_EQ(events[2].processId, events[0].processId);
+    EXPECT_EQ(events[2].error, "Нет шаблона с именем «Турнир»");
+    EXPECT_EQ(events[2].nextRestart, moments[0] + std::chrono::seconds(20));
+    EXPECT_EQ(momentsOf(Kind::Started)[1] - moments[0], std::chrono::seconds(20));
+    EXPECT_EQ(written, 1);
+}
+
+TEST_F(ScheduledSupervisor, TimesOfDayFollowTheLocalClockPastMidnightAndItsChanges) {
+    // 00:00, then 02:30, which the clock skips on 29 March: it comes at 03:00 local.
+    timing.schedule.timesOfDay = {std::chrono::minutes(0), std::chrono::minutes(150)};
+    EXPECT_EQ(supervise(std::chrono::hours(3)), SupervisorOutcome::Stopped);
+    EXPECT_EQ(momentsOf(Kind::ScheduledRestart),
+              (std::vector{testing::utcMoment(2026, 3, 28, 21, 0),
+                           testing::utcMoment(2026, 3, 28, 23, 0)}));
+    EXPECT_EQ(events[0].nextRestart, testing::utcMoment(2026, 3, 28, 21, 0));
+}
+
+TEST_F(ScheduledSupervisor, AScheduledRestartStartsTheCrashCountAndTheBackOffAfresh) {
+    timing.crashLimit = 3;
+    timing.schedule.every = std::chrono::seconds(20);
+    const Run crash{milliseconds(1000), {3, 0}};
+    runs = {crash, crash, Run{}, crash, crash, Run{}};
+    EXPECT_EQ(supervise(std::chrono::minutes(1)), SupervisorOutcome::Stopped);
+    std::vector<int> counted;
+    std::vector<milliseconds> delays;
+    for (const SupervisorEvent& event : events) {
+        if (event.kind == Kind::Crashed) counted.push_back(event.crashesInWindow);
+        if (event.kind == Kind::Restarting) delays.push_back(event.delay);
+    }
+    EXPECT_EQ(counted, (std::vector{1, 2, 1, 2}));
+    EXPECT_EQ(delays, (std::vector<milliseconds>{milliseconds(1000), milliseconds(2000),
+                                                 milliseconds(1000), milliseconds(2000)}));
+    EXPECT_EQ(starts, 7);
+}
+
+TEST_F(ScheduledSupervisor, CleanEndsThatAreRestartedCountTowardTheCrashLimit) {
+    timing.crashLimit = 3;
+    timing.restartAfterCleanExit = true;
+    runs = {Run{milliseconds(10), {0, 0}}};
+    EXPECT_EQ(supervise(std::chrono::hours(1)), SupervisorOutcome::CrashLoop);
+    EXPECT_EQ(kinds(), (std::vector<Kind>{Kind::Started, Kind::ExitedCleanly, Kind::Restarting,
+                                          Kind::Started, Kind::ExitedCleanly, Kind::Restarting,
+                                          Kind::Started, Kind::ExitedCleanly, Kind::GaveUp}));
+    EXPECT_EQ(events[4].crashesInWindow, 2);
+}
+
 #ifndef _WIN32
+
+const std::filesystem::path kDemoFolder = std::filesystem::path(QZ7_TEST_DATA_DIR) / "../../demo";
 
 // The demo folder's stand-in server launcher (a POSIX shell script), run for real under the
 // supervisor with short timing; QZ7_STAND_IN tells it, start by start, how to behave.

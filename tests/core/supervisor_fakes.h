@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/watched_process.h"
 #include "server/supervisor_clock.h"
 
 namespace qz7::testing {
@@ -53,6 +54,43 @@ class FakeClock final : public SupervisorClock {
     std::chrono::steady_clock::time_point steady_{};
     std::chrono::system_clock::time_point wall_;
     FakeTimeZone zone_;
+};
+
+// A server that runs on the fake clock: it ends at a set moment, or when asked to stop.
+class FakeProgram final : public RunningProgram {
+  public:
+    FakeProgram(FakeClock& clock, int id, std::optional<std::chrono::milliseconds> runsFor,
+                ProcessEnd end)
+        : clock_(clock), id_(id), end_(end) {
+        if (runsFor) endsAt_ = clock.now() + *runsFor;
+    }
+
+    int id() const override { return id_; }
+    std::optional<ProcessEnd> waitFor(std::chrono::milliseconds timeout) override {
+        const auto now = clock_.now();
+        if (endsAt_ && *endsAt_ <= now + timeout) {
+            clock_.advance(std::chrono::duration_cast<std::chrono::milliseconds>(
+                std::max(*endsAt_ - now, std::chrono::steady_clock::duration(0))));
+            return end_;
+        }
+        clock_.advance(timeout);
+        return std::nullopt;
+    }
+    // Ends at once as a program ended by SIGTERM does.
+    void requestStop() override {
+        endsAt_ = clock_.now();
+        end_ = {0, 15};
+    }
+    void kill() override {
+        endsAt_ = clock_.now();
+        end_ = {0, 9};
+    }
+
+  private:
+    FakeClock& clock_;
+    int id_;
+    ProcessEnd end_;
+    std::optional<std::chrono::steady_clock::time_point> endsAt_;
 };
 
 }  // namespace qz7::testing

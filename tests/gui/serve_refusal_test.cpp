@@ -46,7 +46,8 @@ class ServeRefusalTest : public QObject {
             QStringLiteral(
                 "error: В папке игры работает qz7ctl serve (pid %1, с "
                 "2026-04-27T20:00:00.000Z): он сам формирует файлы, запускает сервер и "
-                "держит порты. Остановите его (Ctrl+C в его окне или SIGTERM).")
+                "держит порты. Остановите его командой qz7ctl stop (или Ctrl+C в его "
+                "окне).")
                 .arg(currentProcessId());
         QCOMPARE(boxes.shown, QStringList(3, refusal));
         QVERIFY(!std::filesystem::exists(folder.path() / "admin" / "Manual_Mod.dsr"));

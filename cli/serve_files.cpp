@@ -1,0 +1,102 @@
+#include "cli/serve_files.h"
+
+#include <cerrno>
+#include <fstream>
+
+#include "platform/atomic_file.h"
+#include "platform/local_time.h"
+#include "platform/watched_process.h"
+
+namespace qz7::cli {
+
+ServeStateFile::ServeStateFile(std::filesystem::path file, const std::string& templateName,
+                               std::chrono::system_clock::time_point serveStarted)
+    : file_(std::move(file)) {
+    state_ = {{"servePid", currentProcessId()},
+              {"template", templateName},
+              {"serveStarted", utcTimestamp(serveStarted)},
+              {"serveEnded", nullptr},
+              {"serverPid", nullptr},
+              {"serverStarted", nullptr},
+              {"restarts", 0},
+              {"scheduledRestarts", 0},
+              {"crashesInWindow", 0},
+              {"lastCrash", nullptr},
+              {"lastExit", nullptr},
+              {"nextRestart", nullptr},
+              {"portsForwarded", false},
+              {"lastEvent", nullptr}};
+    write();
+}
+
+void ServeStateFile::take(const ServeEvent& event) {
+    const std::string time = utcTimestamp(event.time);
+    const nlohmann::json moment = {{"time", time}, {"message", event.message}};
+    const std::string& name = event.name;
+    auto field = [&](const char* key) { return event.fields.value(key, nlohmann::json()); };
+    if (name == "started") {
+        if (serverStartedOnce_) state_["restarts"] = state_["restarts"].get<int>() + 1;
+        serverStartedOnce_ = true;
+        state_["serverPid"] = field("pid");
+        state_["serverStarted"] = time;
+        state_["nextRestart"] = field("nextRestart");
+    } else if (name == "crashed" || name == "exited" || name == "stopped" ||
+               name == "stopped-for-restart") {
+        state_["serverPid"] = nullptr;
+        state_["serverStarted"] = nullptr;
+        if (!field("pid").is_null()) state_["lastExit"] = moment;
+        if (name == "crashed") state_["lastCrash"] = moment;
+        if (event.fields.contains("crashesInWindow"))
+            state_["crashesInWindow"] = field("crashesInWindow");
+        if (name == "stopped-for-restart") {
+            state_["scheduledRestarts"] = state_["scheduledRestarts"].get<int>() + 1;
+            state_["crashesInWindow"] = 0;
+        }
+        if (name == "stopped") state_["nextRestart"] = nullptr;
+    } else if (name == "restart-postponed") {
+        state_["nextRestart"] = field("nextRestart");
+    } else if (name == "ports-forwarded") {
+        state_["portsForwarded"] = true;
+    } else if (name == "ports-removed") {
+        state_["portsForwarded"] = false;
+    }
+    state_["lastEvent"] = {{"time", time}, {"event", name}, {"message", event.message}};
+    write();
+}
+
+void ServeStateFile::ended(std::chrono::system_clock::time_point moment) {
+    state_["serveEnded"] = utcTimestamp(moment);
+    state_["serverPid"] = nullptr;
+    state_["serverStarted"] = nullptr;
+    state_["nextRestart"] = nullptr;
+    write();
+}
+
+void ServeStateFile::write() { writeFileAtomically(file_, state_.dump(2) + "\n"); }
+
+std::filesystem::path olderLogFile(const std::filesystem::path& file, int n) {
+    std::filesystem::path older = file;
+    older += "." + std::to_string(n);
+    return older;
+}
+
+void ServeLogFile::append(const std::string& line) {
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(file_, error);
+    if (!error && size > 0 && size + line.size() + 1 > maxBytes_) rotate();
+    std::ofstream out(file_, std::ios::binary | std::ios::app);
+    out << line << '\n' << std::flush;
+    if (!out) throw fileErrorFromErrno("Не удалось дописать файл", file_, errno);
+}
+
+void ServeLogFile::rotate() {
+    std::error_code ignored;
+    std::filesystem::remove(olderLogFile(file_, kKeptOldFiles), ignored);
+    for (int n = kKeptOldFiles - 1; n >= 1; --n)
+        std::filesystem::rename(olderLogFile(file_, n), olderLogFile(file_, n + 1), ignored);
+    std::error_code error;
+    std::filesystem::rename(file_, olderLogFile(file_, 1), error);
+    if (error) throw fileError("Не удалось переименовать файл", file_, error);
+}
+
+}  // namespace qz7::cli
