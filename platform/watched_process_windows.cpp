@@ -95,8 +95,18 @@ std::optional<ProcessEnd> WatchedProcess::waitFor(std::chrono::milliseconds time
 
 void WatchedProcess::requestStop() {
     if (end_) return;
-    // A console program gets Ctrl+Break; a windowed one is asked to close its windows.
-    GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, handle_->info.dwProcessId);
+    // A console program gets Ctrl+Break, sent to its own process group; a windowed one is asked
+    // to close its windows.
+    const DWORD id = handle_->info.dwProcessId;
+    if (!GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, id)) {
+        // Only a program on this program's console can be sent the event. Without a console of
+        // its own (started detached), this program borrows the server's for the moment;
+        // AttachConsole refuses when it has one.
+        if (AttachConsole(id)) {
+            GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, id);
+            FreeConsole();
+        }
+    }
     EnumWindows(closeWindowOfProcess, LPARAM(handle_->info.dwProcessId));
 }
 

@@ -1,0 +1,145 @@
+// Stopping a watched server on Windows and qz7ctl.exe serve's hold on it, against the real
+// system calls (run under wine here), with stop_recorder.exe as the server.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+#include "platform/platform.h"
+#include "platform/watched_process.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/temporary_folder.h"
+
+namespace qz7 {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using testing::readBytes;
+
+fs::path besideTests(const char* name) {
+    return currentPlatform().programFile().parent_path() / name;
+}
+
+fs::path withSuffix(fs::path file, const char* suffix) {
+    file += suffix;
+    return file;
+}
+
+// Waits, at most a minute, for a file another process writes.
+bool waitForFile(const fs::path& file) {
+    for (int attempt = 0; attempt < 1200; ++attempt) {
+        if (fs::exists(file)) return true;
+        std::this_thread::sleep_for(50ms);
+    }
+    return false;
+}
+
+TEST(WindowsWatchedProcess, AStopReachesAWindowedServerAsAClose) {
+    for (const char* mode : {"window"}) {
+        SCOPED_TRACE(mode);
+        testing::TemporaryFolder folder;
+        const fs::path server = folder.path() / "server.exe";
+        fs::copy_file(besideTests("stop_recorder.exe"), server);
+        std::string error;
+        std::unique_ptr<WatchedProcess> process = WatchedProcess::start(server, mode, error);
+        ASSERT_TRUE(process) << error;
+        ASSERT_TRUE(waitForFile(withSuffix(server, ".ready")));
+        process->requestStop();
+        const std::optional<ProcessEnd> end = process->waitFor(30s);
+        ASSERT_TRUE(end);
+        EXPECT_EQ(end->exitStatus, 0);
+        EXPECT_EQ(readBytes(withSuffix(server, ".stop")),
+                  std::string(mode) == "console" ? "CTRL_BREAK_EVENT" : "WM_CLOSE");
+    }
+}
+
+// qz7ctl.exe serve in a copy of the demo game folder whose server launcher is the recorder.
+class WindowsServe : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const fs::path demo = QZ7_DEMO_DIR;
+        fs::create_directories(game.path() / "admin");
+        for (const char* file : {"ServerSetup_QZ7.cfg", "admin/Manual_Mod_default.dsr",
+                                 "admin/server_mod_default.cfg"})
+            fs::copy_file(demo / file, game.path() / file);
+        fs::copy_file(besideTests("stop_recorder.exe"), launcher());
+        serve = start(L"serve #1 --command console --stop-grace 3");
+        ASSERT_NE(serve.hProcess, nullptr);
+        ASSERT_TRUE(waitForFile(withSuffix(launcher(), ".ready")));
+    }
+    void TearDown() override {
+        if (serve.hProcess == nullptr) return;
+        TerminateProcess(serve.hProcess, 9);
+        CloseHandle(serve.hProcess);
+    }
+
+    fs::path launcher() const { return game.path() / "TeknoQZ7_Server_Launcher.exe"; }
+
+    // Starts qz7ctl.exe with the arguments in the game folder; a process group of its own, so
+    // that no console event of the test's reaches it.
+    PROCESS_INFORMATION start(const std::wstring& arguments) {
+        const fs::path program = fs::path(QZ7CTL_EXE);
+        std::wstring commandLine = L"\"" + program.wstring() + L"\" --game-dir \"" +
+                                   game.path().wstring() + L"\" " + arguments;
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION info{};
+        if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                            CREATE_NEW_PROCESS_GROUP, nullptr, nullptr, &startup, &info))
+            return {};
+        CloseHandle(info.hThread);
+        return info;
+    }
+    // Runs qz7ctl.exe to its end (a minute at most) and gives its exit status.
+    DWORD run(const std::wstring& arguments) {
+        PROCESS_INFORMATION info = start(arguments);
+        if (info.hProcess == nullptr) return DWORD(-1);
+        DWORD status = DWORD(-1);
+        if (WaitForSingleObject(info.hProcess, 60000) == WAIT_OBJECT_0)
+            GetExitCodeProcess(info.hProcess, &status);
+        CloseHandle(info.hProcess);
+        return status;
+    }
+    // The server's process id as serve's state file has it.
+    DWORD serverProcessId() const {
+        const std::string state = readBytes(game.path() / "qz7-serve.json").value_or("");
+        const std::size_t at = state.find("\"serverPid\": ");
+        return at == std::string::npos ? 0 : DWORD(std::stoul(state.substr(at + 13)));
+    }
+
+    testing::TemporaryFolder game;
+    PROCESS_INFORMATION serve{};
+};
+
+TEST_F(WindowsServe, StopEndsServeAndItsServer) {
+    const DWORD serverId = serverProcessId();
+    ASSERT_NE(serverId, 0u);
+    HANDLE server = OpenProcess(SYNCHRONIZE, FALSE, serverId);
+    ASSERT_NE(server, nullptr);
+    EXPECT_EQ(run(L"stop"), 0u);
+    ASSERT_EQ(WaitForSingleObject(serve.hProcess, 30000), WAIT_OBJECT_0);
+    DWORD status = 1;
+    GetExitCodeProcess(serve.hProcess, &status);
+    EXPECT_EQ(status, 0u);
+    EXPECT_EQ(WaitForSingleObject(server, 0), WAIT_OBJECT_0);
+    CloseHandle(server);
+    EXPECT_EQ(run(L"status"), 3u);
+}
+
+TEST_F(WindowsServe, AKilledServeTakesItsServerAlong) {
+    const DWORD serverId = serverProcessId();
+    ASSERT_NE(serverId, 0u);
+    HANDLE server = OpenProcess(SYNCHRONIZE, FALSE, serverId);
+    ASSERT_NE(server, nullptr);
+    TerminateProcess(serve.hProcess, 9);
+    EXPECT_EQ(WaitForSingleObject(server, 30000), WAIT_OBJECT_0);
+    CloseHandle(server);
+    EXPECT_EQ(run(L"status"), 3u);
+}
+
+}  // namespace
+}  // namespace qz7
