@@ -180,8 +180,7 @@ void CliCommands::addServeOptionsTo(CLI::App* command, ServeOptions& options) {
                      "окно подсчёта падений, с (по умолчанию 600)");
     addSecondsOption(command, "--stop-grace", timing.stopGrace,
                      "сколько ждать завершения сервера перед принудительным, с (по умолчанию 10)");
-    addParsedOption(command, "--restart-at", "ЧЧ:ММ", parseTimesOfDay,
-                    timing.schedule.timesOfDay,
+    addParsedOption(command, "--restart-at", "ЧЧ:ММ", parseTimesOfDay, timing.schedule.timesOfDay,
                     "перезапускать сервер в это местное время: ЧЧ:ММ[,ЧЧ:ММ...]");
     addParsedOption(
         command, "--restart-every", "СРОК", parseRestartInterval, timing.schedule.every,

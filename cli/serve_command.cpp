@@ -171,12 +171,12 @@ int serve(GameFolder& game, const ServeOptions& options, std::ostream& err) {
             shown += (shown.empty() ? "" : ", ") + redactedAddress(target.url);
         log.note("alerts", "оповещения: " + shown);
         // serve runs in the game folder.
-        const AlertSource source{
-            machineName(), utf8FromPath(std::filesystem::current_path()),
-            templateName};
+        const AlertSource source{machineName(), utf8FromPath(std::filesystem::current_path()),
+                                 templateName};
         alerts.emplace(alertTargetList, source,
                        [&log](const std::string& message) { log.note("alert-failed", message); });
-        log.addListener([&alerts](const ServeEvent& event) { alerts->observe(eventObject(event)); });
+        log.addListener(
+            [&alerts](const ServeEvent& event) { alerts->observe(eventObject(event)); });
     }
     {
         std::ostringstream busyWarning;

@@ -195,6 +195,13 @@ int stopServe(GameFolder& game, std::ostream& out) {
     return kExitSuccess;
 }
 
+std::optional<std::string> servedTemplate(GameFolder& game) {
+    if (!findServeHolder(game.path())) return std::nullopt;
+    const std::optional<nlohmann::json> state = readState(game.path());
+    if (!state || !state->value("template", nlohmann::json()).is_string()) return std::nullopt;
+    return state->value("template", std::string());
+}
+
 void refuseWhileServed(GameFolder& game, bool force, std::ostream& err) {
     const std::optional<ServeHolder> holder = findServeHolder(game.path());
     if (!holder) return;

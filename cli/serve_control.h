@@ -2,6 +2,7 @@
 
 #include <iosfwd>
 #include <optional>
+#include <string>
 
 #include "cli/game_folder.h"
 
@@ -24,6 +25,10 @@ void showServeLog(GameFolder& game, int lines, bool follow, std::ostream& out);
 // ended. Returns 0, or kExitNotRunning when none runs; a serve that does not end in time is an
 // error.
 int stopServe(GameFolder& game, std::ostream& out);
+
+// The template the serve holding the folder runs, as its state file names it; nothing when no
+// serve holds the folder.
+std::optional<std::string> servedTemplate(GameFolder& game);
 
 // Refuses, unless force, an operation that would change what the serve of the folder runs;
 // with force, warns on err and goes on.

@@ -60,7 +60,8 @@ FormedServerFiles formTemplateFiles(GameFolder& game, const std::string& storedR
 
 void generateServerFiles(GameFolder& game, const std::string& which, bool fixedWeights,
                          std::ostream& out) {
-    const FormedServerFiles files = formTemplateFiles(game, game.findTemplate(which).record, fixedWeights);
+    const FormedServerFiles files =
+        formTemplateFiles(game, game.findTemplate(which).record, fixedWeights);
     writeFormedServerFiles(game.path(), files);
     if (files.result.outcome == ServerFilesOutcome::BaseRecipeMissing ||
         files.result.outcome == ServerFilesOutcome::BaseConfigurationMissing)

@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "cli/cli_error.h"
+#include "cli/serve_control.h"
 #include "platform/atomic_file.h"
 #include "platform/game_paths.h"
 #include "platform/platform.h"
@@ -204,7 +205,8 @@ void installService(GameFolder& game, const ServeOptions& options,
 
 void removeService(GameFolder& game, const std::string& templateName, std::ostream& out) {
     const fs::path gameFolder = gameFolderOf(game);
-    const std::string name = serviceName(gameFolder, fullTemplateName(game, templateName, false));
+    const std::string fullName = fullTemplateName(game, templateName, false);
+    const std::string name = serviceName(gameFolder, fullName);
     bool found = false;
 #ifdef _WIN32
     found = deleteTask(name);
@@ -223,6 +225,10 @@ void removeService(GameFolder& game, const std::string& templateName, std::ostre
     fs::remove(serviceAlertFile(gameFolder, name), ignored);
     if (!found) throw CliError("Службы " + name + " для шаблона «" + templateName + "» нет");
     out << "Служба " << name << " удалена\n";
+#ifdef _WIN32
+    // The serve the logon entry started runs on without it; systemd stops its own above.
+    if (servedTemplate(game) == fullName) stopServe(game, out);
+#endif
 }
 
 void listServices(std::ostream& out) {

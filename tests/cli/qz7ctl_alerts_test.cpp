@@ -93,6 +93,11 @@ TEST_F(Qz7ctlAlerts, ServeSendsItsEventsAndKeepsTheAddressSecret) {
 
     EXPECT_EQ(json.err.find(kSecret), std::string::npos) << json.err;
     EXPECT_EQ(filesHolding(folder, kSecret, file), std::vector<fs::path>{});
+    const ProcessResult log = runQz7ctl({"log", "-n", "100"}, folder);
+    EXPECT_NE(log.out.find("/*** не доставлен"), std::string::npos) << log.out;
+    EXPECT_EQ(log.out.find(kSecret), std::string::npos) << log.out;
+    const ProcessResult status = runQz7ctl({"status", "--json"}, folder);
+    EXPECT_EQ(status.out.find(kSecret), std::string::npos) << status.out;
 }
 
 TEST_F(Qz7ctlAlerts, NotifyFileReadableByOthersIsRefused) {

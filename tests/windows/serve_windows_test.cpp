@@ -141,5 +141,13 @@ TEST_F(WindowsServe, AKilledServeTakesItsServerAlong) {
     EXPECT_EQ(run(L"status"), 3u);
 }
 
+// The logon entry's serve does not outlive the entry: removing it stops the serve of its template.
+TEST_F(WindowsServe, RemovingTheServiceOfItsTemplateStopsItsServe) {
+    ASSERT_EQ(run(L"service install #1"), 0u);
+    EXPECT_EQ(run(L"service remove #1"), 0u);
+    ASSERT_EQ(WaitForSingleObject(serve.hProcess, 30000), WAIT_OBJECT_0);
+    EXPECT_EQ(run(L"status"), 3u);
+}
+
 }  // namespace
 }  // namespace qz7
