@@ -38,23 +38,38 @@ bool waitForFile(const fs::path& file) {
     return false;
 }
 
+// Starts the recorder as a watched server in the mode given, asks it to stop and gives what it
+// recorded.
+std::string stopArrivingAt(const char* mode) {
+    testing::TemporaryFolder folder;
+    const fs::path server = folder.path() / "server.exe";
+    fs::copy_file(besideTests("stop_recorder.exe"), server);
+    std::string error;
+    std::unique_ptr<WatchedProcess> process = WatchedProcess::start(server, mode, error);
+    if (!process) return "not started: " + error;
+    if (!waitForFile(withSuffix(server, ".ready"))) return "never ready";
+    process->requestStop();
+    const std::optional<ProcessEnd> end = process->waitFor(30s);
+    if (!end) return "did not end";
+    if (end->exitStatus != 0) return "ended with " + std::to_string(end->exitStatus);
+    return readBytes(withSuffix(server, ".stop")).value_or("nothing recorded");
+}
+
+bool underWine() {
+    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+}
+
 TEST(WindowsWatchedProcess, AStopReachesAWindowedServerAsAClose) {
-    for (const char* mode : {"window"}) {
-        SCOPED_TRACE(mode);
-        testing::TemporaryFolder folder;
-        const fs::path server = folder.path() / "server.exe";
-        fs::copy_file(besideTests("stop_recorder.exe"), server);
-        std::string error;
-        std::unique_ptr<WatchedProcess> process = WatchedProcess::start(server, mode, error);
-        ASSERT_TRUE(process) << error;
-        ASSERT_TRUE(waitForFile(withSuffix(server, ".ready")));
-        process->requestStop();
-        const std::optional<ProcessEnd> end = process->waitFor(30s);
-        ASSERT_TRUE(end);
-        EXPECT_EQ(end->exitStatus, 0);
-        EXPECT_EQ(readBytes(withSuffix(server, ".stop")),
-                  std::string(mode) == "console" ? "CTRL_BREAK_EVENT" : "WM_CLOSE");
-    }
+    EXPECT_EQ(stopArrivingAt("window"), "WM_CLOSE");
+}
+
+TEST(WindowsWatchedProcess, AStopReachesAConsoleServerAsCtrlBreak) {
+    // Wine's console answers a Ctrl+Break for a process group with an error and delivers
+    // nothing (Ctrl+C alone is implemented there), so this runs on Windows itself only.
+    if (underWine()) GTEST_SKIP() << "wine delivers no CTRL_BREAK_EVENT";
+    // serve runs in a console window, which the server shares; the test program may have none.
+    if (GetConsoleWindow() == nullptr) ASSERT_TRUE(AllocConsole()) << GetLastError();
+    EXPECT_EQ(stopArrivingAt("console"), "CTRL_BREAK_EVENT");
 }
 
 // qz7ctl.exe serve in a copy of the demo game folder whose server launcher is the recorder.
