@@ -11,6 +11,8 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 
 #include "app/server_setup_window.h"
 #include "app/window_fonts.h"
@@ -27,7 +29,7 @@ const QColor kDescriptionColour(0, 0, 202);
 const QColor kMapNameColour(119, 0, 0);
 
 // Command buttons: very light grey faces in dark blue frames, lighter under the mouse.
-const char* const kCommandButtonStyle =
+const char* const kWindowStyle =
     "QPushButton[qz7role=\"command\"] { background-color: rgb(244, 244, 240);"
     " border: 1px solid rgb(0, 60, 116); border-radius: 2px; padding: 2px 6px;"
     " color: black; }"
@@ -37,7 +39,12 @@ const char* const kCommandButtonStyle =
     "QPushButton[qz7role=\"command\"]:disabled { color: rgb(150, 150, 150);"
     " border-color: rgb(150, 160, 175); }"
     "QPushButton[qz7role=\"command\"]::menu-indicator { subcontrol-position: right center;"
-    " subcontrol-origin: padding; right: 2px; }";
+    " subcontrol-origin: padding; right: 2px; }"
+    // The lists draw their selected rows in the highlight colour of their palette, as on Linux:
+    // Windows' own style draws them in its theme's pale blue, paler still when the window is
+    // inactive, which hides the map whose picture is shown.
+    "QListWidget::item:selected { background-color: palette(highlight);"
+    " color: palette(highlighted-text); }";
 
 void setTextColour(QWidget* widget, const QColor& colour) {
     QPalette palette = widget->palette();
@@ -54,6 +61,18 @@ void keepSelectionMarked(QListWidget* list) {
     for (const QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
         palette.setBrush(QPalette::Inactive, role, palette.brush(QPalette::Active, role));
     list->setPalette(palette);
+}
+
+// Makes a list box tall enough for the line of its font in its edit field, where the style's
+// frame leaves less room than the box's row gives (Windows' style at 13 pixels bold).
+void growToHoldItsLine(QComboBox* box) {
+    QStyleOptionComboBox option;
+    option.initFrom(box);
+    option.editable = box->isEditable();
+    const QRect field = box->style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                     QStyle::SC_ComboBoxEditField, box);
+    const int missing = box->fontMetrics().height() - field.height();
+    if (missing > 0) box->resize(box->width(), box->height() + missing);
 }
 
 QIcon picture(const char* name) {
@@ -77,7 +96,7 @@ void applyLook(TFmQZ7ServerSetup& window) {
                         QBrush(QPixmap(QStringLiteral(":/art/desert_camo_tile.png"))));
     window.setPalette(background);
     window.setAutoFillBackground(true);
-    window.setStyleSheet(QString::fromLatin1(kCommandButtonStyle));
+    window.setStyleSheet(QString::fromLatin1(kWindowStyle));
 
     const QFont headingFont = tahomaFont(13, true);
     const QFont captionFont = arialNarrowFont(15, true);
@@ -102,6 +121,7 @@ void applyLook(TFmQZ7ServerSetup& window) {
     window.RzComboBoxMode->lineEdit()->setFont(tahomaFont(13, true));
     setTextColour(window.RzComboBoxMode, kModeColour);
     setTextColour(window.RzComboBoxMode->lineEdit(), kModeColour);
+    growToHoldItsLine(window.RzComboBoxMode);
 
     window.RzListBoxMapReposit->setFont(arialFont(14, false));
     window.RzListBoxMap->setFont(arialFont(14, false));

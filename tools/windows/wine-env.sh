@@ -75,15 +75,20 @@ set_offscreen_fonts() {
         /d "Z:${folder//\//\\}" /f >/dev/null
 }
 
-# Settings of a new wine prefix, as one registry file:
-# - Wine has none of the faces the windows name. The Windows faces go to the nearest free fonts
-#   (wine's own Tahoma comes with fonts-wine) for wine's font mapper and for the font list Qt
+# Settings of a new wine prefix, wine's own fonts and one registry file:
+# - Debian's wine does not look for the fonts of fonts-wine where that package puts them
+#   (/usr/share/wine/fonts): without a copy in the prefix's Fonts folder wine has no Tahoma, and
+#   Tahoma and MS Shell Dlg fall to Liberation Sans.
+# - Wine has none of the other faces the windows name. The Windows faces go to the nearest free
+#   fonts (MS Shell Dlg to wine's own Tahoma) for wine's font mapper and for the font list Qt
 #   reads, so that dialogs, menus and message boxes are not drawn in a serif face and captions
 #   measured under wine have the widths of the faces they stand in for.
 # - Wine draws the window frames itself, as Windows does: the X display has no window manager,
 #   and the frames are part of what the tests measure and the screenshots show.
 configure_wine_prefix() {
-    local reg status=0
+    local reg status=0 fonts="$WINEPREFIX/drive_c/windows/Fonts"
+    mkdir -p "$fonts"
+    cp -f /usr/share/wine/fonts/*.ttf "$fonts/" || return 1
     reg="$(mktemp --suffix=.reg)"
     printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
         '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' \

@@ -33,6 +33,18 @@ inline QStringList cutCaptions(const QWidget& window, const QList<const QWidget*
         const bool box = qobject_cast<const QLineEdit*>(control) != nullptr ||
                          qobject_cast<const QComboBox*>(control) != nullptr;
         if (text.isEmpty() && !box) continue;
+        // A list box's own edit line has no frame: the box gives it its height, and what must fit
+        // is the line of its font. (Its size hint counts what the style puts around a box, the
+        // Windows style a button's margins and an arrow's width, which the box already holds.)
+        if (qobject_cast<const QComboBox*>(control->parentWidget()) != nullptr && box) {
+            const int line = control->fontMetrics().height();
+            if (line > control->contentsRect().height())
+                cut << QStringLiteral("%1 line %2 > %3")
+                           .arg(control->parentWidget()->objectName())
+                           .arg(line)
+                           .arg(control->contentsRect().height());
+            continue;
+        }
         const QSize needed = control->sizeHint();
         if ((!box && needed.width() > control->width() + kHintedWidthAllowance) ||
             needed.height() > control->height() + 4)
