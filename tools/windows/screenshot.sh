@@ -54,6 +54,16 @@ save_window() {
     import -window "$id" "$file"
 }
 
+# Clicks at X, Y of the client area of the window ID, whose client area is WIDTH x HEIGHT. Wine
+# draws the frame inside the X window (border at both sides and the bottom, title bar on top);
+# under openbox the X window is the client area alone.
+click_client() {
+    local id="$1" width="$2" height="$3" x="$4" y="$5" WIDTH HEIGHT border
+    eval "$(xdotool getwindowgeometry --shell "$id" | grep -E '^(WIDTH|HEIGHT)=')"
+    border=$(((WIDTH - width) / 2))
+    xdotool mousemove --window "$id" $((border + x)) $((HEIGHT - height - border + y)) click 1
+}
+
 # Drives the program started in the background (PID in program_pid) on DISPLAY through its four
 # windows and saves them as PREFIX-WINDOW.png. Positions are in the windows' client areas at the
 # design size: the scale factor rounds down to 1 at 150 %.
@@ -63,17 +73,17 @@ drive_program() {
     sleep 2  # the ticker moves in
     save_window "$manager" "$prefix-launch_manager.png"
     # The server button, RzBtnServerRun at (264, 90), 233 x 37.
-    xdotool mousemove --window "$manager" 380 108 click 1
+    click_client "$manager" 527 182 380 108
     setup="$(wait_for_window "$setup_title")"
     sleep 2
     save_window "$setup" "$prefix-server_setup.png"
     # "Новый", RzBitBtnNewShablon at (706, 28), 151 x 30, opens the name dialog.
-    xdotool mousemove --window "$setup" 780 43 click 1
+    click_client "$setup" 869 756 780 43
     dialog="$(wait_for_window "$dialog_title")"
     sleep 1
     save_window "$dialog" "$prefix-name_dialog.png"
     # "OK", RzBitBtnOk at (12, 70), 130 x 28, with no name: the refusal.
-    xdotool mousemove --window "$dialog" 76 84 click 1
+    click_client "$dialog" 300 110 76 84
     message="$(wait_for_window "$message_title")"
     sleep 1
     save_window "$message" "$prefix-message_box.png"
