@@ -98,7 +98,10 @@ class NativeLookTest : public QObject {
             const qint64 boldInk = inkOf(*control, caption, control->font());
             const qint64 regularInk = inkOf(*control, caption, regular);
             QVERIFY2(regularInk > 0, qPrintable(control->objectName()));
-            QVERIFY2(boldInk * 10 >= regularInk * 12,
+            // A bold face leaves at least 40 % more ink than the regular one here; letters the
+            // system merely thickens a little, as wine did with the Russian letters of one stand-in
+            // for Arial Narrow, about a quarter more, and looked regular.
+            QVERIFY2(boldInk * 100 >= regularInk * 135,
                      qPrintable(QStringLiteral("%1 (%2): ink %3 bold, %4 regular")
                                     .arg(control->objectName(), QFontInfo(control->font()).family())
                                     .arg(boldInk)
