@@ -102,6 +102,12 @@ HttpResponse httpPost(const std::string& url, const std::string& contentType,
     const int receiveTimeout = remainingMilliseconds(deadline);
     WinHttpSetTimeouts(request.get(), receiveTimeout, receiveTimeout, receiveTimeout,
                        receiveTimeout);
+    // The wait for the response's headers has a timeout of its own, which the ones above leave
+    // alone (90 s on Windows, none under wine): an address that takes the request and never
+    // answers would hold the alert thread that long.
+    DWORD headersTimeout = static_cast<DWORD>(receiveTimeout);
+    WinHttpSetOption(request.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &headersTimeout,
+                     sizeof headersTimeout);
     if (!WinHttpReceiveResponse(request.get(), nullptr)) return failed(GetLastError());
     DWORD status = 0;
     DWORD size = sizeof status;
