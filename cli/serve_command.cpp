@@ -148,7 +148,8 @@ int serve(GameFolder& game, const ServeOptions& options, std::ostream& err) {
         templateRecordName(game.findTemplate(options.templateName).record);
     std::string parameters = launcherParameters(game, options.templateName, options.command);
     ServeLog log(err, options.json, options.timing.crashWindow);
-    ServeStateFile state(game.path() / kServeStateFile, templateName, serveStarted);
+    ServeStateFile state(game.path() / kServeStateFile, templateName, serveStarted,
+                         options.timing.stopGrace);
     ServeLogFile logFile(game.path() / kServeLogFile);
     // The files are a record beside the events on standard error: one that cannot be written is
     // said there, and serving goes on.

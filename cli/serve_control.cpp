@@ -17,8 +17,8 @@ namespace qz7::cli {
 
 namespace {
 
-// How long stop waits for the serve to end: its grace for the server and the removal of the
-// ports, with room to spare.
+// How long stop waits for the serve to end beyond the grace it gives the server: the removal of
+// the ports, with room to spare.
 constexpr std::chrono::seconds kStopWait{120};
 constexpr std::chrono::milliseconds kPollInterval{100};
 constexpr std::chrono::milliseconds kFollowInterval{200};
@@ -184,11 +184,18 @@ int stopServe(GameFolder& game, std::ostream& out) {
     if (holder->processId == 0 || !StopSignals::requestStopOf(holder->processId))
         throw CliError("Не удалось попросить " + serveHolderText(*holder) + " остановиться");
     out << "Остановка " << serveHolderText(*holder) << "...\n" << std::flush;
-    const auto deadline = std::chrono::steady_clock::now() + kStopWait;
+    // The state file's grace is the one this serve gives its server.
+    const nlohmann::json grace = readState(game.path())
+                                     .value_or(nlohmann::json::object())
+                                     .value("stopGraceSeconds", nlohmann::json());
+    const std::chrono::seconds wait =
+        kStopWait + std::chrono::seconds(
+                        grace.is_number() ? static_cast<long long>(grace.get<double>()) + 1 : 0);
+    const auto deadline = std::chrono::steady_clock::now() + wait;
     while (findServeHolder(game.path())) {
         if (std::chrono::steady_clock::now() >= deadline)
             throw CliError(serveHolderText(*holder) + " не завершился за " +
-                           std::to_string(kStopWait.count()) + " с");
+                           std::to_string(wait.count()) + " с");
         std::this_thread::sleep_for(kPollInterval);
     }
     out << "qz7ctl serve остановлен\n";

@@ -10,7 +10,8 @@
 namespace qz7::cli {
 
 ServeStateFile::ServeStateFile(std::filesystem::path file, const std::string& templateName,
-                               std::chrono::system_clock::time_point serveStarted)
+                               std::chrono::system_clock::time_point serveStarted,
+                               std::chrono::milliseconds stopGrace)
     : file_(std::move(file)) {
     state_ = {{"servePid", currentProcessId()},
               {"template", templateName},
@@ -25,6 +26,7 @@ ServeStateFile::ServeStateFile(std::filesystem::path file, const std::string& te
               {"lastExit", nullptr},
               {"nextRestart", nullptr},
               {"portsForwarded", false},
+              {"stopGraceSeconds", double(stopGrace.count()) / 1000.0},
               {"lastEvent", nullptr}};
     write();
 }

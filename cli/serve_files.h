@@ -15,8 +15,10 @@ namespace qz7::cli {
 // `qz7ctl status` reads whole states only, the last one of a killed serve too.
 class ServeStateFile {
   public:
+    // stopGrace: how long the server is given to end when asked, for `qz7ctl stop` to wait.
     ServeStateFile(std::filesystem::path file, const std::string& templateName,
-                   std::chrono::system_clock::time_point serveStarted);
+                   std::chrono::system_clock::time_point serveStarted,
+                   std::chrono::milliseconds stopGrace = {});
 
     // Takes the event into the state and rewrites the file.
     void take(const ServeEvent& event);
