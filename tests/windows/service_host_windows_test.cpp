@@ -6,6 +6,7 @@
 
 #include <random>
 
+#include "platform/game_paths.h"
 #include "platform/private_file.h"
 #include "platform/service_host.h"
 #include "tests/support/temporary_folder.h"
@@ -41,7 +42,7 @@ TEST(WindowsRunKey, CurrentUserIdNamesDomainAndUser) {
 
 TEST(WindowsPrivateFile, IsReadableByItsOwnerAloneAndAGrantToEveryoneIsFound) {
     testing::TemporaryFolder folder;
-    const std::filesystem::path file = folder.path() / "адреса.txt";
+    const std::filesystem::path file = folder.path() / pathFromUtf8("адреса.txt");
     writePrivateFile(file, "https://example.org/hook\n");
     EXPECT_EQ(othersMayRead(file), std::nullopt);
 
