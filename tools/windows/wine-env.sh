@@ -107,6 +107,26 @@ configure_wine_prefix() {
     return "$status"
 }
 
+# Wine's desktop process (explorer.exe /desktop) lingers a second or so after the last window of
+# a program closed. A program that starts meanwhile may get no desktop ("The explorer process
+# failed to start"): its window shows, but it never ends. So a program waits, at most 30 s, until
+# the desktop of the prefix it runs in has ended.
+wait_for_wine_desktop_to_end() {
+    local attempt pid busy
+    for attempt in $(seq 1 300); do
+        busy=0
+        for pid in $(pgrep -f 'explorer\.exe /desktop' || true); do
+            if tr '\0' '\n' 2>/dev/null <"/proc/$pid/environ" |
+                grep -qxF "WINEPREFIX=$WINEPREFIX"; then
+                busy=1
+            fi
+        done
+        [ "$busy" -eq 0 ] && return 0
+        sleep 0.1
+    done
+    return 0
+}
+
 # True when this process sits in a network namespace whose only interface is the loopback one,
 # which is the only place wine may run here.
 network_isolated() {
