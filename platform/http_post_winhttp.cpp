@@ -29,6 +29,7 @@ HttpFailure failureOf(DWORD error) {
         case ERROR_WINHTTP_CONNECTION_ERROR:
             return HttpFailure::Refused;
         case ERROR_WINHTTP_TIMEOUT:
+        case WSAETIMEDOUT:  // wine passes the socket's own timeout on
             return HttpFailure::TimedOut;
         case ERROR_WINHTTP_SECURE_FAILURE:
         case ERROR_WINHTTP_SECURE_CERT_DATE_INVALID:
@@ -58,6 +59,14 @@ int remainingMilliseconds(Clock::time_point deadline) {
     const auto left =
         std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
     return static_cast<int>(std::max<long long>(1, left.count()));
+}
+
+// The wait for the response's headers has a timeout of its own, which WinHttpSetTimeouts leaves
+// alone (90 s on Windows, none under wine): an address that takes the request and never answers
+// would hold the alert thread that long.
+void limitWaitForHeaders(HINTERNET request, int milliseconds) {
+    DWORD timeout = static_cast<DWORD>(milliseconds);
+    WinHttpSetOption(request, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &timeout, sizeof timeout);
 }
 
 }  // namespace
@@ -94,6 +103,8 @@ HttpResponse httpPost(const std::string& url, const std::string& contentType,
     DWORD noRedirects = WINHTTP_OPTION_REDIRECT_POLICY_NEVER;
     WinHttpSetOption(request.get(), WINHTTP_OPTION_REDIRECT_POLICY, &noRedirects,
                      sizeof noRedirects);
+    // Wine already waits for the answer inside WinHttpSendRequest.
+    limitWaitForHeaders(request.get(), remainingMilliseconds(deadline));
     const std::wstring header = L"Content-Type: " + wideFromUtf8(contentType);
     if (!WinHttpSendRequest(request.get(), header.c_str(), static_cast<DWORD>(header.size()),
                             const_cast<char*>(body.data()), static_cast<DWORD>(body.size()),
@@ -102,12 +113,7 @@ HttpResponse httpPost(const std::string& url, const std::string& contentType,
     const int receiveTimeout = remainingMilliseconds(deadline);
     WinHttpSetTimeouts(request.get(), receiveTimeout, receiveTimeout, receiveTimeout,
                        receiveTimeout);
-    // The wait for the response's headers has a timeout of its own, which the ones above leave
-    // alone (90 s on Windows, none under wine): an address that takes the request and never
-    // answers would hold the alert thread that long.
-    DWORD headersTimeout = static_cast<DWORD>(receiveTimeout);
-    WinHttpSetOption(request.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &headersTimeout,
-                     sizeof headersTimeout);
+    limitWaitForHeaders(request.get(), receiveTimeout);
     if (!WinHttpReceiveResponse(request.get(), nullptr)) return failed(GetLastError());
     DWORD status = 0;
     DWORD size = sizeof status;
