@@ -22,6 +22,9 @@ rm -rf "$game_folder"
 mkdir -p "$(dirname "$game_folder")"
 cp -r "$script_dir/../../demo" "$game_folder"
 cd "$game_folder"
+# shellcheck source=wine-env.sh
+. "$script_dir/wine-env.sh"
+wait_for_wine_desktop_to_end
 set +e
 QZ7_EXIT_WHEN_SHOWN=1 timeout 120 "$script_dir/wine-run.sh" "$program" -platform windows
 status=$?

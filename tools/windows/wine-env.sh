@@ -109,8 +109,8 @@ configure_wine_prefix() {
 
 # Wine's desktop process (explorer.exe /desktop) lingers a second or so after the last window of
 # a program closed. A program that starts meanwhile may get no desktop ("The explorer process
-# failed to start"): its window shows, but it never ends. So a program waits, at most 30 s, until
-# the desktop of the prefix it runs in has ended.
+# failed to start"): its window shows, but it never ends. So a program that must end by itself
+# once shown waits, at most 30 s, until the desktop of the prefix it runs in has ended.
 wait_for_wine_desktop_to_end() {
     local attempt pid busy
     for attempt in $(seq 1 300); do

@@ -16,7 +16,6 @@ if ! network_isolated; then
     exit 2
 fi
 wine_environment "$WINEPREFIX"
-wait_for_wine_desktop_to_end
 
 # Now and then wine's Linux-side loader trips over an assertion of the C library while the
 # process exits, after the program has done its work ("Inconsistency detected by ld.so:
