@@ -173,6 +173,12 @@ std::unique_ptr<MiniupnpcGateway> MiniupnpcGateway::atDescriptionUrl(std::string
     return gateway;
 }
 
+std::unique_ptr<MiniupnpcGateway> MiniupnpcGateway::namedOrDiscovered(
+    const std::optional<std::string>& descriptionUrl) {
+    return descriptionUrl ? atDescriptionUrl(*descriptionUrl)
+                          : std::make_unique<MiniupnpcGateway>();
+}
+
 PortMappingCollection* MiniupnpcGateway::staticPortMappingCollection() {
     collection_.reset();
     // Without sockets nothing can be asked: a failure, not a network without a router.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "net/port_mapping_gateway.h"
@@ -22,6 +23,9 @@ class MiniupnpcGateway final : public PortMappingGateway {
     explicit MiniupnpcGateway(int discoveryMilliseconds = kDefaultDiscoveryMilliseconds);
     // A router known by its description address: it alone is asked, and nothing is discovered.
     static std::unique_ptr<MiniupnpcGateway> atDescriptionUrl(std::string descriptionUrl);
+    // The router at the description address when one is named, else the one discovery finds.
+    static std::unique_ptr<MiniupnpcGateway> namedOrDiscovered(
+        const std::optional<std::string>& descriptionUrl);
     ~MiniupnpcGateway() override;
     MiniupnpcGateway(const MiniupnpcGateway&) = delete;
     MiniupnpcGateway& operator=(const MiniupnpcGateway&) = delete;

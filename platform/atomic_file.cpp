@@ -12,6 +12,8 @@
 #include "platform/system_error_text.h"
 
 #ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 #else
 #include <fcntl.h>
@@ -105,6 +107,15 @@ FileError changedMeanwhile(const fs::path& file, bool written) {
 
 std::error_code lastError() { return std::error_code(int(GetLastError()), std::system_category()); }
 
+// How long a replace or rename waits between tries while another program has the file open.
+constexpr std::chrono::milliseconds kReaderPause{10};
+
+// Whether a replace or rename failed because another program has the file open.
+bool heldByAReader(DWORD error) {
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED ||
+           error == ERROR_UNABLE_TO_REMOVE_REPLACED || error == ERROR_LOCK_VIOLATION;
+}
+
 // Creates the temporary file for this writer alone. It is opened without sharing, so a writer of
 // the same file running meanwhile can neither open nor delete it; one that a killed writer left
 // behind is deleted.
@@ -153,12 +164,18 @@ void writeAndReplace(const fs::path& target, const fs::path& temporary, const Pr
         DeleteFileW(temporary.c_str());
         throw fileError(kCannotWrite, target, failure);
     }
-    // ReplaceFileW carries the old file's attributes, access lists and streams over.
-    const bool replaced =
-        GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES
-            ? ReplaceFileW(target.c_str(), temporary.c_str(), nullptr,
-                           REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
-            : MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH);
+    // ReplaceFileW carries the old file's attributes, access lists and streams over. A reader
+    // that opened the target without sharing its deletion blocks the replace until it is done:
+    // the replace is tried again for a while.
+    bool replaced = false;
+    for (int attempt = 0; !replaced && attempt < kBusyRetries; ++attempt) {
+        replaced = GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES
+                       ? ReplaceFileW(target.c_str(), temporary.c_str(), nullptr,
+                                      REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
+                       : MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH);
+        if (!replaced && !heldByAReader(GetLastError())) break;
+        if (!replaced) std::this_thread::sleep_for(kReaderPause);
+    }
     if (!replaced) {
         const std::error_code error = lastError();
         DeleteFileW(temporary.c_str());
@@ -499,7 +516,20 @@ OpenFile openForReading(const fs::path& file) {
     if (!injectedReadFailureFile.empty() && file == injectedReadFailureFile)
         throw fileErrorFromErrno("Не удалось открыть файл", file, injectedReadFailure);
 #ifdef _WIN32
-    OpenFile in(_wfopen(file.c_str(), L"rb"), &std::fclose);
+    // Shared for writing and deletion, so that a writer's atomic replace or a log's rotation
+    // succeeds while this reads.
+    HANDLE handle = CreateFileW(file.c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        throw fileError("Не удалось открыть файл", file, lastError());
+    const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY);
+    if (descriptor < 0) {
+        CloseHandle(handle);
+        throw fileErrorFromErrno("Не удалось открыть файл", file, errno);
+    }
+    OpenFile in(_fdopen(descriptor, "rb"), &std::fclose);
+    if (in == nullptr) _close(descriptor);
 #else
     OpenFile in(std::fopen(file.c_str(), "rb"), &std::fclose);
 #endif
@@ -541,6 +571,22 @@ std::string readFilePart(const std::filesystem::path& file, std::uint64_t offset
     bytes.resize(std::fread(bytes.data(), 1, bytes.size(), in.get()));
     failOnReadError(in.get(), file);
     return bytes;
+}
+
+std::error_code renameFile(const std::filesystem::path& from, const std::filesystem::path& to) {
+    std::error_code error;
+#ifdef _WIN32
+    for (int attempt = 0; attempt < kBusyRetries; ++attempt) {
+        if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) return {};
+        error = lastError();
+        if (!heldByAReader(DWORD(error.value()))) break;
+        std::this_thread::sleep_for(kReaderPause);
+    }
+#else
+    if (std::rename(from.c_str(), to.c_str()) != 0)
+        error = std::error_code(errno, std::generic_category());
+#endif
+    return error;
 }
 
 std::string readWholeFile(const std::filesystem::path& file) {

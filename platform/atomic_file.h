@@ -67,7 +67,13 @@ void refuseWriteProtected(const std::filesystem::path& file);
 // The file a path names after following symbolic links (the path itself when it is none).
 std::filesystem::path followSymbolicLinks(const std::filesystem::path& file);
 
-// Reads a whole file; throws FileError when it cannot be opened or read.
+// Renames a file, replacing the target. On Windows a file another program has open (without
+// sharing its deletion) is tried again for a few seconds. The system's reason when it failed.
+std::error_code renameFile(const std::filesystem::path& from, const std::filesystem::path& to);
+
+// Reads a whole file; throws FileError when it cannot be opened or read. Readers never stand in
+// the way of a writer: on Windows the file is opened shared for writing and deletion, so that an
+// atomic replace or a rename of it succeeds meanwhile.
 std::string readWholeFile(const std::filesystem::path& file);
 
 // Reads a file in blocks of at most `blockSize` bytes, giving each to `each` in file order, so that

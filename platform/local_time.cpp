@@ -34,6 +34,33 @@ std::string utcTimestamp(std::chrono::system_clock::time_point moment) {
     return text;
 }
 
+std::string localTimeText(std::chrono::system_clock::time_point moment) {
+    return localTimeText(moment, localUtcOffset(moment));
+}
+
+std::string localTimeText(std::chrono::system_clock::time_point moment,
+                          std::chrono::seconds utcOffset) {
+    using namespace std::chrono;
+    const auto local = floor<seconds>(moment) + utcOffset;
+    const auto day = floor<days>(local);
+    const year_month_day date(day);
+    const hh_mm_ss time(local - day);
+    const long long offsetMinutes = utcOffset.count() / 60;
+    const long long absolute = offsetMinutes < 0 ? -offsetMinutes : offsetMinutes;
+    char offset[48];
+    if (absolute % 60 == 0)
+        std::snprintf(offset, sizeof offset, "%c%lld", offsetMinutes < 0 ? '-' : '+',
+                      absolute / 60);
+    else
+        std::snprintf(offset, sizeof offset, "%c%lld:%02lld", offsetMinutes < 0 ? '-' : '+',
+                      absolute / 60, absolute % 60);
+    char text[96];
+    std::snprintf(text, sizeof text, "%02u.%02u.%04d %02d:%02d:%02d (UTC%s)", unsigned(date.day()),
+                  unsigned(date.month()), int(date.year()), int(time.hours().count()),
+                  int(time.minutes().count()), int(time.seconds().count()), offset);
+    return text;
+}
+
 std::optional<std::chrono::system_clock::time_point> parseUtcTimestamp(std::string_view text) {
     using namespace std::chrono;
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, millisecond = 0;

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 
 #include "platform/posix_launch_command.h"
 #include "platform/service_host.h"
@@ -53,6 +54,46 @@ int runAndWait(const std::vector<std::string>& args, std::string& error) {
     if (WIFEXITED(status)) return WEXITSTATUS(status);
     error = "завершена сигналом " + std::to_string(WTERMSIG(status));
     return -1;
+}
+
+namespace {
+
+class PosixSystemdHost final : public SystemdHost {
+  public:
+    UnitFolder unitFolder() override {
+        UnitFolder folder;
+        folder.systemWide = runningAsRoot();
+        if (const char* chosen = std::getenv("QZ7_SERVICE_DIR"); chosen && *chosen) {
+            folder.path = chosen;
+            folder.overridden = true;
+        } else if (folder.systemWide) {
+            folder.path = "/etc/systemd/system";
+        } else if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config) {
+            folder.path = std::filesystem::path(config) / "systemd" / "user";
+        } else {
+            const char* home = std::getenv("HOME");
+            folder.path = std::filesystem::path(home ? home : ".") / ".config" / "systemd" / "user";
+        }
+        return folder;
+    }
+    bool systemdRuns() override { return qz7::systemdRuns(); }
+    std::optional<std::string> ownerName(const std::filesystem::path& file) override {
+        return qz7::ownerName(file);
+    }
+    bool giveToOwnerOf(const std::filesystem::path& file,
+                       const std::filesystem::path& owner) override {
+        return qz7::giveToOwnerOf(file, owner);
+    }
+    int runAndWait(const std::vector<std::string>& args, std::string& error) override {
+        return qz7::runAndWait(args, error);
+    }
+};
+
+}  // namespace
+
+ServiceHosts systemServiceHosts() {
+    static PosixSystemdHost host;
+    return {&host, nullptr};
 }
 
 }  // namespace qz7

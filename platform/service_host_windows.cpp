@@ -200,4 +200,36 @@ std::vector<std::pair<std::string, std::string>> runValuesStartingWith(const std
     return found;
 }
 
+namespace {
+
+class WindowsTaskSchedulerHost final : public TaskSchedulerHost {
+  public:
+    std::string currentUserId() override { return qz7::currentUserId(); }
+    std::optional<std::string> registerTask(const std::string& name,
+                                            const std::string& xml) override {
+        return qz7::registerTask(name, xml);
+    }
+    bool deleteTask(const std::string& name) override { return qz7::deleteTask(name); }
+    std::vector<std::pair<std::string, std::string>> tasksStartingWith(
+        const std::string& prefix) override {
+        return qz7::tasksStartingWith(prefix);
+    }
+    std::optional<std::string> setRunValue(const std::string& name,
+                                           const std::string& command) override {
+        return qz7::setRunValue(name, command);
+    }
+    bool deleteRunValue(const std::string& name) override { return qz7::deleteRunValue(name); }
+    std::vector<std::pair<std::string, std::string>> runValuesStartingWith(
+        const std::string& prefix) override {
+        return qz7::runValuesStartingWith(prefix);
+    }
+};
+
+}  // namespace
+
+ServiceHosts systemServiceHosts() {
+    static WindowsTaskSchedulerHost host;
+    return {nullptr, &host};
+}
+
 }  // namespace qz7

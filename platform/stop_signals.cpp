@@ -17,6 +17,7 @@ namespace {
 // The number of the signal or console event that arrived, plus one; 0 before any.
 std::atomic<int> receivedSignal{0};
 std::atomic<bool> receivedFlag{false};
+std::atomic<bool> restartRequested{false};
 
 #ifdef _WIN32
 
@@ -27,11 +28,26 @@ constexpr DWORD kCloseHoldUpMilliseconds = 4500;
 
 HANDLE stopEvent = nullptr;
 HANDLE stopEventWait = nullptr;
+HANDLE restartEvent = nullptr;
+HANDLE restartEventWait = nullptr;
 // Set when the StopSignals object goes: the program has stopped what it ran.
 HANDLE cleanedUp = nullptr;
 
 std::wstring stopEventName(DWORD processId) {
     return L"Local\\qz7-serve-stop-" + std::to_wstring(processId);
+}
+
+std::wstring restartEventName(DWORD processId) {
+    return L"Local\\qz7-serve-restart-" + std::to_wstring(processId);
+}
+
+// Sets a named event of another process; false when it has none.
+bool setEventNamed(const std::wstring& name) {
+    HANDLE event = OpenEventW(EVENT_MODIFY_STATE, FALSE, name.c_str());
+    if (event == nullptr) return false;
+    const bool set = SetEvent(event) != 0;
+    CloseHandle(event);
+    return set;
 }
 
 void note(int signal) {
@@ -50,15 +66,21 @@ BOOL WINAPI noteConsoleEvent(DWORD event) {
 
 VOID CALLBACK noteStopEvent(PVOID, BOOLEAN) { note(kStopEventSet); }
 
+VOID CALLBACK noteRestartEvent(PVOID, BOOLEAN) { restartRequested.store(true); }
+
 #else
 
 struct sigaction previousInterrupt {};
 struct sigaction previousTerminate {};
 
+struct sigaction previousUser1 {};
+
 void noteSignal(int signal) {
     receivedSignal.store(signal + 1);
     receivedFlag.store(true);
 }
+
+void noteRestartSignal(int) { restartRequested.store(true); }
 
 #endif
 
@@ -67,12 +89,19 @@ void noteSignal(int signal) {
 StopSignals::StopSignals() {
     receivedSignal.store(0);
     receivedFlag.store(false);
+    restartRequested.store(false);
 #ifdef _WIN32
     cleanedUp = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     stopEvent = CreateEventW(nullptr, TRUE, FALSE, stopEventName(GetCurrentProcessId()).c_str());
     if (stopEvent != nullptr)
         RegisterWaitForSingleObject(&stopEventWait, stopEvent, noteStopEvent, nullptr, INFINITE,
                                     WT_EXECUTEONLYONCE);
+    // Auto-reset: each request sets it once and wakes the wait once.
+    restartEvent =
+        CreateEventW(nullptr, FALSE, FALSE, restartEventName(GetCurrentProcessId()).c_str());
+    if (restartEvent != nullptr)
+        RegisterWaitForSingleObject(&restartEventWait, restartEvent, noteRestartEvent, nullptr,
+                                    INFINITE, WT_EXECUTEDEFAULT);
     SetConsoleCtrlHandler(noteConsoleEvent, TRUE);
 #else
     struct sigaction action {};
@@ -80,6 +109,10 @@ StopSignals::StopSignals() {
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, &previousInterrupt);
     sigaction(SIGTERM, &action, &previousTerminate);
+    struct sigaction restart {};
+    restart.sa_handler = noteRestartSignal;
+    sigemptyset(&restart.sa_mask);
+    sigaction(SIGUSR1, &restart, &previousUser1);
 #endif
 }
 
@@ -91,9 +124,13 @@ StopSignals::~StopSignals() {
     if (stopEventWait != nullptr) UnregisterWaitEx(stopEventWait, INVALID_HANDLE_VALUE);
     if (stopEvent != nullptr) CloseHandle(stopEvent);
     stopEventWait = stopEvent = nullptr;
+    if (restartEventWait != nullptr) UnregisterWaitEx(restartEventWait, INVALID_HANDLE_VALUE);
+    if (restartEvent != nullptr) CloseHandle(restartEvent);
+    restartEventWait = restartEvent = nullptr;
 #else
     sigaction(SIGINT, &previousInterrupt, nullptr);
     sigaction(SIGTERM, &previousTerminate, nullptr);
+    sigaction(SIGUSR1, &previousUser1, nullptr);
 #endif
 }
 
@@ -129,13 +166,19 @@ const char* StopSignals::receivedName() {
 
 bool StopSignals::requestStopOf(int processId) {
 #ifdef _WIN32
-    HANDLE event = OpenEventW(EVENT_MODIFY_STATE, FALSE, stopEventName(DWORD(processId)).c_str());
-    if (event == nullptr) return false;
-    const bool set = SetEvent(event) != 0;
-    CloseHandle(event);
-    return set;
+    return setEventNamed(stopEventName(DWORD(processId)));
 #else
     return ::kill(processId, SIGTERM) == 0;
+#endif
+}
+
+bool StopSignals::takeRestartRequest() { return restartRequested.exchange(false); }
+
+bool StopSignals::requestRestartOf(int processId) {
+#ifdef _WIN32
+    return setEventNamed(restartEventName(DWORD(processId)));
+#else
+    return ::kill(processId, SIGUSR1) == 0;
 #endif
 }
 

@@ -27,6 +27,14 @@ class StopSignals {
     // Asks the program with this process id, which holds a StopSignals, to stop as Ctrl+C would:
     // SIGTERM; on Windows its stop event. False when there is no such program to ask.
     static bool requestStopOf(int processId);
+
+    // Restart requests: while the object lives, SIGUSR1 (on Windows the restart event that
+    // requestRestartOf sets) is noted as a request to restart what the program runs.
+    // True once for each request that arrived since the last call.
+    static bool takeRestartRequest();
+    // Asks the program with this process id, which holds a StopSignals, to restart what it runs.
+    // False when there is no such program to ask.
+    static bool requestRestartOf(int processId);
 };
 
 }  // namespace qz7
