@@ -8,16 +8,15 @@
 #include "cli/firewall_commands.h"
 #include "cli/game_folder.h"
 #include "cli/port_commands.h"
-#include "cli/serve_command.h"
-#include "cli/serve_control.h"
+#include "cli/serve_commands.h"
 #include "cli/server_commands.h"
-#include "cli/service_commands.h"
 #include "cli/template_commands.h"
 #include "cli/value_names.h"
-#include "platform/console.h"
 #include "platform/game_paths.h"
+#include "server/busy_ports_check.h"
 #include "server/launchers.h"
 #include "server/restart_schedule.h"
+#include "server/template_files.h"
 
 namespace qz7::cli {
 
@@ -64,6 +63,27 @@ void addParsedOption(CLI::App* command, const std::string& name, const std::stri
             },
             help)
         ->type_name(typeName);
+}
+
+// The serve options a user gave to a subcommand (`service install`), as arguments that give a
+// later serve the same options: every option given but those named in leftOut.
+std::vector<std::string> givenOptions(const CLI::App& command,
+                                      const std::vector<std::string>& leftOut) {
+    std::vector<std::string> arguments;
+    for (const CLI::Option* option : command.get_options()) {
+        if (option->count() == 0 || option->get_lnames().empty()) continue;
+        const std::string name = "--" + option->get_lnames().front();
+        if (std::find(leftOut.begin(), leftOut.end(), name) != leftOut.end()) continue;
+        if (option->get_items_expected_max() == 0) {
+            for (std::size_t i = 0; i < option->count(); ++i) arguments.push_back(name);
+            continue;
+        }
+        for (const std::string& value : option->results()) {
+            arguments.push_back(name);
+            arguments.push_back(value);
+        }
+    }
+    return arguments;
 }
 
 }  // namespace
@@ -167,6 +187,9 @@ void CliCommands::addServeOptionsTo(CLI::App* command, ServeOptions& options) {
     command->add_option("--igd", options.igdUrl, kIgdHelp);
     command->add_flag("--force", options.force, kForceHelp);
     command->add_flag("--json", options.json, "события в JSON, по одному объекту в строке");
+    command->add_flag("--allow-sleep", options.allowSleep,
+                      "не запрещать компьютеру засыпать, пока работает сервер (по умолчанию "
+                      "запрещено; экран гаснуть может)");
     SupervisorTiming& timing = options.timing;
     addSecondsOption(command, "--restart-delay", timing.firstRestartDelay,
                      "пауза перед первым перезапуском, с (по умолчанию 1; дальше вдвое больше)");
@@ -214,7 +237,10 @@ void CliCommands::addServiceTo(CLI::App& app) {
 }
 
 void CliCommands::addAlertOptionsTo(CLI::App* command, AlertOptions& alerts) {
-    command->add_option("--notify", alerts.urls, kNotifyHelp)->type_name("АДРЕС");
+    // One address per --notify, so that a "--" after it ends the options, not the address list.
+    command->add_option("--notify", alerts.urls, kNotifyHelp)
+        ->type_name("АДРЕС")
+        ->allow_extra_args(false);
     command
         ->add_option("--notify-file", alerts.file,
                      "файл с адресами оповещений, по одному в строке (читать его может только "
@@ -238,6 +264,10 @@ void CliCommands::addServeControlTo(CLI::App& app) {
         "stop",
         "остановить qz7ctl serve этой папки, как Ctrl+C, и дождаться его завершения "
         "(код 3, когда не работает)");
+    restartCommand_ = app.add_subcommand(
+        "restart",
+        "перезапустить сервер qz7ctl serve этой папки сейчас, как по расписанию: шаблон "
+        "читается заново (код 3, когда serve не работает)");
 }
 
 int CliCommands::run(const std::string& gameDir, std::ostream& out, std::ostream& err) {
@@ -263,36 +293,34 @@ int CliCommands::run(const std::string& gameDir, std::ostream& out, std::ostream
         return kExitSuccess;
     }
     if (*notifyTestCommand_) {
-        notifyTest(notifyTestUrl_, notifyTestFormat_, gameDir, out);
+        runNotifyTest(notifyTestUrl_, notifyTestFormat_, gameDir, out);
         return kExitSuccess;
     }
     if (*serviceListCommand_) {
-        listServices(out);
+        runServiceList(out);
         return kExitSuccess;
     }
     GameFolder game(pathFromUtf8(gameDir));
     if (*serviceInstallCommand_) {
-        installService(game, serviceOptions_,
-                       givenOptions(*serviceInstallCommand_,
-                                    {"--print", "--notify", "--notify-file", "--help"}),
-                       servicePrint_, out);
+        runServiceInstall(game, serviceOptions_,
+                          givenOptions(*serviceInstallCommand_,
+                                       {"--print", "--notify", "--notify-file", "--help"}),
+                          servicePrint_, out);
         return kExitSuccess;
     }
     if (*serviceRemoveCommand_) {
-        removeService(game, template_, out);
+        runServiceRemove(game, template_, out);
         return kExitSuccess;
     }
     // The launchers run in the game folder, where the server finds its files.
     if (*startServerCommand_ || *startClientCommand_ || *serveCommand_)
         std::filesystem::current_path(game.path());
-    if (*serveCommand_) {
-        if (minimized_) minimiseConsoleWindow();
-        return serve(game, serveOptions_, err);
-    }
-    if (*statusCommand_) return showServeStatus(game, json_, out);
-    if (*stopCommand_) return stopServe(game, out);
+    if (*serveCommand_) return runServe(game, serveOptions_, minimized_, err);
+    if (*statusCommand_) return runStatus(game, json_, out);
+    if (*stopCommand_) return runStop(game, out);
+    if (*restartCommand_) return runRestart(game, out);
     if (*logCommand_) {
-        showServeLog(game, logLines_, follow_, out);
+        runLog(game, logLines_, follow_, out);
         return kExitSuccess;
     }
     if (*listCommand_) {
@@ -309,11 +337,11 @@ int CliCommands::run(const std::string& gameDir, std::ostream& out, std::ostream
         if (auto missing = missingLauncherInGameFolder(game, kServerLauncherName))
             throw CliError(*missing);
         refuseWhileServed(game, force_, err);
-        checkServerPortsFree(force_, err);
-        startServer(game, launcherParameters(game, optionalTemplate_, command_), out);
+        if (std::optional<std::string> busy = checkServerPortsFree(force_)) err << *busy << "\n";
+        startServer(game, launcherParameters(game.path(), optionalTemplate_, command_), out);
     } else if (*startClientCommand_) {
-        startClient(game, launcherParameters(game, optionalTemplate_, command_), profile_, out,
-                    err);
+        startClient(game, launcherParameters(game.path(), optionalTemplate_, command_), profile_,
+                    out, err);
     } else if (*importCommand_) {
         const std::size_t position = importTemplate(game, inputFile_, importName_, err);
         out << "Шаблон добавлен на позицию #" << position << "\n";

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "cli/port_commands.h"
-#include "cli/serve_command.h"
+#include "server/serve_session.h"
 
 namespace qz7::cli {
 
@@ -41,6 +41,7 @@ class CliCommands {
     CLI::App* statusCommand_ = nullptr;
     CLI::App* logCommand_ = nullptr;
     CLI::App* stopCommand_ = nullptr;
+    CLI::App* restartCommand_ = nullptr;
 
     bool json_ = false;
     std::string template_;

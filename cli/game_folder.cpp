@@ -2,6 +2,7 @@
 
 #include "cli/cli_error.h"
 #include "platform/game_paths.h"
+#include "server/template_files.h"
 #include "settings/template_store.h"
 
 namespace qz7::cli {
@@ -16,13 +17,9 @@ GameFolder::GameFolder(std::filesystem::path folder) : folder_(std::filesystem::
 std::filesystem::path GameFolder::templateStorePath() const { return templateStoreFile(folder_); }
 
 TemplateLookup GameFolder::findTemplate(const std::string& nameOrPosition) const {
-    TemplateLookup found = qz7::findTemplate(templateStorePath(), nameOrPosition);
-    if (found.index) return found;
-    // Started outside the game folder, the user learns where the store was looked for.
-    std::error_code error;
-    if (!std::filesystem::exists(templateStorePath(), error))
-        throw CliError(found.error + ": файл " + utf8FromPath(templateStorePath()) + " не найден");
-    throw CliError(found.error);
+    TemplateLookup found = findTemplateIn(folder_, nameOrPosition);
+    if (!found.index) throw CliError(found.error);
+    return found;
 }
 
 }  // namespace qz7::cli

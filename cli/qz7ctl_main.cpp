@@ -9,6 +9,7 @@
 #include "cli/usage_errors.h"
 #include "platform/console.h"
 #include "platform/program_arguments.h"
+#include "server/operation_error.h"
 
 int main(int argc, char** argv) {
     using namespace qz7::cli;
@@ -19,10 +20,11 @@ int main(int argc, char** argv) {
     CliCommands commands;
     std::string gameDir;
     setUpCommandLine(app, commands, gameDir);
+    std::vector<std::string> arguments;
 
     try {
         // UTF-8 on every system; CLI11 takes them last first, without the program's name.
-        std::vector<std::string> arguments = qz7::programArguments(argc, argv);
+        arguments = qz7::programArguments(argc, argv);
         if (!arguments.empty()) {
             app.name(arguments.front());
             arguments.erase(arguments.begin());
@@ -38,7 +40,7 @@ int main(int argc, char** argv) {
         // --help or --version.
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
-        std::cerr << "Ошибка в командной строке: " << russianUsageError(app, e) << "\n"
+        std::cerr << "Ошибка в командной строке: " << russianUsageError(app, e, arguments) << "\n"
                   << "Подробнее: qz7ctl --help\n";
         return kExitUsage;
     }
@@ -48,6 +50,9 @@ int main(int argc, char** argv) {
     } catch (const CliError& e) {
         std::cerr << e.what() << "\n";
         return e.exitCode();
+    } catch (const qz7::OperationError& e) {
+        std::cerr << e.what() << "\n";
+        return e.kind() == qz7::OperationError::Kind::Usage ? kExitUsage : kExitFailed;
     } catch (const std::exception& e) {
         std::cerr << e.what() << "\n";
         return kExitFailed;

@@ -6,9 +6,7 @@
 #include "platform/game_paths.h"
 #include "platform/windows1251.h"
 #include "server/launchers.h"
-#include "server/server_files.h"
-#include "settings/template_record.h"
-#include "settings/template_store.h"
+#include "server/template_files.h"
 
 namespace qz7::cli {
 
@@ -29,63 +27,19 @@ std::string profileCopyNote(const std::string& profileName, const ProfileCopy& c
     return {};
 }
 
-// The game folder a file was looked for in, for a message that says it is missing.
-std::string inGameFolder(const GameFolder& game) {
-    return " (папка игры: " + utf8FromPath(game.path()) + ")";
-}
-
 }  // namespace
 
 std::optional<std::string> missingLauncherInGameFolder(const GameFolder& game,
                                                        const std::string& launcherName) {
     std::optional<std::string> missing = missingLauncherError(game.path(), launcherName);
-    if (missing) *missing += inGameFolder(game);
+    if (missing) *missing += inGameFolderText(game.path());
     return missing;
-}
-
-FormedServerFiles formTemplateFiles(GameFolder& game, const std::string& storedRecord,
-                                    bool fixedWeights) {
-    const TemplateRecord record = decodeTemplateRecord(storedRecord);
-    GameSettings settings;
-    std::string commandLine;
-    std::vector<std::string> rotation;
-    LoadListUst(record, settings, commandLine, rotation);
-    if (rotation.empty())
-        return {{ServerFilesOutcome::Refused, "В шаблоне нет карт: файлы сервера не сформированы"},
-                {},
-                {},
-                {}};
-    return formServerFiles(game.path(), settings, rotation, !fixedWeights);
 }
 
 void generateServerFiles(GameFolder& game, const std::string& which, bool fixedWeights,
                          std::ostream& out) {
-    const FormedServerFiles files =
-        formTemplateFiles(game, game.findTemplate(which).record, fixedWeights);
-    writeFormedServerFiles(game.path(), files);
-    if (files.result.outcome == ServerFilesOutcome::BaseRecipeMissing ||
-        files.result.outcome == ServerFilesOutcome::BaseConfigurationMissing)
-        throw CliError(files.result.message + inGameFolder(game));
-    if (files.result.outcome != ServerFilesOutcome::Written) throw CliError(files.result.message);
-    // The paths as this system writes them, such as admin/Manual_Mod.dsr.
-    auto relative = [](const char* path) { return utf8FromPath(gamePath({}, path)); };
-    out << "Файлы сервера сформированы: " << relative(kRecipePath) << ", "
-        << relative(kPlaylistPath) << ", " << relative(kConfigurationPath) << inGameFolder(game)
+    out << writeTemplateServerFiles(game.path(), game.findTemplate(which).record, fixedWeights)
         << "\n";
-}
-
-std::string launcherParameters(GameFolder& game, const std::optional<std::string>& which,
-                               const std::optional<std::string>& command) {
-    if (command) return *command;
-    const std::optional<std::string> record =
-        which ? game.findTemplate(*which).record
-              : readTemplateRecordAt(game.templateStorePath(), 0);
-    if (!record) return kDefaultLauncherParameters;
-    return templateCommandLine(*record);
-}
-
-std::string templateCommandLine(const std::string& storedRecord) {
-    return utf8FromWindows1251(decodeTemplateRecord(storedRecord).CommandLine);
 }
 
 void startServer(GameFolder& game, const std::string& parameters, std::ostream& out) {

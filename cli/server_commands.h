@@ -5,29 +5,14 @@
 #include <string>
 
 #include "cli/game_folder.h"
-#include "server/server_files.h"
 
 namespace qz7::cli {
-
-// The server files of a template (its stored bytes), formed in memory from its settings and
-// rotation; a template without maps is refused.
-FormedServerFiles formTemplateFiles(GameFolder& game, const std::string& storedRecord,
-                                    bool fixedWeights);
 
 // Forms the recipe, playlist and server configuration from one template's settings and rotation,
 // as the window's "Сформировать файлы " does with that template applied. Random map weights
 // unless fixedWeights.
 void generateServerFiles(GameFolder& game, const std::string& which, bool fixedWeights,
                          std::ostream& out);
-
-// What the launchers are given: the text of --command, else the command line of the named
-// template, else what the window's command line shows when it opens (the first template's, or
-// the default text when there is none).
-std::string launcherParameters(GameFolder& game, const std::optional<std::string>& which,
-                               const std::optional<std::string>& command);
-
-// The command line a template (its stored bytes) hands to the launchers.
-std::string templateCommandLine(const std::string& storedRecord);
 
 // "Не могу найти файл: <launcher> (папка игры: <folder>)" when the launcher is not in the game
 // folder; nothing when it is.

@@ -1,5 +1,6 @@
 #include "cli/usage_errors.h"
 
+#include <cctype>
 #include <string_view>
 
 #include "cli/command_line.h"
@@ -20,19 +21,64 @@ std::string beforeColon(std::string_view message) {
     return std::string(message.substr(0, message.find(": ")));
 }
 
+// The subcommand the user chose, the deepest one parsed.
+const CLI::App& chosenCommand(const CLI::App& app) {
+    const CLI::App* command = &app;
+    for (const CLI::App* chosen = &app; chosen != nullptr;) {
+        const std::vector<CLI::App*> parsed = chosen->get_subcommands();
+        chosen = parsed.empty() ? nullptr : parsed.front();
+        if (chosen != nullptr) command = chosen;
+    }
+    return *command;
+}
+
+// Whether the command or one above it has an option of that name ("--json", "-n").
+bool knownOption(const CLI::App& command, const std::string& name) {
+    for (const CLI::App* at = &command; at != nullptr; at = at->get_parent())
+        if (at->get_option_no_throw(name) != nullptr) return true;
+    return false;
+}
+
+// The first argument before "--" that begins with a dash and names no option: a name meant as a
+// value. Empty when there is none.
+std::string nameTakenForAnOption(const CLI::App& command,
+                                 const std::vector<std::string>& arguments) {
+    for (const std::string& argument : arguments) {
+        if (argument == "--") break;
+        if (argument.size() < 2 || argument[0] != '-' ||
+            std::isdigit(static_cast<unsigned char>(argument[1])))
+            continue;
+        const std::string name = argument.starts_with("--") ? argument.substr(0, argument.find('='))
+                                                            : argument.substr(0, 2);
+        if (!knownOption(command, name)) return argument;
+    }
+    return {};
+}
+
+// Says how to give a name that begins with a dash, when one was taken for an option.
+std::string dashNameHint(const CLI::App& app, const std::vector<std::string>& arguments) {
+    const CLI::App& command = chosenCommand(app);
+    const std::string name = nameTakenForAnOption(command, arguments);
+    if (name.empty()) return {};
+    return ". Имя, которое начинается с «-», пишите после --: qz7ctl " + commandPath(command) +
+           " -- '" + name + "'";
+}
+
 }  // namespace
 
-std::string russianUsageError(const CLI::App& app, const CLI::ParseError& error) {
+std::string russianUsageError(const CLI::App& app, const CLI::ParseError& error,
+                              const std::vector<std::string>& arguments) {
     const std::string_view message = error.what();
+    // A missing argument, when a name that begins with a dash was taken for an option.
+    const bool argumentMissing = dynamic_cast<const CLI::RequiredError*>(&error) != nullptr &&
+                                 message.find("subcommand") == std::string_view::npos;
+    if (argumentMissing)
+        if (const std::string hint = dashNameHint(app, arguments); !hint.empty())
+            return russianUsageError(app, error) + hint;
     if (dynamic_cast<const CLI::RequiredError*>(&error) != nullptr) {
         if (message.find("subcommand") != std::string_view::npos) {
             // The command that was missing: the program's or a subcommand's own.
-            const CLI::App* command = &app;
-            for (const CLI::App* chosen = &app; chosen != nullptr;) {
-                const std::vector<CLI::App*> parsed = chosen->get_subcommands();
-                chosen = parsed.empty() ? nullptr : parsed.front();
-                if (chosen != nullptr) command = chosen;
-            }
+            const CLI::App* command = &chosenCommand(app);
             std::string names;
             for (const CLI::App* subcommand : subcommandsOf(*command, false))
                 names += (names.empty() ? "" : ", ") + subcommand->get_name();

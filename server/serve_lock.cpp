@@ -1,6 +1,7 @@
 #include "server/serve_lock.h"
 
 #include <charconv>
+#include <thread>
 
 #include "platform/atomic_file.h"
 #include "platform/local_time.h"
@@ -9,6 +10,10 @@
 namespace qz7 {
 
 namespace {
+
+// A serve tries to take the lock for about half a second.
+constexpr int kLockAttempts = 26;
+constexpr std::chrono::milliseconds kLockRetryPause{20};
 
 // The lock file's content: "pid=812\nsince=2026-12-08T01:30:00.125Z\n".
 ServeHolder parseHolder(const std::string& content) {
@@ -45,7 +50,14 @@ std::optional<ServeHolder> findServeHolder(const std::filesystem::path& gameFold
 std::unique_ptr<FileLock> takeServeLock(const std::filesystem::path& gameFolder,
                                         std::chrono::system_clock::time_point since,
                                         std::optional<ServeHolder>& holder) {
-    std::unique_ptr<FileLock> lock = FileLock::tryTake(gameFolder / kServeLockFile);
+    // A look at the lock (findServeHolder) holds it for a moment: a serve that starts then tries
+    // again for a while before it takes the folder for held.
+    std::unique_ptr<FileLock> lock;
+    for (int attempt = 0; attempt < kLockAttempts; ++attempt) {
+        if (attempt > 0) std::this_thread::sleep_for(kLockRetryPause);
+        lock = FileLock::tryTake(gameFolder / kServeLockFile);
+        if (lock) break;
+    }
     if (!lock) {
         holder = findServeHolder(gameFolder).value_or(ServeHolder{});
         return nullptr;
@@ -58,7 +70,10 @@ std::unique_ptr<FileLock> takeServeLock(const std::filesystem::path& gameFolder,
 std::string serveHolderText(const ServeHolder& holder) {
     std::string text = "qz7ctl serve (pid ";
     text += holder.processId != 0 ? std::to_string(holder.processId) : "неизвестен";
-    if (!holder.since.empty()) text += ", с " + holder.since;
+    if (!holder.since.empty()) {
+        const auto since = parseUtcTimestamp(holder.since);
+        text += ", с " + (since ? localTimeText(*since) : holder.since);
+    }
     return text + ")";
 }
 

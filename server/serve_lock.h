@@ -28,14 +28,15 @@ struct ServeHolder {
 std::optional<ServeHolder> findServeHolder(const std::filesystem::path& gameFolder);
 
 // Takes the game folder for this process and writes its id and `since` into the lock file.
+// A lock held for a moment by a look (findServeHolder) is waited for, about half a second.
 // Nothing when another serve holds it; that one is then in holder. Throws FileError when the lock
 // file cannot be opened or written.
 std::unique_ptr<FileLock> takeServeLock(const std::filesystem::path& gameFolder,
                                         std::chrono::system_clock::time_point since,
                                         std::optional<ServeHolder>& holder);
 
-// "qz7ctl serve" with its process id and start, for messages: "qz7ctl serve (pid 812, с
-// 2026-12-08T01:30:00.125Z)".
+// "qz7ctl serve" with its process id and start in local time, for messages: "qz7ctl serve (pid
+// 812, с 08.12.2026 04:30:00 (UTC+3))".
 std::string serveHolderText(const ServeHolder& holder);
 
 // Why an operation that would change what the serve runs (forming the files, starting a server,

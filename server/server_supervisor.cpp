@@ -76,6 +76,10 @@ ProcessEnd stopServer(RunningProgram& process, const SupervisedServer& server,
     return end.value_or(ProcessEnd{});
 }
 
+bool restartWasRequested(const SupervisedServer& server) {
+    return server.restartRequested && server.restartRequested();
+}
+
 // Why the server's run ended.
 enum class RunEnd { Ended, StopRequested, ScheduledRestart };
 
@@ -83,19 +87,25 @@ enum class RunEnd { Ended, StopRequested, ScheduledRestart };
 // and its files are formed; a restart whose template cannot be formed is postponed meanwhile.
 RunEnd watchRun(RunningProgram& process, const SupervisedServer& server,
                 const SupervisorTiming& timing, ScheduledRestarts& schedule,
-                std::optional<ProcessEnd>& end) {
+                std::optional<ProcessEnd>& end, bool& restartWasAskedFor) {
     while (!server.stopRequested()) {
-        if (schedule.due()) {
-            server.report(
-                {.kind = SupervisorEventKind::ScheduledRestart, .processId = process.id()});
+        const bool requested = restartWasRequested(server);
+        if (requested || schedule.due()) {
+            server.report({.kind = SupervisorEventKind::ScheduledRestart,
+                           .processId = process.id(),
+                           .requested = requested});
             std::optional<std::string> refusal;
             if (server.prepareRestart) refusal = server.prepareRestart();
-            if (!refusal) return RunEnd::ScheduledRestart;
-            schedule.postpone();
+            if (!refusal) {
+                restartWasAskedFor = requested;
+                return RunEnd::ScheduledRestart;
+            }
+            if (!requested) schedule.postpone();
             server.report({.kind = SupervisorEventKind::RestartPostponed,
                            .processId = process.id(),
                            .error = *refusal,
-                           .nextRestart = schedule.next()});
+                           .nextRestart = schedule.next(),
+                           .requested = requested});
             continue;
         }
         end = process.waitFor(schedule.untilIntervalDue(timing.pollInterval));
@@ -104,14 +114,14 @@ RunEnd watchRun(RunningProgram& process, const SupervisedServer& server,
     return RunEnd::StopRequested;
 }
 
-// Waits for delay; false when a stop was requested meanwhile.
+// Waits for delay, or until a restart is asked for; false when a stop was requested meanwhile.
 bool waitUnlessStopped(std::chrono::milliseconds delay, const SupervisedServer& server,
                        const SupervisorTiming& timing) {
     SupervisorClock& clock = *server.clock;
     const SteadyTime until = clock.now() + delay;
     while (!server.stopRequested()) {
         const SteadyTime now = clock.now();
-        if (now >= until) return true;
+        if (now >= until || restartWasRequested(server)) return true;
         clock.sleepFor(std::min(std::chrono::ceil<std::chrono::milliseconds>(until - now),
                                 timing.pollInterval));
     }
@@ -152,7 +162,8 @@ SupervisorOutcome superviseServer(const SupervisedServer& server, const Supervis
                        .nextRestart = schedule.next()});
 
         std::optional<ProcessEnd> end;
-        const RunEnd runEnd = watchRun(*process, server, timing, schedule, end);
+        bool restartWasAskedFor = false;
+        const RunEnd runEnd = watchRun(*process, server, timing, schedule, end, restartWasAskedFor);
         if (runEnd == RunEnd::StopRequested) {
             const ProcessEnd stopped = stopServer(*process, server, timing);
             server.report(
@@ -163,7 +174,8 @@ SupervisorOutcome superviseServer(const SupervisedServer& server, const Supervis
             const ProcessEnd stopped = stopServer(*process, server, timing);
             server.report({.kind = SupervisorEventKind::StoppedForRestart,
                            .processId = process->id(),
-                           .end = stopped});
+                           .end = stopped,
+                           .requested = restartWasAskedFor});
             if (server.writePreparedFiles) {
                 if (std::optional<std::string> failure = server.writePreparedFiles())
                     server.report(

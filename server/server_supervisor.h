@@ -47,11 +47,13 @@ enum class SupervisorEventKind {
     Stopping,       // processId: the server was asked to end (a stop, or a scheduled restart)
     Killed,         // processId: it did not end within the grace period
     Stopped,        // processId (0 when no server was running), end
-    // A scheduled restart is due (processId); the template is read afresh.
+    // A scheduled restart is due, or one was asked for (requested) (processId); the template is
+    // read afresh.
     ScheduledRestart,
-    // The template could not be read or formed (error); the server stays up until nextRestart.
+    // The template could not be read or formed (error); the server stays up (until nextRestart
+    // for a scheduled one).
     RestartPostponed,
-    // The server was ended for the scheduled restart (processId, end) and starts again.
+    // The server was ended for the restart (processId, end) and starts again.
     StoppedForRestart,
     // The files formed for the restart could not be written (error); it starts on the old ones.
     FilesNotWritten,
@@ -66,6 +68,8 @@ struct SupervisorEvent {
     std::string error{};
     // The next scheduled restart, when there is a schedule.
     std::optional<std::chrono::system_clock::time_point> nextRestart{};
+    // A restart a host asked for, not one of the schedule.
+    bool requested = false;
 };
 
 enum class SupervisorOutcome {
@@ -80,6 +84,9 @@ struct SupervisedServer {
     std::function<std::unique_ptr<RunningProgram>(std::string& error)> start;
     // Polled while the server runs and while a restart waits.
     std::function<bool()> stopRequested;
+    // Polled likewise; true once for each restart a host asked for: the server is restarted now
+    // as a scheduled restart would (a restart after a crash waits no longer). May be empty.
+    std::function<bool()> restartRequested;
     // Told about every event as it happens.
     std::function<void(const SupervisorEvent&)> report;
     // Before a scheduled restart, while the server still runs: reads the template afresh and

@@ -94,9 +94,7 @@ bool hasControlCharacter(const std::string& text) {
 
 // The arguments of a Windows entry: serve minimises the console window it is given.
 std::vector<std::string> windowsArguments(const ServiceRequest& request) {
-    std::vector<std::string> arguments = serviceArguments(request);
-    arguments.push_back("--minimized");
-    return arguments;
+    return serviceArguments(request, {"--minimized"});
 }
 
 }  // namespace
@@ -113,10 +111,13 @@ std::filesystem::path serviceAlertFile(const std::filesystem::path& gameFolder,
     return gameFolder / (name + ".alerts");
 }
 
-std::vector<std::string> serviceArguments(const ServiceRequest& request) {
-    std::vector<std::string> arguments = {"--game-dir", utf8FromPath(request.gameFolder), "serve",
-                                          request.templateName};
+std::vector<std::string> serviceArguments(const ServiceRequest& request,
+                                          const std::vector<std::string>& extraOptions) {
+    std::vector<std::string> arguments = {"--game-dir", utf8FromPath(request.gameFolder), "serve"};
     arguments.insert(arguments.end(), request.serveOptions.begin(), request.serveOptions.end());
+    arguments.insert(arguments.end(), extraOptions.begin(), extraOptions.end());
+    arguments.push_back("--");
+    arguments.push_back(request.templateName);
     return arguments;
 }
 

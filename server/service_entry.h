@@ -30,8 +30,11 @@ std::string serviceName(const std::filesystem::path& gameFolder, const std::stri
 std::filesystem::path serviceAlertFile(const std::filesystem::path& gameFolder,
                                        const std::string& name);
 
-// The arguments the entry gives qz7ctl: --game-dir FOLDER serve TEMPLATE OPTIONS...
-std::vector<std::string> serviceArguments(const ServiceRequest& request);
+// The arguments the entry gives qz7ctl: --game-dir FOLDER serve OPTIONS... -- TEMPLATE, the
+// template last, after the end of options, so that a name that begins with a dash is a name.
+// extraOptions go after the request's own.
+std::vector<std::string> serviceArguments(const ServiceRequest& request,
+                                          const std::vector<std::string>& extraOptions = {});
 
 // "QZ7: сервер «<template>» в <folder>", the entry's description.
 std::string serviceDescription(const ServiceRequest& request);

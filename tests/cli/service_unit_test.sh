@@ -2,8 +2,9 @@
 # qz7ctl service on Linux, with the units in a folder of the test (QZ7_SERVICE_DIR, where
 # qz7ctl writes them and never runs systemctl): `install --print` changes nothing and prints a
 # unit that `systemd-analyze verify` accepts; its ExecStart line, read by systemd's quoting
-# rules, serves the demo's stand-in in a game folder whose name needs that quoting; a real install
-# keeps the alert address in a private file and out of the unit; list and remove.
+# rules, serves the demo's stand-in in a game folder whose name needs that quoting, for a template
+# whose name begins with a dash (after the end of options); a real install keeps the alert address
+# in a private file and out of the unit; list and remove.
 #
 # Usage: service_unit_test.sh QZ7CTL SOURCE_DIR
 set -euo pipefail
@@ -16,18 +17,22 @@ trap 'rm -rf "$work"' EXIT
 game="$work/игра 50% \$HOME \"x\""
 cp -r "$source_dir/demo" "$game"
 export QZ7_SERVICE_DIR="$work/units"
+# A clan-style name: it begins with a dash.
+template='-=RUS=- Дуэли'
+"$qz7ctl" --game-dir "$game" export 'Турнир' -o "$work/template.txt"
+"$qz7ctl" --game-dir "$game" import "$work/template.txt" --name "$template" >/dev/null
 secret=SeCrEt-ToKeN-7
 url="http://127.0.0.1:9/api/webhooks/1/$secret"
 failures=0
 fail() { echo "FAILED: $*" >&2; failures=$((failures + 1)); }
 
 # --print: the unit and the commands, nothing written.
-"$qz7ctl" --game-dir "$game" service install 'Турнир' --restart-delay 0.05 --notify "$url" \
-    --print >"$work/printed"
+"$qz7ctl" --game-dir "$game" service install --restart-delay 0.05 --notify "$url" --print \
+    -- "$template" >"$work/printed"
 [ ! -e "$QZ7_SERVICE_DIR" ] || fail "--print wrote $QZ7_SERVICE_DIR"
 unit_path="$(head -n 1 "$work/printed" | sed 's/^# //')"
 name="$(basename "$unit_path" .service)"
-[[ "$name" =~ ^qz7-serve-turnir-[0-9a-f]{8}$ ]] || fail "unit name $name"
+[[ "$name" =~ ^qz7-serve-rus-dueli-[0-9a-f]{8}$ ]] || fail "unit name $name"
 mkdir "$work/printed-unit"
 sed '1d; /^# затем:/,$d' "$work/printed" >"$work/printed-unit/$name.service"
 grep -q 'systemctl.* enable --now '"$name"'.service' "$work/printed" || fail "no enable command"
@@ -60,8 +65,14 @@ while i < len(line):
 sys.stdout.write("\0".join(words) + "\0")
 PYTHON
 )
-alert_file="${exec_start[-1]}"
+alert_file=""
+for i in "${!exec_start[@]}"; do
+    [ "${exec_start[$i]}" = --notify-file ] && alert_file="${exec_start[$((i + 1))]}"
+done
+[ -n "$alert_file" ] || fail "ExecStart names no alert file"
 [ "${exec_start[2]}" = "$game" ] || fail "--game-dir is ${exec_start[2]}"
+[ "${exec_start[-2]}" = -- ] && [ "${exec_start[-1]}" = "$template" ] ||
+    fail "ExecStart does not end with -- and the template: ${exec_start[*]}"
 printf '%s\n' "$url" >"$alert_file"
 chmod 600 "$alert_file"
 (cd "$work" && QZ7_STAND_IN=clean timeout 60 "${exec_start[@]}") >/dev/null 2>"$work/serve-err" ||
@@ -71,7 +82,7 @@ grep -qF '[^4~^1Турнир_QZ7^4~+set]' "$game/launchers.log" || fail "the sta
 rm "$alert_file"
 
 # A real install into QZ7_SERVICE_DIR.
-"$qz7ctl" --game-dir "$game" service install 'Турнир' --notify "$url" >"$work/installed" ||
+"$qz7ctl" --game-dir "$game" service install --notify "$url" -- "$template" >"$work/installed" ||
     fail "install failed"
 [ -f "$QZ7_SERVICE_DIR/$name.service" ] || fail "no unit written"
 grep -qF "systemctl" "$work/installed" || fail "the commands to run are not shown"
@@ -79,14 +90,14 @@ grep -qF "systemctl" "$work/installed" || fail "the commands to run are not show
 grep -qxF "$url" "$alert_file" || fail "alert file lacks the address"
 grep -rqF "$secret" "$QZ7_SERVICE_DIR" "$work/installed" && fail "the secret left the alert file"
 "$qz7ctl" service list >"$work/list"
-grep -qF "$name" "$work/list" && grep -qF "сервер «Турнир» в $game" "$work/list" ||
+grep -qF "$name" "$work/list" && grep -qF "сервер «$template» в $game" "$work/list" ||
     fail "list: $(cat "$work/list")"
 
-"$qz7ctl" --game-dir "$game" service remove 'Турнир' >/dev/null || fail "remove failed"
+"$qz7ctl" --game-dir "$game" service remove -- "$template" >/dev/null || fail "remove failed"
 [ ! -e "$QZ7_SERVICE_DIR/$name.service" ] && [ ! -e "$alert_file" ] || fail "remove left files"
 grep -qF "Служб qz7ctl нет" <("$qz7ctl" service list) || fail "list after remove"
 set +e
-"$qz7ctl" --game-dir "$game" service remove 'Турнир' >/dev/null 2>&1
+"$qz7ctl" --game-dir "$game" service remove -- "$template" >/dev/null 2>&1
 [ $? -eq 1 ] || fail "removing a missing service is no failure"
 set -e
 

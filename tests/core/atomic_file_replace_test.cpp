@@ -55,6 +55,29 @@ TEST_F(AtomicFile, CreatesAndReplacesWithExactlyTheBytes) {
     EXPECT_EQ(fs::file_size(target), 0u);
 }
 
+// A reader that has the file open (a window or qz7ctl status polling a state file) never makes a
+// replace or a rename of it fail; on Windows it shares the file's deletion.
+TEST_F(AtomicFile, AReaderNeverStandsInTheWayOfAReplaceOrARename) {
+    const fs::path file = folder.path() / "qz7-serve.json";
+    writeFileAtomically(file, std::string(100, 'a'));
+    std::string read;
+    int blocks = 0;
+    readFileInBlocks(
+        file,
+        [&](std::string_view block) {
+            read += block;
+            if (++blocks == 1) {
+                writeFileAtomically(file, "new");
+                ASSERT_FALSE(renameFile(file, folder.path() / "qz7-serve.json.1"));
+                writeFileAtomically(file, "newer");
+            }
+        },
+        10);
+    EXPECT_EQ(read, std::string(100, 'a'));
+    EXPECT_EQ(testing::readBytes(file), "newer");
+    EXPECT_EQ(testing::readBytes(folder.path() / "qz7-serve.json.1"), "new");
+}
+
 TEST_F(AtomicFile, FolderInTheWayIsAnErrorAndLeavesNoTemporary) {
     const fs::path target = folder.path() / "server_mod.cfg";
     fs::create_directory(target);

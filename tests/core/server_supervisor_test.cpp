@@ -45,6 +45,12 @@ class ScheduledSupervisor : public ::testing::Test {
                                                           run.end);
         };
         server.stopRequested = [&] { return clock.now() - begin >= stopAfter; };
+        server.restartRequested = [&] {
+            if (restartRequestsAt.empty() || clock.now() - begin < restartRequestsAt.front())
+                return false;
+            restartRequestsAt.erase(restartRequestsAt.begin());
+            return true;
+        };
         server.report = [&](const SupervisorEvent& event) {
             events.push_back(event);
             moments.push_back(clock.wallNow());
@@ -77,6 +83,8 @@ class ScheduledSupervisor : public ::testing::Test {
     SupervisorTiming timing;
     std::vector<Run> runs{Run{}};
     std::function<std::optional<std::string>()> prepare = [] { return std::nullopt; };
+    // When a host asks for a restart, from the start of supervision.
+    std::vector<milliseconds> restartRequestsAt;
     int starts = 0;
     int written = 0;
     std::vector<SupervisorEvent> events;
@@ -117,6 +125,32 @@ TEST_F(ScheduledSupervisor, ATemplateThatCannotBeFormedKeepsTheServerUpUntilTheN
     EXPECT_EQ(events[2].error, "Нет шаблона с именем «Турнир»");
     EXPECT_EQ(events[2].nextRestart, moments[0] + std::chrono::seconds(20));
     EXPECT_EQ(momentsOf(Kind::Started)[1] - moments[0], std::chrono::seconds(20));
+    EXPECT_EQ(written, 1);
+}
+
+TEST_F(ScheduledSupervisor, ARequestedRestartIsMadeAtOnceAndARefusedOneKeepsTheServerAndSchedule) {
+    timing.schedule.every = std::chrono::seconds(60);
+    timing.firstRestartDelay = std::chrono::seconds(10);
+    runs = {Run{}, Run{std::chrono::seconds(1), {3, 0}}, Run{}};
+    restartRequestsAt = {std::chrono::seconds(5), std::chrono::seconds(7), std::chrono::seconds(8)};
+    int attempts = 0;
+    prepare = [&]() -> std::optional<std::string> {
+        if (++attempts == 1) return std::nullopt;
+        return "Нет шаблона с именем «Турнир»";
+    };
+    EXPECT_EQ(supervise(std::chrono::seconds(30)), SupervisorOutcome::Stopped);
+    // At 5 s a restart; the second server crashes at 6 s; the request at 7 s ends the back-off
+    // at once; the one at 8 s cannot be formed and leaves the third server up.
+    EXPECT_EQ(kinds(), (std::vector<Kind>{Kind::Started, Kind::ScheduledRestart, Kind::Stopping,
+                                          Kind::StoppedForRestart, Kind::Started, Kind::Crashed,
+                                          Kind::Restarting, Kind::Started, Kind::ScheduledRestart,
+                                          Kind::RestartPostponed, Kind::Stopping, Kind::Stopped}));
+    for (const std::size_t i : {1u, 3u, 8u, 9u}) EXPECT_TRUE(events[i].requested) << i;
+    const auto started = momentsOf(Kind::Started);
+    EXPECT_EQ(started[1] - started[0], std::chrono::seconds(5));
+    EXPECT_EQ(started[2] - started[0], std::chrono::seconds(7));
+    // The refused request puts off no scheduled restart: the next is due a minute after the start.
+    EXPECT_EQ(events[9].nextRestart, started[2] + std::chrono::seconds(60));
     EXPECT_EQ(written, 1);
 }
 

@@ -69,8 +69,8 @@ TEST(ServiceEntry, SystemdUnitStopsServeAloneAndRestartsItWithALimit) {
     EXPECT_EQ(single(unit, "WorkingDirectory="), "/srv/игра 50%%");
     EXPECT_EQ(single(unit, "ExecStart="),
               "\"/usr/bin/qz7ctl\" \"--game-dir\" \"/srv/игра 50%%\" \"serve\" "
-              "\"Захват флага (хардкор) \\\"100%%\\\" $$HOME \\\\x\" \"--restart-delay\" \"5\" "
-              "\"--notify-file\" \"/srv/a b/qz7.alerts\"");
+              "\"--restart-delay\" \"5\" \"--notify-file\" \"/srv/a b/qz7.alerts\" \"--\" "
+              "\"Захват флага (хардкор) \\\"100%%\\\" $$HOME \\\\x\"");
 
     const std::string user = systemdUnit(r, {});
     EXPECT_TRUE(linesStartingWith(user, "User=").empty());
@@ -115,8 +115,17 @@ TEST(ServiceEntry, LogonTaskStartsServeInTheGameFolderWithoutLimits) {
          {std::pair{"&quot;", "\""}, {"&amp;", "&"}, {"&lt;", "<"}, {"&gt;", ">"}})
         for (std::size_t at; (at = arguments.find(entity)) != std::string::npos;)
             arguments.replace(at, std::string(entity).size(), character);
-    std::vector<std::string> expected = serviceArguments(r);
-    expected.push_back("--minimized");
+    // The template last, after the end of options: a name may begin with a dash.
+    const std::vector<std::string> expected = {"--game-dir",
+                                               "C:\\Games\\Steel & Horizon",
+                                               "serve",
+                                               "--restart-delay",
+                                               "5",
+                                               "--notify-file",
+                                               "/srv/a b/qz7.alerts",
+                                               "--minimized",
+                                               "--",
+                                               r.templateName};
     EXPECT_EQ(splitWindowsCommandLine(arguments), expected);
 
     std::vector<std::string> run = splitWindowsCommandLine(runKeyCommand(r));

@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "app/server_setup_window.h"
+#include "platform/local_time.h"
 #include "platform/watched_process.h"
 #include "server/serve_lock.h"
 #include "support/recording_message_boxes.h"
@@ -42,13 +43,14 @@ class ServeRefusalTest : public QObject {
         QTest::mouseClick(setup.RzBitBtnRunServer, Qt::LeftButton);
         setup.N3->trigger();
 
+        // The start in the host's local time, 20:00 UTC on 27 April 2026.
         const QString refusal =
             QStringLiteral(
-                "error: В папке игры работает qz7ctl serve (pid %1, с "
-                "2026-04-27T20:00:00.000Z): он сам формирует файлы, запускает сервер и "
-                "держит порты. Остановите его командой qz7ctl stop (или Ctrl+C в его "
-                "окне).")
-                .arg(currentProcessId());
+                "error: В папке игры работает qz7ctl serve (pid %1, с %2): он сам формирует "
+                "файлы, запускает сервер и держит порты. Остановите его командой qz7ctl stop "
+                "(или Ctrl+C в его окне).")
+                .arg(currentProcessId())
+                .arg(QString::fromStdString(localTimeText(since)));
         QCOMPARE(boxes.shown, QStringList(3, refusal));
         QVERIFY(!std::filesystem::exists(folder.path() / "admin" / "Manual_Mod.dsr"));
         QVERIFY(gateway.collection.requests.empty());

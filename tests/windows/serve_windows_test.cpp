@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "platform/platform.h"
+#include "platform/sleep_block.h"
 #include "platform/watched_process.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/temporary_folder.h"
@@ -70,6 +71,18 @@ TEST(WindowsWatchedProcess, AStopReachesAConsoleServerAsCtrlBreak) {
     // serve runs in a console window, which the server shares; the test program may have none.
     if (GetConsoleWindow() == nullptr) ASSERT_TRUE(AllocConsole()) << GetLastError();
     EXPECT_EQ(stopArrivingAt("console"), "CTRL_BREAK_EVENT");
+}
+
+// A sleep block holds the thread's execution state at "system required" until it goes; the
+// previous state is what the next change gives back.
+TEST(WindowsSleepBlock, KeepsTheSystemRequiredUntilLetGo) {
+    std::string error;
+    std::unique_ptr<SleepBlock> block = blockSystemSleep("qz7 test", error);
+    ASSERT_NE(block, nullptr) << error;
+    const EXECUTION_STATE held = ES_CONTINUOUS | ES_SYSTEM_REQUIRED;
+    EXPECT_EQ(SetThreadExecutionState(held) & (held | ES_DISPLAY_REQUIRED), held);
+    block.reset();
+    EXPECT_EQ(SetThreadExecutionState(ES_CONTINUOUS) & ES_SYSTEM_REQUIRED, 0u);
 }
 
 // qz7ctl.exe serve in a copy of the demo game folder whose server launcher is the recorder.
@@ -161,6 +174,23 @@ TEST_F(WindowsServe, AKilledServeTakesItsServerAlong) {
     EXPECT_EQ(WaitForSingleObject(server, 30000), WAIT_OBJECT_0);
     CloseHandle(server);
     EXPECT_EQ(run(L"status"), 3u);
+}
+
+// restart asks serve through its named event; serve stops the server and starts it anew.
+TEST_F(WindowsServe, RestartStartsTheServerAnewAndLogsTheRequest) {
+    const DWORD first = serverProcessId();
+    ASSERT_NE(first, 0u);
+    HANDLE server = OpenProcess(SYNCHRONIZE, FALSE, first);
+    ASSERT_NE(server, nullptr);
+    EXPECT_EQ(run(L"restart"), 0u);
+    EXPECT_EQ(WaitForSingleObject(server, 0), WAIT_OBJECT_0);
+    CloseHandle(server);
+    const DWORD second = serverProcessId();
+    EXPECT_NE(second, 0u);
+    EXPECT_NE(second, first);
+    const std::string log = readBytes(game.path() / "qz7-serve.log").value_or("");
+    EXPECT_NE(log.find("перезапуск по запросу"), std::string::npos) << log;
+    EXPECT_EQ(run(L"status"), 0u);
 }
 
 // The logon entry's serve does not outlive the entry: removing it stops the serve of its template.

@@ -1,11 +1,11 @@
-#include "cli/serve_log.h"
+#include "server/serve_log.h"
 
 #include <cstdio>
 #include <ostream>
 
 #include "server/launchers.h"
 
-namespace qz7::cli {
+namespace qz7 {
 
 namespace {
 
@@ -16,8 +16,13 @@ std::string endText(const ProcessEnd& end) {
 
 std::string pidText(int processId) { return "pid " + std::to_string(processId); }
 
+// "перезапуск по расписанию", or "перезапуск по запросу" for one that a host asked for.
+std::string restartKindText(const SupervisorEvent& event) {
+    return event.requested ? "перезапуск по запросу" : "перезапуск по расписанию";
+}
+
 std::string nextRestartText(const std::optional<std::chrono::system_clock::time_point>& next) {
-    return next ? "; следующий перезапуск по расписанию " + utcTimestamp(*next) : "";
+    return next ? "; следующий перезапуск по расписанию " + localTimeText(*next) : "";
 }
 
 nlohmann::json nextRestartField(const std::optional<std::chrono::system_clock::time_point>& next) {
@@ -41,7 +46,7 @@ nlohmann::json eventObject(const ServeEvent& event) {
 
 std::string eventLine(const ServeEvent& event, bool json) {
     if (json) return eventObject(event).dump();
-    return utcTimestamp(event.time) + " " + event.message;
+    return localTimeText(event.time) + " " + event.message;
 }
 
 void ServeLog::note(const std::string& name, const std::string& message,
@@ -115,24 +120,29 @@ void ServeLog::report(const SupervisorEvent& event) {
                  pid);
             return;
         case SupervisorEventKind::ScheduledRestart:
-            note("scheduled-restart",
-                 "перезапуск по расписанию (" + pidText(event.processId) +
+            note(event.requested ? "requested-restart" : "scheduled-restart",
+                 restartKindText(event) + " (" + pidText(event.processId) +
                      "): шаблон читается заново",
                  pid);
             return;
         case SupervisorEventKind::RestartPostponed:
             note("restart-postponed",
-                 "перезапуск по расписанию отложен, сервер работает дальше: " + event.error +
+                 restartKindText(event) + (event.requested ? " не сделан" : " отложен") +
+                     ", сервер работает дальше: " + event.error +
                      nextRestartText(event.nextRestart),
                  {{"pid", event.processId},
+                  {"requested", event.requested},
                   {"error", event.error},
                   {"nextRestart", nextRestartField(event.nextRestart)}});
             return;
         case SupervisorEventKind::StoppedForRestart:
             note("stopped-for-restart",
-                 "сервер остановлен для перезапуска по расписанию: " + endText(event.end) + " (" +
-                     pidText(event.processId) + ")",
+                 "сервер остановлен для " +
+                     std::string(event.requested ? "перезапуска по запросу"
+                                                 : "перезапуска по расписанию") +
+                     ": " + endText(event.end) + " (" + pidText(event.processId) + ")",
                  {{"pid", event.processId},
+                  {"requested", event.requested},
                   {"exitStatus", event.end.exitStatus},
                   {"signal", event.end.signal}});
             return;
@@ -156,4 +166,4 @@ void ServeLog::report(const SupervisorEvent& event) {
     }
 }
 
-}  // namespace qz7::cli
+}  // namespace qz7

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <filesystem>
-#include <iosfwd>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <optional>
@@ -10,9 +9,10 @@
 
 #include "net/alert_sender.h"
 
-namespace qz7::cli {
+namespace qz7 {
 
-// Where serve sends its alerts: --notify (repeatable), --notify-file and --notify-format.
+// Where a serve sends its alerts: addresses given one by one (--notify), a file of addresses
+// (--notify-file) and the format for all of them (--notify-format).
 struct AlertOptions {
     std::vector<std::string> urls;
     std::optional<std::string> file;
@@ -23,7 +23,8 @@ struct AlertOptions {
 
 // The addresses of the options with their formats. The file holds one address a line (empty
 // lines and lines starting with # are skipped) and is refused unless only its owner may read it.
-// Throws CliError (usage) for an address that is none, naming it redacted.
+// Throws OperationError: a usage error for an address that is none (naming it redacted) or an
+// empty file, a failure for a file others may read.
 std::vector<AlertTarget> alertTargets(const AlertOptions& options);
 
 // The addresses of a --notify-file (without its permission check).
@@ -54,9 +55,9 @@ class ServeAlerts {
     AlertSender sender_;
 };
 
-// `qz7ctl notify-test URL`: sends one test alert at once and says on out whether it arrived;
-// a CliError with the reason (the address redacted) when it did not.
-void notifyTest(const std::string& url, const std::optional<std::string>& format,
-                const std::string& gameFolder, std::ostream& out);
+// Sends one test alert to the address at once and waits for the answer: the line that says it
+// arrived, or an OperationError with the reason (the address redacted) when it did not.
+std::string sendTestAlert(const std::string& url, const std::optional<std::string>& format,
+                          const std::string& gameFolder);
 
-}  // namespace qz7::cli
+}  // namespace qz7

@@ -11,9 +11,9 @@
 #include "platform/local_time.h"
 #include "server/server_supervisor.h"
 
-namespace qz7::cli {
+namespace qz7 {
 
-// One event of `qz7ctl serve`, made once: the line on standard error, the line in the log file,
+// One event of a serve, made once: the line on standard error, the line in the log file,
 // the state file and anything else that listens are all made from it.
 struct ServeEvent {
     std::chrono::system_clock::time_point time;
@@ -22,14 +22,14 @@ struct ServeEvent {
     nlohmann::json fields;  // the event's own fields, as in the JSON line
 };
 
-// The event as a line without its line end: "2026-12-08T01:30:00.125Z сервер запущен (pid 812)",
-// or with json its JSON object on one line.
+// The event as a line without its line end, headed by the local time: "08.12.2026 04:30:00
+// (UTC+3) сервер запущен (pid 812)"; with json its JSON object on one line, in UTC.
 std::string eventLine(const ServeEvent& event, bool json);
 
 // The event as its JSON object: "time", "event", "message" and the event's own fields.
 nlohmann::json eventObject(const ServeEvent& event);
 
-// The event lines of `qz7ctl serve` on standard error, one line per event, and the listeners
+// The event lines of a serve on standard error, one line per event, and the listeners
 // that take every event too. Safe to use from several threads (alerts note their failures).
 class ServeLog {
   public:
@@ -58,4 +58,4 @@ class ServeLog {
 // A duration in seconds for people: "1 с", "0.05 с", "600 с".
 std::string secondsText(std::chrono::milliseconds duration);
 
-}  // namespace qz7::cli
+}  // namespace qz7

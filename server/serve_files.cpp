@@ -1,4 +1,4 @@
-#include "cli/serve_files.h"
+#include "server/serve_files.h"
 
 #include <cerrno>
 #include <fstream>
@@ -6,8 +6,9 @@
 #include "platform/atomic_file.h"
 #include "platform/local_time.h"
 #include "platform/watched_process.h"
+#include "server/serve_lock.h"
 
-namespace qz7::cli {
+namespace qz7 {
 
 ServeStateFile::ServeStateFile(std::filesystem::path file, const std::string& templateName,
                                std::chrono::system_clock::time_point serveStarted,
@@ -21,11 +22,14 @@ ServeStateFile::ServeStateFile(std::filesystem::path file, const std::string& te
               {"serverStarted", nullptr},
               {"restarts", 0},
               {"scheduledRestarts", 0},
+              {"requestedRestarts", 0},
               {"crashesInWindow", 0},
               {"lastCrash", nullptr},
               {"lastExit", nullptr},
+              {"lastRefusedRestart", nullptr},
               {"nextRestart", nullptr},
               {"portsForwarded", false},
+              {"sleepBlocked", false},
               {"stopGraceSeconds", double(stopGrace.count()) / 1000.0},
               {"lastEvent", nullptr}};
     write();
@@ -51,16 +55,21 @@ void ServeStateFile::take(const ServeEvent& event) {
         if (event.fields.contains("crashesInWindow"))
             state_["crashesInWindow"] = field("crashesInWindow");
         if (name == "stopped-for-restart") {
-            state_["scheduledRestarts"] = state_["scheduledRestarts"].get<int>() + 1;
+            const char* count =
+                field("requested") == true ? "requestedRestarts" : "scheduledRestarts";
+            state_[count] = state_[count].get<int>() + 1;
             state_["crashesInWindow"] = 0;
         }
         if (name == "stopped") state_["nextRestart"] = nullptr;
     } else if (name == "restart-postponed") {
         state_["nextRestart"] = field("nextRestart");
+        if (field("requested") == true) state_["lastRefusedRestart"] = moment;
     } else if (name == "ports-forwarded") {
         state_["portsForwarded"] = true;
     } else if (name == "ports-removed") {
         state_["portsForwarded"] = false;
+    } else if (name == "sleep-blocked") {
+        state_["sleepBlocked"] = true;
     }
     state_["lastEvent"] = {{"time", time}, {"event", name}, {"message", event.message}};
     write();
@@ -71,6 +80,7 @@ void ServeStateFile::ended(std::chrono::system_clock::time_point moment) {
     state_["serverPid"] = nullptr;
     state_["serverStarted"] = nullptr;
     state_["nextRestart"] = nullptr;
+    state_["sleepBlocked"] = false;
     write();
 }
 
@@ -91,14 +101,26 @@ void ServeLogFile::append(const std::string& line) {
     if (!out) throw fileErrorFromErrno("Не удалось дописать файл", file_, errno);
 }
 
+std::optional<nlohmann::json> readServeState(const std::filesystem::path& gameFolder) {
+    const std::filesystem::path file = gameFolder / kServeStateFile;
+    std::string text;
+    try {
+        text = readWholeFile(file);
+    } catch (const FileError&) {
+        return std::nullopt;
+    }
+    nlohmann::json state = nlohmann::json::parse(text, nullptr, false);
+    if (!state.is_object()) return std::nullopt;
+    return state;
+}
+
 void ServeLogFile::rotate() {
     std::error_code ignored;
     std::filesystem::remove(olderLogFile(file_, kKeptOldFiles), ignored);
     for (int n = kKeptOldFiles - 1; n >= 1; --n)
-        std::filesystem::rename(olderLogFile(file_, n), olderLogFile(file_, n + 1), ignored);
-    std::error_code error;
-    std::filesystem::rename(file_, olderLogFile(file_, 1), error);
-    if (error) throw fileError("Не удалось переименовать файл", file_, error);
+        renameFile(olderLogFile(file_, n), olderLogFile(file_, n + 1));
+    if (const std::error_code error = renameFile(file_, olderLogFile(file_, 1)))
+        throw fileError("Не удалось переименовать файл", file_, error);
 }
 
-}  // namespace qz7::cli
+}  // namespace qz7

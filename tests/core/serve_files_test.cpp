@@ -1,4 +1,4 @@
-#include "cli/serve_files.h"
+#include "server/serve_files.h"
 
 #include <gtest/gtest.h>
 
@@ -11,19 +11,19 @@ namespace {
 TEST(ServeLogFile, RotatesBeforeALineWouldPassTheLimitAndKeepsThreeOldFiles) {
     TemporaryFolder folder;
     const std::filesystem::path log = folder.path() / "qz7-serve.log";
-    cli::ServeLogFile file(log, 20);  // two lines of nine bytes and their line ends fit
+    ServeLogFile file(log, 20);  // two lines of nine bytes and their line ends fit
     for (char c = 'a'; c <= 'j'; ++c) file.append(std::string(9, c));
     EXPECT_EQ(readBytes(log), "iiiiiiiii\njjjjjjjjj\n");
-    EXPECT_EQ(readBytes(cli::olderLogFile(log, 1)), "ggggggggg\nhhhhhhhhh\n");
-    EXPECT_EQ(readBytes(cli::olderLogFile(log, 3)), "ccccccccc\nddddddddd\n");
-    EXPECT_FALSE(std::filesystem::exists(cli::olderLogFile(log, 4)));
+    EXPECT_EQ(readBytes(olderLogFile(log, 1)), "ggggggggg\nhhhhhhhhh\n");
+    EXPECT_EQ(readBytes(olderLogFile(log, 3)), "ccccccccc\nddddddddd\n");
+    EXPECT_FALSE(std::filesystem::exists(olderLogFile(log, 4)));
 }
 
 TEST(ServeStateFile, CountsRestartsAndCrashesFromTheEvents) {
     TemporaryFolder folder;
     const std::filesystem::path file = folder.path() / "qz7-serve.json";
     const auto now = std::chrono::system_clock::now();
-    cli::ServeStateFile state(file, "Турнир", now);
+    ServeStateFile state(file, "Турнир", now);
     auto take = [&](const char* name, nlohmann::json fields) {
         state.take({now, name, std::string(name) + " ...", std::move(fields)});
     };
@@ -32,11 +32,18 @@ TEST(ServeStateFile, CountsRestartsAndCrashesFromTheEvents) {
     take("started", {{"pid", 12}, {"nextRestart", "2026-12-08T04:00:00.000Z"}});
     take("stopped-for-restart", {{"pid", 12}});
     take("started", {{"pid", 13}, {"nextRestart", "2026-12-09T04:00:00.000Z"}});
+    // A restart a host asked for, and one that could not be formed.
+    take("stopped-for-restart", {{"pid", 13}, {"requested", true}});
+    take("started", {{"pid", 14}, {"nextRestart", "2026-12-09T04:00:00.000Z"}});
+    take("restart-postponed",
+         {{"pid", 14}, {"requested", true}, {"nextRestart", "2026-12-09T04:00:00.000Z"}});
     const nlohmann::json written = nlohmann::json::parse(*readBytes(file));
     EXPECT_EQ(written, state.state());
-    EXPECT_EQ(written["serverPid"], 13);
-    EXPECT_EQ(written["restarts"], 2);
+    EXPECT_EQ(written["serverPid"], 14);
+    EXPECT_EQ(written["restarts"], 3);
     EXPECT_EQ(written["scheduledRestarts"], 1);
+    EXPECT_EQ(written["requestedRestarts"], 1);
+    EXPECT_EQ(written["lastRefusedRestart"]["message"], "restart-postponed ...");
     EXPECT_EQ(written["crashesInWindow"], 0);
     EXPECT_EQ(written["lastCrash"]["message"], "crashed ...");
     EXPECT_EQ(written["lastExit"]["message"], "stopped-for-restart ...");

@@ -5,14 +5,16 @@
 #include <filesystem>
 #include <iosfwd>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 
-#include "cli/serve_log.h"
+#include "server/serve_log.h"
 
-namespace qz7::cli {
+namespace qz7 {
 
 // The state file of a serve, qz7-serve.json: rewritten atomically after every event, so that
-// `qz7ctl status` reads whole states only, the last one of a killed serve too.
+// a reader (`qz7ctl status`, the window) sees whole states only, the last one of a killed serve
+// too. Its times are UTC, for programs; what people read shows them in local time.
 class ServeStateFile {
   public:
     // stopGrace: how long the server is given to end when asked, for `qz7ctl stop` to wait.
@@ -58,4 +60,8 @@ class ServeLogFile {
 // The log file's n-th older file: qz7-serve.log.1 for 1.
 std::filesystem::path olderLogFile(const std::filesystem::path& file, int n);
 
-}  // namespace qz7::cli
+// The state a serve left in the game folder (its own while it runs); nothing when there is no
+// state file or it is not a JSON object.
+std::optional<nlohmann::json> readServeState(const std::filesystem::path& gameFolder);
+
+}  // namespace qz7

@@ -1,17 +1,16 @@
-#include "cli/serve_alerts.h"
+#include "server/serve_alerts.h"
 
 #include <algorithm>
-#include <ostream>
 #include <set>
 
-#include "cli/cli_error.h"
-#include "cli/serve_log.h"
 #include "platform/atomic_file.h"
 #include "platform/game_paths.h"
 #include "platform/platform.h"
 #include "platform/private_file.h"
+#include "server/operation_error.h"
+#include "server/serve_log.h"
 
-namespace qz7::cli {
+namespace qz7 {
 
 namespace {
 
@@ -57,18 +56,19 @@ std::vector<AlertTarget> alertTargets(const AlertOptions& options) {
     if (options.file) {
         const std::filesystem::path file = pathFromUtf8(*options.file);
         if (std::optional<std::string> problem = othersMayRead(file))
-            throw CliError("Файл адресов оповещений " + *options.file + " не принят: " + *problem,
-                           kExitFailed);
+            throw OperationError("Файл адресов оповещений " + *options.file +
+                                 " не принят: " + *problem);
         const std::vector<std::string> fromFile = readAlertAddressFile(file);
         if (fromFile.empty())
-            throw CliError("В файле адресов оповещений " + *options.file + " нет ни одного адреса",
-                           kExitUsage);
+            throw OperationError(
+                "В файле адресов оповещений " + *options.file + " нет ни одного адреса",
+                OperationError::Kind::Usage);
         urls.insert(urls.end(), fromFile.begin(), fromFile.end());
     }
     std::vector<AlertTarget> targets;
     for (const std::string& url : urls) {
         if (std::optional<std::string> problem = alertAddressProblem(url))
-            throw CliError(*problem, kExitUsage);
+            throw OperationError(*problem, OperationError::Kind::Usage);
         targets.push_back({url, chosenFormat(url, options.format)});
     }
     return targets;
@@ -94,10 +94,10 @@ void ServeAlerts::observe(const nlohmann::json& event) {
         sender_.post(alertFor(source_, event));
 }
 
-void notifyTest(const std::string& url, const std::optional<std::string>& format,
-                const std::string& gameFolder, std::ostream& out) {
+std::string sendTestAlert(const std::string& url, const std::optional<std::string>& format,
+                          const std::string& gameFolder) {
     if (std::optional<std::string> problem = alertAddressProblem(url))
-        throw CliError(*problem, kExitUsage);
+        throw OperationError(*problem, OperationError::Kind::Usage);
     const std::string machine = machineName();
     const std::string message = "проверка оповещений QZ7";
     const nlohmann::json event = {{"time", utcTimestamp(std::chrono::system_clock::now())},
@@ -109,8 +109,9 @@ void notifyTest(const std::string& url, const std::optional<std::string>& format
     const std::chrono::milliseconds timeout = AlertTiming{}.timeout;
     const std::string failure = sendAlertNow(url, chosenFormat(url, format), alert, timeout);
     if (!failure.empty())
-        throw CliError("Оповещение на " + redactedAddress(url) + " не доставлено: " + failure);
-    out << "Оповещение доставлено на " << redactedAddress(url) << "\n";
+        throw OperationError("Оповещение на " + redactedAddress(url) +
+                             " не доставлено: " + failure);
+    return "Оповещение доставлено на " + redactedAddress(url);
 }
 
-}  // namespace qz7::cli
+}  // namespace qz7

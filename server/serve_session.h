@@ -1,0 +1,42 @@
+#pragma once
+
+#include <filesystem>
+#include <iosfwd>
+#include <optional>
+#include <string>
+
+#include "platform/sleep_block.h"
+#include "server/serve_alerts.h"
+#include "server/server_supervisor.h"
+
+namespace qz7 {
+
+struct ServeOptions {
+    std::string templateName;  // a name or "#N"
+    bool fixedWeights = false;
+    std::optional<std::string> command;  // the launcher's parameters instead of the template's
+    bool forwardPorts = false;
+    std::optional<std::string> igdUrl;
+    bool force = false;  // start even when the server's ports are already bound here
+    bool json = false;   // event lines as JSON objects
+    bool allowSleep = false;
+    AlertOptions alerts;
+    SupervisorTiming timing;
+    // How the machine is kept awake while the server runs (a test puts its own).
+    SleepBlocker blockSleep = blockSystemSleep;
+};
+
+// Serves a template in the game folder, as `qz7ctl serve` does: takes the folder (one serve per
+// folder), forms the server files, optionally forwards the ports, keeps the machine awake unless
+// allowed to sleep, starts the server launcher in the game folder and keeps it running (restarts
+// after crashes with a back-off, stops at the crash limit, restarts on its schedule and when a
+// host asks). Ctrl+C, SIGTERM and a stop request stop the server and end serving; the ports it
+// forwarded are removed whenever it ends. Every step is an event line on err, in the event log
+// and the state file of the folder, and the steps that matter to a host go out as alerts.
+// Throws OperationError (or FileError) when serving cannot begin: the launcher is missing, the
+// folder is held, the template or an alert address is refused, the ports are busy. Returns
+// whether it ended well: after a clean end of the server or a stop request, with the ports
+// removed.
+bool serve(const std::filesystem::path& gameFolder, const ServeOptions& options, std::ostream& err);
+
+}  // namespace qz7

@@ -1,0 +1,77 @@
+#include "server/template_files.h"
+
+#include "platform/game_paths.h"
+#include "platform/windows1251.h"
+#include "server/launchers.h"
+#include "server/operation_error.h"
+#include "settings/template_record.h"
+#include "settings/template_store.h"
+
+namespace qz7 {
+
+TemplateLookup findTemplateIn(const std::filesystem::path& gameFolder, const std::string& which) {
+    const std::filesystem::path store = templateStoreFile(gameFolder);
+    TemplateLookup found = findTemplate(store, which);
+    std::error_code error;
+    if (!found.index && !std::filesystem::exists(store, error))
+        found.error += ": файл " + utf8FromPath(store) + " не найден";
+    return found;
+}
+
+TemplateLookup requireTemplateIn(const std::filesystem::path& gameFolder,
+                                 const std::string& which) {
+    TemplateLookup found = findTemplateIn(gameFolder, which);
+    if (!found.index) throw OperationError(found.error);
+    return found;
+}
+
+FormedServerFiles formTemplateFiles(const std::filesystem::path& gameFolder,
+                                    const std::string& storedRecord, bool fixedWeights) {
+    const TemplateRecord record = decodeTemplateRecord(storedRecord);
+    GameSettings settings;
+    std::string commandLine;
+    std::vector<std::string> rotation;
+    LoadListUst(record, settings, commandLine, rotation);
+    if (rotation.empty())
+        return {{ServerFilesOutcome::Refused, "В шаблоне нет карт: файлы сервера не сформированы"},
+                {},
+                {},
+                {}};
+    return formServerFiles(gameFolder, settings, rotation, !fixedWeights);
+}
+
+std::string writeTemplateServerFiles(const std::filesystem::path& gameFolder,
+                                     const std::string& storedRecord, bool fixedWeights) {
+    const FormedServerFiles files = formTemplateFiles(gameFolder, storedRecord, fixedWeights);
+    writeFormedServerFiles(gameFolder, files);
+    if (files.result.outcome == ServerFilesOutcome::BaseRecipeMissing ||
+        files.result.outcome == ServerFilesOutcome::BaseConfigurationMissing)
+        throw OperationError(files.result.message + inGameFolderText(gameFolder));
+    if (files.result.outcome != ServerFilesOutcome::Written)
+        throw OperationError(files.result.message);
+    // The paths as this system writes them, such as admin/Manual_Mod.dsr.
+    auto relative = [](const char* path) { return utf8FromPath(gamePath({}, path)); };
+    return "Файлы сервера сформированы: " + relative(kRecipePath) + ", " + relative(kPlaylistPath) +
+           ", " + relative(kConfigurationPath) + inGameFolderText(gameFolder);
+}
+
+std::string templateCommandLine(const std::string& storedRecord) {
+    return utf8FromWindows1251(decodeTemplateRecord(storedRecord).CommandLine);
+}
+
+std::string launcherParameters(const std::filesystem::path& gameFolder,
+                               const std::optional<std::string>& which,
+                               const std::optional<std::string>& command) {
+    if (command) return *command;
+    const std::optional<std::string> record =
+        which ? requireTemplateIn(gameFolder, *which).record
+              : readTemplateRecordAt(templateStoreFile(gameFolder), 0);
+    if (!record) return kDefaultLauncherParameters;
+    return templateCommandLine(*record);
+}
+
+std::string inGameFolderText(const std::filesystem::path& gameFolder) {
+    return " (папка игры: " + utf8FromPath(gameFolder) + ")";
+}
+
+}  // namespace qz7
