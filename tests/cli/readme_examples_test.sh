@@ -38,6 +38,7 @@ qz7ctl serve 'Турнир' --ports|1|no-router
 qz7ctl serve 'Турнир' --restart-at 04:00,16:00 --restart-every 6h|0|err:следующий перезапуск по расписанию
 qz7ctl status --json|3|out:"running": false
 qz7ctl log -n 50|0|out:сервер завершился сам (код выхода 0
+qz7ctl restart|3|out:не запущен
 qz7ctl stop|3|out:не запущен
 qz7ctl ports status|1|no-router
 qz7ctl ports status --json --igd http://192.168.1.1:5000/rootDesc.xml|1|no-router
