@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev pkg-config dpkg-dev
   qt6-base-dev libgl-dev libjpeg62-turbo-dev libminiupnpc-dev
   libcurl4-openssl-dev libsystemd-dev libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
-  miniupnpc miniupnpd-nftables nftables iproute2 util-linux systemd
+  miniupnpc miniupnpd-nftables nftables iproute2 util-linux systemd dbus-daemon
   fonts-dejavu-core fonts-dejavu-extra fonts-liberation fonts-urw-base35 python3 python3-pil
   lintian man-db
 )
