@@ -126,6 +126,7 @@ void CliCommands::addTo(CLI::App& app) {
     addServeTo(app);
     addServiceTo(app);
     addServeControlTo(app);
+    playersCommand_ = addPlayersCommand(app, playersOptions_);
 
     startClientCommand_ =
         app.add_subcommand("start-client", "запустить " + std::string(kClientLauncherName));
@@ -319,6 +320,7 @@ int CliCommands::run(const std::string& gameDir, std::ostream& out, std::ostream
     if (*statusCommand_) return runStatus(game, json_, out);
     if (*stopCommand_) return runStop(game, out);
     if (*restartCommand_) return runRestart(game, out);
+    if (*playersCommand_) return showPlayers(game, playersOptions_, out);
     if (*logCommand_) {
         runLog(game, logLines_, follow_, out);
         return kExitSuccess;

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "cli/players_command.h"
 #include "cli/port_commands.h"
 #include "server/serve_session.h"
 
@@ -42,6 +43,7 @@ class CliCommands {
     CLI::App* logCommand_ = nullptr;
     CLI::App* stopCommand_ = nullptr;
     CLI::App* restartCommand_ = nullptr;
+    CLI::App* playersCommand_ = nullptr;
 
     bool json_ = false;
     std::string template_;
@@ -66,6 +68,7 @@ class CliCommands {
     std::optional<std::string> notifyTestFormat_;
     int logLines_ = 20;
     bool follow_ = false;
+    PlayersOptions playersOptions_;
 };
 
 }  // namespace qz7::cli

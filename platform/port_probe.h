@@ -23,4 +23,9 @@ PortUse probePortUse(int port, std::string_view protocol);
 // not say (another user's process, or no such table on this system).
 std::vector<std::string> programsHoldingPort(int port, std::string_view protocol);
 
+// The local UDP ports (IPv4 and IPv6) that the process or one of its descendants holds, in
+// ascending order without repeats; empty when the system does not tell (another user's process,
+// a process that is gone).
+std::vector<int> udpPortsOfProcessTree(int processId);
+
 }  // namespace qz7

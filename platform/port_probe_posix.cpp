@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <set>
 #include <sstream>
 
@@ -66,6 +67,64 @@ void collectSocketInodes(const std::string& table, int port, std::set<std::strin
     }
 }
 
+// The local port of every socket in one of the kernel's tables, by the socket's inode.
+void collectPortsByInode(const std::string& table, std::map<std::string, int>& ports) {
+    std::ifstream in(table);
+    std::string line;
+    std::getline(in, line);  // the heading
+    while (std::getline(in, line)) {
+        std::istringstream fields(line);
+        std::string slot, local, remote, state, queues, timer, retransmits, uid, timeout, inode;
+        if (!(fields >> slot >> local >> remote >> state >> queues >> timer >> retransmits >> uid >>
+              timeout >> inode))
+            continue;
+        const std::size_t colon = local.rfind(':');
+        if (colon == std::string::npos || inode == "0") continue;
+        ports["socket:[" + inode + "]"] =
+            static_cast<int>(std::strtol(local.c_str() + colon + 1, nullptr, 16));
+    }
+}
+
+bool isProcessFolderName(const std::string& name) {
+    return !name.empty() && std::all_of(name.begin(), name.end(), ::isdigit);
+}
+
+// The parent's id from /proc/PID/stat: "pid (name) state ppid ...", the name may hold blanks
+// and parentheses.
+int parentProcessId(const std::filesystem::path& processFolder) {
+    std::ifstream in(processFolder / "stat");
+    std::string stat;
+    std::getline(in, stat);
+    const std::size_t nameEnd = stat.rfind(')');
+    if (nameEnd == std::string::npos) return 0;
+    std::istringstream rest(stat.substr(nameEnd + 1));
+    std::string state;
+    int parent = 0;
+    rest >> state >> parent;
+    return parent;
+}
+
+// The process and all its descendants.
+std::set<int> processTree(int processId) {
+    std::multimap<int, int> children;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
+        const std::string name = entry.path().filename().string();
+        if (!isProcessFolderName(name)) continue;
+        children.emplace(parentProcessId(entry.path()), std::stoi(name));
+    }
+    std::set<int> tree{processId};
+    std::vector<int> waiting{processId};
+    while (!waiting.empty()) {
+        const int parent = waiting.back();
+        waiting.pop_back();
+        auto [first, last] = children.equal_range(parent);
+        for (auto child = first; child != last; ++child)
+            if (tree.insert(child->second).second) waiting.push_back(child->second);
+    }
+    return tree;
+}
+
 std::string processName(const std::filesystem::path& processFolder) {
     std::ifstream in(processFolder / "comm");
     std::string name;
@@ -92,7 +151,7 @@ std::vector<std::string> programsHoldingPort(int port, std::string_view protocol
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
         const std::string pid = entry.path().filename().string();
-        if (pid.empty() || !std::all_of(pid.begin(), pid.end(), ::isdigit)) continue;
+        if (!isProcessFolderName(pid)) continue;
         std::error_code fdError;
         for (const auto& fd : std::filesystem::directory_iterator(entry.path() / "fd", fdError)) {
             std::error_code linkError;
@@ -103,6 +162,26 @@ std::vector<std::string> programsHoldingPort(int port, std::string_view protocol
         }
     }
     return programs;
+}
+
+std::vector<int> udpPortsOfProcessTree(int processId) {
+    std::set<int> ports;
+    if (processId <= 0) return {};
+    std::map<std::string, int> portsByInode;
+    collectPortsByInode("/proc/net/udp", portsByInode);
+    collectPortsByInode("/proc/net/udp6", portsByInode);
+    for (int member : processTree(processId)) {
+        std::error_code fdError;
+        const std::filesystem::path fds = "/proc/" + std::to_string(member) + "/fd";
+        for (const auto& fd : std::filesystem::directory_iterator(fds, fdError)) {
+            std::error_code linkError;
+            const std::string target = std::filesystem::read_symlink(fd.path(), linkError);
+            if (linkError) continue;
+            const auto found = portsByInode.find(target);
+            if (found != portsByInode.end()) ports.insert(found->second);
+        }
+    }
+    return {ports.begin(), ports.end()};
 }
 
 }  // namespace qz7

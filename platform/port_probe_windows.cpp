@@ -4,8 +4,10 @@
 #include <ws2tcpip.h>
 #include <windows.h>
 #include <iphlpapi.h>
+#include <tlhelp32.h>
 // clang-format on
 
+#include <map>
 #include <set>
 #include <vector>
 
@@ -110,6 +112,43 @@ std::string programName(DWORD pid) {
     return utf8FromWide(name);
 }
 
+// The process and all its descendants, from the system's process snapshot.
+std::set<DWORD> processTree(DWORD processId) {
+    std::multimap<DWORD, DWORD> children;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot != INVALID_HANDLE_VALUE) {
+        PROCESSENTRY32W entry{};
+        entry.dwSize = sizeof entry;
+        for (BOOL more = Process32FirstW(snapshot, &entry); more;
+             more = Process32NextW(snapshot, &entry))
+            // Ids are reused: a parent id of 0 or of itself is no parent.
+            if (entry.th32ParentProcessID != entry.th32ProcessID)
+                children.emplace(entry.th32ParentProcessID, entry.th32ProcessID);
+        CloseHandle(snapshot);
+    }
+    std::set<DWORD> tree{processId};
+    std::vector<DWORD> waiting{processId};
+    while (!waiting.empty()) {
+        const DWORD parent = waiting.back();
+        waiting.pop_back();
+        auto [first, last] = children.equal_range(parent);
+        for (auto child = first; child != last; ++child)
+            if (tree.insert(child->second).second) waiting.push_back(child->second);
+    }
+    return tree;
+}
+
+// The local port of every row of a UDP owner table whose owner is in the set.
+template <typename Table>
+void collectPortsOf(const std::vector<char>& buffer, const std::set<DWORD>& owners,
+                    std::set<int>& ports) {
+    if (buffer.empty()) return;
+    const auto* table = reinterpret_cast<const Table*>(buffer.data());
+    for (DWORD i = 0; i < table->dwNumEntries; ++i)
+        if (owners.count(table->table[i].dwOwningPid) != 0)
+            ports.insert(ntohs(u_short(table->table[i].dwLocalPort)));
+}
+
 }  // namespace
 
 PortUse probePortUse(int port, std::string_view protocol) {
@@ -129,6 +168,22 @@ std::vector<std::string> programsHoldingPort(int port, std::string_view protocol
                            std::to_string(pid) + ")");
     }
     return programs;
+}
+
+std::vector<int> udpPortsOfProcessTree(int processId) {
+    if (processId <= 0) return {};
+    const std::set<DWORD> tree = processTree(DWORD(processId));
+    std::set<int> ports;
+    for (ULONG family : {ULONG(AF_INET), ULONG(AF_INET6)}) {
+        std::vector<char> buffer = ownerTable([family](void* data, DWORD* size) {
+            return GetExtendedUdpTable(data, size, FALSE, family, UDP_TABLE_OWNER_PID, 0);
+        });
+        if (family == AF_INET)
+            collectPortsOf<MIB_UDPTABLE_OWNER_PID>(buffer, tree, ports);
+        else
+            collectPortsOf<MIB_UDP6TABLE_OWNER_PID>(buffer, tree, ports);
+    }
+    return {ports.begin(), ports.end()};
 }
 
 }  // namespace qz7
