@@ -9,7 +9,7 @@ packages=(
   libcurl4-openssl-dev libsystemd-dev libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
   miniupnpc miniupnpd-nftables nftables iproute2 util-linux systemd dbus-daemon
   fonts-dejavu-core fonts-dejavu-extra fonts-liberation fonts-urw-base35 python3 python3-pil
-  lintian man-db
+  lintian man-db qstat
 )
 packages+=("$@")
 

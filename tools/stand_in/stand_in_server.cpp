@@ -72,6 +72,17 @@ std::string statusAnswer(const StandInSetup& setup, std::string_view challenge) 
     return answer;
 }
 
+// The short answer to "getinfo", which other query programs ask first.
+std::string infoAnswer(const StandInSetup& setup, std::string_view challenge) {
+    std::string answer = std::string(kConnectionlessHeader) + "infoResponse\n";
+    if (!challenge.empty()) answer += infoPair("challenge", challenge);
+    answer += infoPair("protocol", "61586") + infoPair("hostname", setup.hostName) +
+              infoPair("mapname", setup.map) +
+              infoPair("clients", std::to_string(setup.playerLines.size())) +
+              infoPair("sv_maxclients", setup.maxClients) + infoPair("gametype", setup.gameType);
+    return answer;
+}
+
 std::string printAnswer(std::string_view text) {
     return std::string(kConnectionlessHeader) + "print\n" + std::string(text);
 }
@@ -147,6 +158,10 @@ std::optional<std::string> answerDatagram(const StandInSetup& setup, std::string
     if (request == "getstatus" || request.starts_with("getstatus ")) {
         std::string_view challenge = request.substr(std::min<std::size_t>(request.size(), 10));
         return statusAnswer(setup, challenge);
+    }
+    if (request == "getinfo" || request.starts_with("getinfo ")) {
+        std::string_view challenge = request.substr(std::min<std::size_t>(request.size(), 8));
+        return infoAnswer(setup, challenge);
     }
     if (request.starts_with("rcon ")) return rconAnswer(setup, request.substr(5), consoleLines);
     return std::nullopt;

@@ -33,9 +33,9 @@ inline constexpr const char* kConsoleLogFile = "stand-in-console.log";
 StandInSetup readStandInSetup(const std::filesystem::path& gameFolder,
                               const std::string& commandLine);
 
-// What the stand-in answers to a datagram: a status answer to "getstatus" (echoing the challenge),
-// a printed answer to "rcon"; nothing to anything else. A remote "say" with the right password
-// appends "say: TEXT" (UTF-8) to consoleLines.
+// What the stand-in answers to a datagram: a status answer to "getstatus" and a short one to
+// "getinfo" (each echoing the challenge), a printed answer to "rcon"; nothing to anything else. A
+// remote "say" with the right password appends "say: TEXT" (UTF-8) to consoleLines.
 std::optional<std::string> answerDatagram(const StandInSetup& setup, std::string_view datagram,
                                           std::vector<std::string>& consoleLines);
 
