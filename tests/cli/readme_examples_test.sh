@@ -40,6 +40,8 @@ qz7ctl status --json|3|out:"running": false
 qz7ctl log -n 50|0|out:сервер завершился сам (код выхода 0
 qz7ctl restart|3|out:не запущен
 qz7ctl stop|3|out:не запущен
+qz7ctl players|1|offline:Состояние сервера не получено
+qz7ctl players --query-port 27016|1|offline:Состояние сервера не получено
 qz7ctl ports status|1|no-router
 qz7ctl ports status --json --igd http://192.168.1.1:5000/rootDesc.xml|1|no-router
 qz7ctl firewall status|1|err:брандмауэра Windows на этой системе нет, ничего не сделано
