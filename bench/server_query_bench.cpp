@@ -95,28 +95,25 @@ double worst(const std::vector<double>& times) {
     return *std::max_element(times.begin(), times.end());
 }
 
+// Each benchmark as 100 single runs, with the worst of them beside the median.
+void registerHundredRuns(const char* name, void (*run)(benchmark::State&)) {
+    benchmark::RegisterBenchmark(name, run)
+        ->Unit(benchmark::kMicrosecond)
+        ->UseRealTime()
+        ->Iterations(1)
+        ->Repetitions(100)
+        ->ComputeStatistics("max", worst)
+        ->ReportAggregatesOnly(true);
+}
+
 }  // namespace
 
-BENCHMARK(queryRoundTrip)
-    ->Unit(benchmark::kMicrosecond)
-    ->UseRealTime()
-    ->Iterations(1)
-    ->Repetitions(100)
-    ->ComputeStatistics("max", worst)
-    ->ReportAggregatesOnly(true);
-BENCHMARK(searchByProcess)
-    ->Unit(benchmark::kMicrosecond)
-    ->UseRealTime()
-    ->Iterations(1)
-    ->Repetitions(100)
-    ->ComputeStatistics("max", worst)
-    ->ReportAggregatesOnly(true);
-BENCHMARK(searchByTable)
-    ->Unit(benchmark::kMicrosecond)
-    ->UseRealTime()
-    ->Iterations(1)
-    ->Repetitions(100)
-    ->ComputeStatistics("max", worst)
-    ->ReportAggregatesOnly(true);
-
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    registerHundredRuns("queryRoundTrip", queryRoundTrip);
+    registerHundredRuns("searchByProcess", searchByProcess);
+    registerHundredRuns("searchByTable", searchByTable);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -13,6 +13,7 @@
 #include <sstream>
 
 #include "platform/port_probe.h"
+#include "platform/process_tree.h"
 
 namespace qz7 {
 
@@ -47,28 +48,11 @@ bool bindRefused(int family, int port, bool tcp) {
     return refused;
 }
 
-// The inodes of the sockets bound to port in one of the kernel's tables (/proc/net/tcp and
-// the like): "sl local_address rem_address st tx:rx tr:when retrnsmt uid timeout inode ...",
-// the local address as hex address and hex port.
-void collectSocketInodes(const std::string& table, int port, std::set<std::string>& inodes) {
-    std::ifstream in(table);
-    std::string line;
-    std::getline(in, line);  // the heading
-    while (std::getline(in, line)) {
-        std::istringstream fields(line);
-        std::string slot, local, remote, state, queues, timer, retransmits, uid, timeout, inode;
-        if (!(fields >> slot >> local >> remote >> state >> queues >> timer >> retransmits >> uid >>
-              timeout >> inode))
-            continue;
-        const std::size_t colon = local.rfind(':');
-        if (colon == std::string::npos) continue;
-        if (std::strtol(local.c_str() + colon + 1, nullptr, 16) == port && inode != "0")
-            inodes.insert("socket:[" + inode + "]");
-    }
-}
-
-// The local port of every socket in one of the kernel's tables, by the socket's inode.
-void collectPortsByInode(const std::string& table, std::map<std::string, int>& ports) {
+// Calls found(local port, socket inode) for each socket of one of the kernel's tables
+// (/proc/net/tcp and the like): "sl local_address rem_address st tx:rx tr:when retrnsmt uid
+// timeout inode ...", the local address as hex address and hex port.
+template <typename Found>
+void forEachSocket(const std::string& table, Found found) {
     std::ifstream in(table);
     std::string line;
     std::getline(in, line);  // the heading
@@ -80,9 +64,22 @@ void collectPortsByInode(const std::string& table, std::map<std::string, int>& p
             continue;
         const std::size_t colon = local.rfind(':');
         if (colon == std::string::npos || inode == "0") continue;
-        ports["socket:[" + inode + "]"] =
-            static_cast<int>(std::strtol(local.c_str() + colon + 1, nullptr, 16));
+        found(static_cast<int>(std::strtol(local.c_str() + colon + 1, nullptr, 16)),
+              "socket:[" + inode + "]");
     }
+}
+
+// The inodes of the sockets bound to port in one of the kernel's tables.
+void collectSocketInodes(const std::string& table, int port, std::set<std::string>& inodes) {
+    forEachSocket(table, [&](int localPort, const std::string& inode) {
+        if (localPort == port) inodes.insert(inode);
+    });
+}
+
+// The local port of every socket in one of the kernel's tables, by the socket's inode.
+void collectPortsByInode(const std::string& table, std::map<std::string, int>& ports) {
+    forEachSocket(table,
+                  [&](int localPort, const std::string& inode) { ports[inode] = localPort; });
 }
 
 bool isProcessFolderName(const std::string& name) {
@@ -113,16 +110,7 @@ std::set<int> processTree(int processId) {
         if (!isProcessFolderName(name)) continue;
         children.emplace(parentProcessId(entry.path()), std::stoi(name));
     }
-    std::set<int> tree{processId};
-    std::vector<int> waiting{processId};
-    while (!waiting.empty()) {
-        const int parent = waiting.back();
-        waiting.pop_back();
-        auto [first, last] = children.equal_range(parent);
-        for (auto child = first; child != last; ++child)
-            if (tree.insert(child->second).second) waiting.push_back(child->second);
-    }
-    return tree;
+    return descendantsWithRoot(children, processId);
 }
 
 std::string processName(const std::filesystem::path& processFolder) {

@@ -13,6 +13,7 @@
 
 #include "platform/network_session.h"
 #include "platform/port_probe.h"
+#include "platform/process_tree.h"
 #include "platform/windows_text.h"
 
 namespace qz7 {
@@ -121,21 +122,12 @@ std::set<DWORD> processTree(DWORD processId) {
         entry.dwSize = sizeof entry;
         for (BOOL more = Process32FirstW(snapshot, &entry); more;
              more = Process32NextW(snapshot, &entry))
-            // Ids are reused: a parent id of 0 or of itself is no parent.
+            // The idle process names itself as its parent.
             if (entry.th32ParentProcessID != entry.th32ProcessID)
                 children.emplace(entry.th32ParentProcessID, entry.th32ProcessID);
         CloseHandle(snapshot);
     }
-    std::set<DWORD> tree{processId};
-    std::vector<DWORD> waiting{processId};
-    while (!waiting.empty()) {
-        const DWORD parent = waiting.back();
-        waiting.pop_back();
-        auto [first, last] = children.equal_range(parent);
-        for (auto child = first; child != last; ++child)
-            if (tree.insert(child->second).second) waiting.push_back(child->second);
-    }
-    return tree;
+    return descendantsWithRoot(children, processId);
 }
 
 // The local port of every row of a UDP owner table whose owner is in the set.
