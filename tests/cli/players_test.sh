@@ -59,6 +59,19 @@ diff expected.txt players.txt >&2 || fail "players text"
 "$qz7ctl" players --query-port "$port" >/dev/null || fail "players --query-port"
 "$qz7ctl" stop >/dev/null || fail "stop"
 
+# A template whose command line sets net_port: that port is asked, as the serve's template says.
+"$qz7ctl" export 'Турнир' -o port.txt >/dev/null || fail "export"
+sed -i 's/^CommandLine=.*/CommandLine=+set dedicated 1 +set net_port 27020 +start_map_rotate/' port.txt
+"$qz7ctl" import port.txt --name 'С портом' >/dev/null || fail "import"
+rm -f stand-in-ready
+QZ7_STAND_IN=run "$qz7ctl" serve 'С портом' 2>serve-port.txt &
+started+=("$!")
+wait_for_file stand-in-ready
+"$qz7ctl" players --json >port.json || fail "players of the template with net_port"
+[ "$(json_field port.json "['portSource']")" = command-line ] || fail "net_port not taken"
+[ "$(json_field port.json "['port']")" = 27020 ] || fail "not the port of net_port"
+"$qz7ctl" stop >/dev/null || fail "stop"
+
 # Two servers on ports of the table, no serve: nothing is guessed, --query-port chooses.
 mkdir second && cp -r admin second/
 printf '3 40 ^1Red^7Team\n9 55 Plain\n' >second/stand-in-players
