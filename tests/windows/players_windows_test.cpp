@@ -30,7 +30,7 @@ TEST(WindowsPortProbe, TheUdpPortsOfThisProcessAreFound) {
 }
 
 // What a run of qz7ctl.exe gave: its exit status and its standard output.
-struct Run {
+struct CommandRun {
     DWORD status = DWORD(-1);
     std::string out;
 };
@@ -80,11 +80,11 @@ class WindowsPlayers : public ::testing::Test {
 
     // Runs qz7ctl.exe to its end (a minute at most) with its output in a file. Wine now and then
     // fails to set a new process up (a status that is none of qz7ctl's): it is started once more.
-    Run run(const std::wstring& arguments) {
-        Run result = runOnce(arguments);
+    CommandRun run(const std::wstring& arguments) {
+        CommandRun result = runOnce(arguments);
         return result.status <= 3 ? result : runOnce(arguments);
     }
-    Run runOnce(const std::wstring& arguments) {
+    CommandRun runOnce(const std::wstring& arguments) {
         const fs::path output = game.path() / "players-output.txt";
         SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
         HANDLE file = CreateFileW(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited,
@@ -92,7 +92,7 @@ class WindowsPlayers : public ::testing::Test {
         if (file == INVALID_HANDLE_VALUE) return {};
         PROCESS_INFORMATION info = start(arguments, file);
         CloseHandle(file);
-        Run result;
+        CommandRun result;
         if (info.hProcess == nullptr) return result;
         if (WaitForSingleObject(info.hProcess, 60000) == WAIT_OBJECT_0)
             GetExitCodeProcess(info.hProcess, &result.status);
@@ -107,7 +107,7 @@ class WindowsPlayers : public ::testing::Test {
 };
 
 TEST_F(WindowsPlayers, TheServedStandInIsFoundAnsweringThenSilentThenStopped) {
-    Run players = run(L"players --json");
+    CommandRun players = run(L"players --json");
     ASSERT_EQ(players.status, 0u) << players.out;
     EXPECT_NE(players.out.find("\"hostName\": \"~Турнир_QZ7~\""), std::string::npos) << players.out;
     EXPECT_NE(players.out.find("\"port\": " + std::to_string(port)), std::string::npos);
