@@ -124,6 +124,9 @@ TEST(StandInServer, RemoteSayReachesItsConsoleLogWithThePassword) {
 TEST(StandInServer, TheSearchFindsItByItsProcessAndTwoAreNotGuessed) {
     StandIn first("+set net_port 0", std::nullopt);
     StandIn second("+set net_port 0", "");
+    // Asked once before, as a running server is: wine names a socket's owner only once the
+    // process has used it.
+    ASSERT_TRUE(queryServerStatus(first.endpoint(), kQuick).status);
     QueryPortInputs inputs;
     inputs.serverProcessId = first.process().id();
     inputs.addresses = {"127.0.0.1"};

@@ -25,8 +25,13 @@ TEST(WindowsPortProbe, TheUdpPortsOfThisProcessAreFound) {
     std::string error;
     std::unique_ptr<UdpSocket> socket = UdpSocket::bind("127.0.0.1", 0, error);
     ASSERT_TRUE(socket) << error;
+    // Wine names a socket's owner only once the process has used it, as a server does at once.
+    ASSERT_TRUE(socket->send({"127.0.0.1", socket->localPort()}, "x", error)) << error;
+    UdpDatagram datagram;
+    ASSERT_EQ(socket->receive(std::chrono::seconds(5), datagram, error), UdpReceive::Datagram);
     const std::vector<int> ports = udpPortsOfProcessTree(currentProcessId());
     EXPECT_NE(std::find(ports.begin(), ports.end(), socket->localPort()), ports.end());
+    EXPECT_TRUE(udpPortsOfProcessTree(0).empty());
 }
 
 // What a run of qz7ctl.exe gave: its exit status and its standard output.
