@@ -75,13 +75,31 @@ void ServeLog::report(const SupervisorEvent& event) {
             return;
         case SupervisorEventKind::Crashed:
             note("crashed",
-                 "сервер упал: " + endText(event.end) + " (" + pidText(event.processId) +
+                 std::string(event.hung ? "сервер остановлен как зависший: " : "сервер упал: ") +
+                     endText(event.end) + " (" + pidText(event.processId) +
                      "; падений за последние " + secondsText(crashWindow_) + ": " +
                      std::to_string(event.crashesInWindow) + ")",
                  {{"pid", event.processId},
                   {"exitStatus", event.end.exitStatus},
                   {"signal", event.end.signal},
+                  {"hung", event.hung},
                   {"crashesInWindow", event.crashesInWindow}});
+            return;
+        case SupervisorEventKind::Hung:
+            note("hung",
+                 "сервер не отвечает на запросы: он будет остановлен и запущен снова, как после "
+                 "падения (" +
+                     pidText(event.processId) + ")",
+                 pid);
+            return;
+        case SupervisorEventKind::RestartWaits:
+            note("restart-waits",
+                 "перезапуск по расписанию ждёт, пока игроки уйдут: игроков на сервере " +
+                     std::to_string(event.players) + "; не дольше, чем до " +
+                     (event.nextRestart ? localTimeText(*event.nextRestart) : std::string("?")),
+                 {{"pid", event.processId},
+                  {"players", event.players},
+                  {"until", nextRestartField(event.nextRestart)}});
             return;
         case SupervisorEventKind::Restarting:
             note("restarting", "перезапуск через " + secondsText(event.delay),

@@ -3,64 +3,14 @@
 #include <algorithm>
 #include <deque>
 
+#include "server/run_watch.h"
+#include "server/scheduled_restarts.h"
+
 namespace qz7 {
 
 namespace {
 
 using SteadyTime = std::chrono::steady_clock::time_point;
-using SystemTime = std::chrono::system_clock::time_point;
-
-// When the next scheduled restart is due: by the interval (steady, from the last start or the
-// last attempt) and by the times of day (wall clock, so that a changed clock is followed).
-class ScheduledRestarts {
-  public:
-    ScheduledRestarts(const RestartSchedule& schedule, SupervisorClock& clock)
-        : schedule_(schedule), clock_(clock) {}
-
-    // The server has just started: both counts begin anew.
-    void started() {
-        if (schedule_.every) everyDue_ = clock_.now() + *schedule_.every;
-        nextTimeOfDay_ = followingTimeOfDay();
-    }
-    bool due() {
-        return (everyDue_ && clock_.now() >= *everyDue_) ||
-               (nextTimeOfDay_ && clock_.wallNow() >= *nextTimeOfDay_);
-    }
-    // The restart that was due could not be made: the next time of the schedule tries again.
-    void postpone() {
-        if (everyDue_ && clock_.now() >= *everyDue_) everyDue_ = clock_.now() + *schedule_.every;
-        if (nextTimeOfDay_ && clock_.wallNow() >= *nextTimeOfDay_)
-            nextTimeOfDay_ = followingTimeOfDay();
-    }
-    // The next restart on the wall clock, whichever rule comes first.
-    std::optional<SystemTime> next() {
-        std::optional<SystemTime> next = nextTimeOfDay_;
-        if (everyDue_) {
-            const SystemTime byInterval =
-                clock_.wallNow() + std::chrono::duration_cast<std::chrono::system_clock::duration>(
-                                       *everyDue_ - clock_.now());
-            if (!next || byInterval < *next) next = byInterval;
-        }
-        return next;
-    }
-    // How long until the interval is due, for waiting no longer than that.
-    std::chrono::milliseconds untilIntervalDue(std::chrono::milliseconds atMost) {
-        if (!everyDue_) return atMost;
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(*everyDue_ - clock_.now());
-        return std::clamp(left, std::chrono::milliseconds(0), atMost);
-    }
-
-  private:
-    std::optional<SystemTime> followingTimeOfDay() {
-        return nextTimeOfDay(schedule_.timesOfDay, clock_.wallNow(),
-                             [this](SystemTime moment) { return clock_.utcOffset(moment); });
-    }
-
-    const RestartSchedule& schedule_;
-    SupervisorClock& clock_;
-    std::optional<SteadyTime> everyDue_;
-    std::optional<SystemTime> nextTimeOfDay_;
-};
 
 // Ends the server that was asked to stop: a grace period, then by force.
 ProcessEnd stopServer(RunningProgram& process, const SupervisedServer& server,
@@ -78,40 +28,6 @@ ProcessEnd stopServer(RunningProgram& process, const SupervisedServer& server,
 
 bool restartWasRequested(const SupervisedServer& server) {
     return server.restartRequested && server.restartRequested();
-}
-
-// Why the server's run ended.
-enum class RunEnd { Ended, StopRequested, ScheduledRestart };
-
-// Watches the running server until it ends, a stop is requested, or a scheduled restart is due
-// and its files are formed; a restart whose template cannot be formed is postponed meanwhile.
-RunEnd watchRun(RunningProgram& process, const SupervisedServer& server,
-                const SupervisorTiming& timing, ScheduledRestarts& schedule,
-                std::optional<ProcessEnd>& end, bool& restartWasAskedFor) {
-    while (!server.stopRequested()) {
-        const bool requested = restartWasRequested(server);
-        if (requested || schedule.due()) {
-            server.report({.kind = SupervisorEventKind::ScheduledRestart,
-                           .processId = process.id(),
-                           .requested = requested});
-            std::optional<std::string> refusal;
-            if (server.prepareRestart) refusal = server.prepareRestart();
-            if (!refusal) {
-                restartWasAskedFor = requested;
-                return RunEnd::ScheduledRestart;
-            }
-            if (!requested) schedule.postpone();
-            server.report({.kind = SupervisorEventKind::RestartPostponed,
-                           .processId = process.id(),
-                           .error = *refusal,
-                           .nextRestart = schedule.next(),
-                           .requested = requested});
-            continue;
-        }
-        end = process.waitFor(schedule.untilIntervalDue(timing.pollInterval));
-        if (end) return RunEnd::Ended;
-    }
-    return RunEnd::StopRequested;
 }
 
 // Waits for delay, or until a restart is asked for; false when a stop was requested meanwhile.
@@ -162,8 +78,8 @@ SupervisorOutcome superviseServer(const SupervisedServer& server, const Supervis
                        .nextRestart = schedule.next()});
 
         std::optional<ProcessEnd> end;
-        bool restartWasAskedFor = false;
-        const RunEnd runEnd = watchRun(*process, server, timing, schedule, end, restartWasAskedFor);
+        RunWatch watch(*process, server, timing, schedule);
+        const RunEnd runEnd = watch.watch(end);
         if (runEnd == RunEnd::StopRequested) {
             const ProcessEnd stopped = stopServer(*process, server, timing);
             server.report(
@@ -175,7 +91,7 @@ SupervisorOutcome superviseServer(const SupervisedServer& server, const Supervis
             server.report({.kind = SupervisorEventKind::StoppedForRestart,
                            .processId = process->id(),
                            .end = stopped,
-                           .requested = restartWasAskedFor});
+                           .requested = watch.restartWasRequested()});
             if (server.writePreparedFiles) {
                 if (std::optional<std::string> failure = server.writePreparedFiles())
                     server.report(
@@ -185,7 +101,12 @@ SupervisorOutcome superviseServer(const SupervisedServer& server, const Supervis
             endsInSeries = 0;
             continue;
         }
-        const bool clean = end->clean();
+        const bool hung = runEnd == RunEnd::Hung;
+        if (hung) {
+            server.report({.kind = SupervisorEventKind::Hung, .processId = process->id()});
+            end = stopServer(*process, server, timing);
+        }
+        const bool clean = !hung && end->clean();
         if (clean && !timing.restartAfterCleanExit) {
             server.report({.kind = SupervisorEventKind::ExitedCleanly,
                            .processId = process->id(),
@@ -203,7 +124,8 @@ SupervisorOutcome superviseServer(const SupervisedServer& server, const Supervis
             {.kind = clean ? SupervisorEventKind::ExitedCleanly : SupervisorEventKind::Crashed,
              .processId = process->id(),
              .end = *end,
-             .crashesInWindow = endsInWindow});
+             .crashesInWindow = endsInWindow,
+             .hung = hung});
         if (endsInWindow >= timing.crashLimit) {
             server.report({.kind = SupervisorEventKind::GaveUp, .crashesInWindow = endsInWindow});
             return SupervisorOutcome::CrashLoop;

@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/watched_process.h"
 #include "server/restart_schedule.h"
@@ -31,6 +32,13 @@ struct SupervisorTiming {
     // supervisor; it counts toward the crash limit and the back-off as a crash does, so a server
     // that ends at once cannot loop for ever.
     bool restartAfterCleanExit = false;
+    // A due scheduled restart waits while people play (SupervisedServer::playersOnline), asking
+    // every emptyCheckInterval, at most emptyWait; then it is made all the same.
+    bool restartWhenEmpty = false;
+    std::chrono::milliseconds emptyWait{std::chrono::minutes(60)};
+    std::chrono::milliseconds emptyCheckInterval{std::chrono::seconds(30)};
+    // How long before a scheduled restart the players are warned (SupervisedServer::warn).
+    std::vector<std::chrono::seconds> warnBefore;
 };
 
 // The back-off before the restart that follows the n-th crash of a series (n from 1):
@@ -39,7 +47,8 @@ std::chrono::milliseconds restartDelay(int crashInSeries, const SupervisorTiming
 
 enum class SupervisorEventKind {
     Started,        // processId, nextRestart
-    Crashed,        // processId, end, crashesInWindow
+    Crashed,        // processId, end, crashesInWindow; hung when it was stopped as hung
+    Hung,           // processId: it runs but counts as hung, and is stopped as a crash
     Restarting,     // delay
     ExitedCleanly,  // processId, end; crashesInWindow when it is restarted
     GaveUp,         // crashesInWindow: the crash limit was reached
@@ -57,6 +66,9 @@ enum class SupervisorEventKind {
     StoppedForRestart,
     // The files formed for the restart could not be written (error); it starts on the old ones.
     FilesNotWritten,
+    // A due scheduled restart waits while players are on (processId, players), at most until
+    // nextRestart.
+    RestartWaits,
 };
 
 struct SupervisorEvent {
@@ -70,6 +82,10 @@ struct SupervisorEvent {
     std::optional<std::chrono::system_clock::time_point> nextRestart{};
     // A restart a host asked for, not one of the schedule.
     bool requested = false;
+    // The crash was a server stopped because it counted as hung.
+    bool hung = false;
+    // How many people played.
+    int players = 0;
 };
 
 enum class SupervisorOutcome {
@@ -95,6 +111,15 @@ struct SupervisedServer {
     // Once the server has ended for a scheduled restart: writes the files prepareRestart formed.
     // The reason when that failed.
     std::function<std::optional<std::string>()> writePreparedFiles;
+    // Polled while the server runs: true when it counts as hung (it runs but no longer answers);
+    // it is then stopped and counted as a crash. May be empty.
+    std::function<bool()> hung;
+    // How many people play now, asked before a scheduled restart when restartWhenEmpty; nothing
+    // when the server cannot tell, which lets the restart go ahead. May be empty.
+    std::function<std::optional<int>()> playersOnline;
+    // Told while the server runs when a warning before a scheduled restart is due, with the time
+    // left until it. May be empty.
+    std::function<void(std::chrono::seconds left)> warn;
     SupervisorClock* clock = &systemSupervisorClock();
 };
 

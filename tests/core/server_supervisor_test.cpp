@@ -56,6 +56,15 @@ class ScheduledSupervisor : public ::testing::Test {
             moments.push_back(clock.wallNow());
         };
         server.prepareRestart = [&] { return prepare(); };
+        if (hungAt) server.hung = [&] { return clock.now() - begin >= *hungAt && starts == 1; };
+        if (players)
+            server.playersOnline = [&] {
+                playersAskedAt.push_back(clock.now() - begin);
+                return players(clock.now() - begin);
+            };
+        server.warn = [&](std::chrono::seconds left) {
+            warnings.push_back({clock.now() - begin, left});
+        };
         server.writePreparedFiles = [&]() -> std::optional<std::string> {
             ++written;
             return std::nullopt;
@@ -85,6 +94,13 @@ class ScheduledSupervisor : public ::testing::Test {
     std::function<std::optional<std::string>()> prepare = [] { return std::nullopt; };
     // When a host asks for a restart, from the start of supervision.
     std::vector<milliseconds> restartRequestsAt;
+    // When the first server counts as hung.
+    std::optional<milliseconds> hungAt;
+    // How many play, by the time since the start; when they were asked.
+    std::function<std::optional<int>(std::chrono::steady_clock::duration)> players;
+    std::vector<std::chrono::steady_clock::duration> playersAskedAt;
+    // The warnings given: when, and the time left they named.
+    std::vector<std::pair<std::chrono::steady_clock::duration, std::chrono::seconds>> warnings;
     int starts = 0;
     int written = 0;
     std::vector<SupervisorEvent> events;
@@ -152,6 +168,87 @@ TEST_F(ScheduledSupervisor, ARequestedRestartIsMadeAtOnceAndARefusedOneKeepsTheS
     // The refused request puts off no scheduled restart: the next is due a minute after the start.
     EXPECT_EQ(events[9].nextRestart, started[2] + std::chrono::seconds(60));
     EXPECT_EQ(written, 1);
+}
+
+TEST_F(ScheduledSupervisor, AHungServerIsStoppedAndCountedAsACrash) {
+    hungAt = std::chrono::seconds(5);
+    timing.crashLimit = 2;
+    EXPECT_EQ(supervise(std::chrono::seconds(30)), SupervisorOutcome::Stopped);
+    EXPECT_EQ(kinds(),
+              (std::vector<Kind>{Kind::Started, Kind::Hung, Kind::Stopping, Kind::Crashed,
+                                 Kind::Restarting, Kind::Started, Kind::Stopping, Kind::Stopped}));
+    EXPECT_TRUE(events[3].hung);
+    EXPECT_EQ(events[3].crashesInWindow, 1);
+    EXPECT_EQ(events[3].end.signal, 15);
+    EXPECT_FALSE(events[3].end.clean());
+}
+
+// A due scheduled restart waits while people play: put off while they do, made once none does,
+// made all the same when the wait is over, and made at once when the server cannot tell.
+TEST_F(ScheduledSupervisor, ARestartWhenEmptyWaitsForThePlayersUpToTheWait) {
+    using std::chrono::seconds;
+    timing.schedule.every = seconds(60);
+    timing.restartWhenEmpty = true;
+    timing.emptyWait = seconds(100);
+    timing.emptyCheckInterval = seconds(30);
+    const struct {
+        const char* what;
+        std::function<std::optional<int>(std::chrono::steady_clock::duration)> players;
+        std::chrono::steady_clock::duration restartAt;
+        int waits;
+    } cases[] = {
+        {"players leave", [](auto at) { return at < seconds(120) ? 3 : 0; }, seconds(120), 1},
+        {"players stay", [](auto) { return 2; }, seconds(160), 1},
+        {"no answer", [](auto) { return std::nullopt; }, seconds(60), 0},
+        {"empty", [](auto) { return 0; }, seconds(60), 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        events.clear();
+        moments.clear();
+        playersAskedAt.clear();
+        starts = 0;
+        players = c.players;
+        const auto begin = clock.wallNow();
+        supervise(seconds(170));
+        EXPECT_EQ(momentsOf(Kind::ScheduledRestart).front() - begin, c.restartAt);
+        const std::vector<std::chrono::system_clock::time_point> waits =
+            momentsOf(Kind::RestartWaits);
+        ASSERT_EQ(waits.size(), std::size_t(c.waits));
+        if (c.waits == 0) continue;
+        EXPECT_EQ(waits[0] - begin, seconds(60));
+        const auto wait = std::find_if(events.begin(), events.end(), [](const auto& event) {
+            return event.kind == Kind::RestartWaits;
+        });
+        EXPECT_EQ(wait->players, c.players(seconds(60)).value_or(-1));
+        EXPECT_EQ(wait->nextRestart, waits[0] + seconds(100));
+        // Asked at the due time and every 30 s after.
+        EXPECT_EQ(playersAskedAt[1] - playersAskedAt[0], seconds(30));
+    }
+}
+
+// Warnings before a scheduled restart: each of its times once, and of those already past at the
+// start only the last, naming the time really left.
+TEST_F(ScheduledSupervisor, PlayersAreWarnedBeforeAScheduledRestart) {
+    using std::chrono::minutes;
+    using std::chrono::seconds;
+    timing.warnBefore = {seconds(60), seconds(300)};
+    timing.schedule.every = minutes(10);
+    supervise(minutes(11));
+    ASSERT_EQ(warnings.size(), 2u);
+    EXPECT_EQ(warnings[0],
+              (std::pair<std::chrono::steady_clock::duration, seconds>{minutes(5), seconds(300)}));
+    EXPECT_EQ(warnings[1],
+              (std::pair<std::chrono::steady_clock::duration, seconds>{minutes(9), seconds(60)}));
+
+    // 23:50 local: a restart at 23:53 is three minutes away.
+    warnings.clear();
+    clock.setWall(testing::utcMoment(2026, 3, 28, 20, 50));
+    timing.schedule = {};
+    timing.schedule.timesOfDay = {minutes(23 * 60 + 53)};
+    supervise(minutes(2));
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_EQ(warnings[0].second, seconds(180));
 }
 
 TEST_F(ScheduledSupervisor, TimesOfDayFollowTheLocalClockPastMidnightAndItsChanges) {

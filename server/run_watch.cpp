@@ -1,0 +1,82 @@
+#include "server/run_watch.h"
+
+#include <algorithm>
+#include <functional>
+#include <vector>
+
+namespace qz7 {
+
+RunEnd RunWatch::watch(std::optional<ProcessEnd>& end) {
+    while (!server_.stopRequested()) {
+        if (server_.hung && server_.hung()) return RunEnd::Hung;
+        const bool requested = server_.restartRequested && server_.restartRequested();
+        warnWhenDue();
+        // A restart a host asks for is made at once; a scheduled one waits for the players.
+        const bool waiting = !requested && schedule_.due() && waitsForPlayers();
+        if (requested || (schedule_.due() && !waiting)) {
+            server_.report({.kind = SupervisorEventKind::ScheduledRestart,
+                            .processId = process_.id(),
+                            .requested = requested});
+            std::optional<std::string> refusal;
+            if (server_.prepareRestart) refusal = server_.prepareRestart();
+            if (!refusal) {
+                requested_ = requested;
+                return RunEnd::ScheduledRestart;
+            }
+            if (!requested) schedule_.postpone();
+            waitingSince_.reset();
+            server_.report({.kind = SupervisorEventKind::RestartPostponed,
+                            .processId = process_.id(),
+                            .error = *refusal,
+                            .nextRestart = schedule_.next(),
+                            .requested = requested});
+            continue;
+        }
+        end = process_.waitFor(waiting ? timing_.pollInterval
+                                       : schedule_.untilIntervalDue(timing_.pollInterval));
+        if (end) return RunEnd::Ended;
+    }
+    return RunEnd::StopRequested;
+}
+
+bool RunWatch::waitsForPlayers() {
+    if (!timing_.restartWhenEmpty || !server_.playersOnline) return false;
+    SupervisorClock& clock = *server_.clock;
+    const auto now = clock.now();
+    if (waitingSince_ && now - *waitingSince_ >= timing_.emptyWait) return false;
+    if (playersAsked_ && now - *playersAsked_ < timing_.emptyCheckInterval) return true;
+    playersAsked_ = now;
+    const std::optional<int> players = server_.playersOnline();
+    if (!players || *players == 0) return false;
+    if (!waitingSince_) {
+        waitingSince_ = now;
+        server_.report({.kind = SupervisorEventKind::RestartWaits,
+                        .processId = process_.id(),
+                        .nextRestart = clock.wallNow() + timing_.emptyWait,
+                        .players = *players});
+    }
+    return true;
+}
+
+void RunWatch::warnWhenDue() {
+    if (timing_.warnBefore.empty() || !server_.warn) return;
+    const std::optional<std::chrono::system_clock::time_point> next = schedule_.next();
+    if (!next) return;
+    if (warnedFor_ != next) {
+        warnedFor_ = next;
+        warningsGiven_ = 0;
+    }
+    std::vector<std::chrono::seconds> before = timing_.warnBefore;
+    std::sort(before.begin(), before.end(), std::greater<>());
+    const auto left = std::chrono::ceil<std::chrono::seconds>(*next - server_.clock->wallNow());
+    if (left <= std::chrono::seconds(0)) return;
+    // Of the warnings whose time has come, only the last one is given: a server started three
+    // minutes before its restart hears "3 minutes" once, not "5" and then "3".
+    std::size_t due = warningsGiven_;
+    while (due < before.size() && left <= before[due]) ++due;
+    if (due == warningsGiven_) return;
+    warningsGiven_ = due;
+    server_.warn(left);
+}
+
+}  // namespace qz7
