@@ -219,6 +219,40 @@ void CliCommands::addServeOptionsTo(CLI::App* command, ServeOptions& options) {
             "(такие перезапуски считаются к пределу падений)")
         ->check(CLI::IsMember({"stop", "restart"}));
     addAlertOptionsTo(command, options.alerts);
+    addHealthOptionsTo(command, options);
+}
+
+void CliCommands::addHealthOptionsTo(CLI::App* command, ServeOptions& options) {
+    HealthOptions& health = options.health;
+    SupervisorTiming& timing = options.timing;
+    command
+        ->add_option("--query-port", health.queryPort,
+                     "порт, на котором сервер отвечает на запрос состояния (по умолчанию "
+                     "ищется: net_port строки запуска, порты процесса сервера, порты сервера)")
+        ->type_name("ПОРТ")
+        ->check(CLI::Range(1, 65535));
+    addParsedOption(command, "--health-interval", "СРОК", parseRestartInterval, health.interval,
+                    "как часто спрашивать сервер, жив ли он: 30s (по умолчанию), не меньше 10s");
+    command
+        ->add_option("--hang-after", health.missesForHang,
+                     "столько ответов подряд пропустил сервер, отвечавший раньше, и он считается "
+                     "зависшим (по умолчанию 3, не меньше 2)")
+        ->check(CLI::Range(kFewestMissesForHang, 1000));
+    command
+        ->add_option_function<std::string>(
+            "--on-hang",
+            [&health](const std::string& action) { health.restartOnHang = action == "restart"; },
+            "что делать с зависшим сервером: restart (по умолчанию: остановить и запустить "
+            "снова, как после падения) или alert (только сообщить)")
+        ->check(CLI::IsMember({"restart", "alert"}));
+    command->add_flag("--restart-when-empty", timing.restartWhenEmpty,
+                      "перезапуск по расписанию ждёт, пока на сервере никто не играет");
+    addParsedOption(command, "--empty-wait", "СРОК", parseRestartInterval, timing.emptyWait,
+                    "сколько перезапуск по расписанию ждёт ухода игроков, потом перезапускает всё "
+                    "равно: по умолчанию 60m");
+    addParsedOption(command, "--warn-before", "СРОКИ", parseIntervals, timing.warnBefore,
+                    "за сколько до перезапуска по расписанию предупредить игроков через rcon: "
+                    "5m,1m (пароль: +set rcon_password в строке запуска или в server_mod.cfg)");
 }
 
 void CliCommands::addServiceTo(CLI::App& app) {

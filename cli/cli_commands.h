@@ -22,6 +22,7 @@ class CliCommands {
     void addServiceTo(CLI::App& app);
     static void addServeOptionsTo(CLI::App* command, ServeOptions& options);
     static void addAlertOptionsTo(CLI::App* command, AlertOptions& alerts);
+    static void addHealthOptionsTo(CLI::App* command, ServeOptions& options);
     void addServeControlTo(CLI::App& app);
 
     CLI::App* listCommand_ = nullptr;

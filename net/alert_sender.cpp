@@ -52,7 +52,10 @@ std::string discordContent(const std::vector<Alert>& alerts, std::size_t dropped
 
 std::string alertBody(const std::vector<Alert>& alerts, AlertFormat format, std::size_t dropped) {
     if (format == AlertFormat::Discord)
-        return nlohmann::json{{"content", discordContent(alerts, dropped)}}.dump();
+        // No mention in a message pings anybody, whatever text it carries.
+        return nlohmann::json{{"content", discordContent(alerts, dropped)},
+                              {"allowed_mentions", {{"parse", nlohmann::json::array()}}}}
+            .dump();
     if (alerts.size() == 1 && dropped == 0) return alerts.front().json;
     std::string body = "[";
     if (dropped > 0)

@@ -51,8 +51,9 @@ std::optional<std::vector<minutes>> parseTimesOfDay(std::string_view text, std::
     return times;
 }
 
-std::optional<std::chrono::seconds> parseRestartInterval(std::string_view text,
-                                                         std::string& error) {
+std::optional<std::chrono::seconds> parseDuration(std::string_view text,
+                                                  std::chrono::seconds shortest,
+                                                  std::string& error) {
     const char unit = text.empty() ? '\0' : text.back();
     const int perUnit = unit == 's' ? 1 : unit == 'm' ? 60 : unit == 'h' ? 3600 : 0;
     const std::optional<int> count = perUnit ? number(text.substr(0, text.size() - 1)) : 0;
@@ -61,13 +62,39 @@ std::optional<std::chrono::seconds> parseRestartInterval(std::string_view text,
                 "» не в виде числа с единицей s, m или h (например 90s, 30m, 6h)";
         return std::nullopt;
     }
-    const std::chrono::seconds interval(std::int64_t(*count) * perUnit);
-    if (interval < kShortestRestartInterval) {
+    const std::chrono::seconds duration(std::int64_t(*count) * perUnit);
+    if (duration < shortest) {
         error = "промежуток «" + std::string(text) + "» короче " +
-                std::to_string(kShortestRestartInterval.count()) + " с";
+                std::to_string(shortest.count()) + " с";
         return std::nullopt;
     }
-    return interval;
+    return duration;
+}
+
+std::optional<std::chrono::seconds> parseRestartInterval(std::string_view text,
+                                                         std::string& error) {
+    return parseDuration(text, kShortestRestartInterval, error);
+}
+
+std::optional<std::vector<std::chrono::seconds>> parseDurationList(std::string_view text,
+                                                                   std::chrono::seconds shortest,
+                                                                   std::string& error) {
+    std::vector<std::chrono::seconds> durations;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t comma = text.find(',', start);
+        const std::optional<std::chrono::seconds> duration =
+            parseDuration(text.substr(start, comma - start), shortest, error);
+        if (!duration) return std::nullopt;
+        durations.push_back(*duration);
+        if (comma == std::string_view::npos) return durations;
+        start = comma + 1;
+    }
+}
+
+std::optional<std::vector<std::chrono::seconds>> parseIntervals(std::string_view text,
+                                                                std::string& error) {
+    return parseDurationList(text, kShortestRestartInterval, error);
 }
 
 std::string timeOfDayText(minutes sinceMidnight) {

@@ -26,8 +26,22 @@ inline constexpr std::chrono::seconds kShortestRestartInterval{10};
 std::optional<std::vector<std::chrono::minutes>> parseTimesOfDay(std::string_view text,
                                                                  std::string& error);
 
-// "90s", "30m", "6h": a number and its unit, at least kShortestRestartInterval. Nothing, with the
-// reason in error, otherwise.
+// "90s", "30m", "6h": a number and its unit, at least `shortest`. Nothing, with the reason in
+// error (Russian), otherwise.
+std::optional<std::chrono::seconds> parseDuration(std::string_view text,
+                                                  std::chrono::seconds shortest,
+                                                  std::string& error);
+
+// "5m,1m": such durations separated by commas.
+std::optional<std::vector<std::chrono::seconds>> parseDurationList(std::string_view text,
+                                                                   std::chrono::seconds shortest,
+                                                                   std::string& error);
+
+// Durations of at least kShortestRestartInterval separated by commas: "5m,1m".
+std::optional<std::vector<std::chrono::seconds>> parseIntervals(std::string_view text,
+                                                                std::string& error);
+
+// A duration of at least kShortestRestartInterval.
 std::optional<std::chrono::seconds> parseRestartInterval(std::string_view text, std::string& error);
 
 // "04:00" for 240 minutes after midnight.

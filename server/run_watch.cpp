@@ -62,7 +62,9 @@ void RunWatch::warnWhenDue() {
     if (timing_.warnBefore.empty() || !server_.warn) return;
     const std::optional<std::chrono::system_clock::time_point> next = schedule_.next();
     if (!next) return;
-    if (warnedFor_ != next) {
+    // The next restart by the interval is reckoned afresh at every look and may move by a trifle;
+    // only a restart moved by more is another one, warned of anew.
+    if (!warnedFor_ || std::chrono::abs(*next - *warnedFor_) > std::chrono::seconds(1)) {
         warnedFor_ = next;
         warningsGiven_ = 0;
     }

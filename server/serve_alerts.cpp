@@ -17,8 +17,10 @@ namespace {
 // The events of serve that go out as alerts.
 const std::set<std::string> kAlertEvents = {
     "started", "start-failed", "crashed", "gave-up", "exited", "stopped",
-    // a scheduled restart made, or put off with why
-    "stopped-for-restart", "restart-postponed", "files-not-written"};
+    // a scheduled restart made, put off with why, or waiting for the players to leave
+    "stopped-for-restart", "restart-postponed", "files-not-written", "restart-waits",
+    // what the server's answers tell: back online, hung (restarted or only said)
+    "back-online", "hung", "not-answering"};
 
 std::string trimmed(const std::string& line) {
     const std::size_t start = line.find_first_not_of(" \t\r");

@@ -30,18 +30,21 @@ ServeStateFile::ServeStateFile(std::filesystem::path file, const std::string& te
               {"nextRestart", nullptr},
               {"portsForwarded", false},
               {"sleepBlocked", false},
+              {"lastAnswer", nullptr},
               {"stopGraceSeconds", double(stopGrace.count()) / 1000.0},
               {"lastEvent", nullptr}};
     write();
 }
 
 void ServeStateFile::take(const ServeEvent& event) {
+    std::lock_guard lock(mutex_);
     const std::string time = utcTimestamp(event.time);
     const nlohmann::json moment = {{"time", time}, {"message", event.message}};
     const std::string& name = event.name;
     auto field = [&](const char* key) { return event.fields.value(key, nlohmann::json()); };
     if (name == "started") {
         if (serverStartedOnce_) state_["restarts"] = state_["restarts"].get<int>() + 1;
+        state_["lastAnswer"] = nullptr;
         serverStartedOnce_ = true;
         state_["serverPid"] = field("pid");
         state_["serverStarted"] = time;
@@ -50,6 +53,7 @@ void ServeStateFile::take(const ServeEvent& event) {
                name == "stopped-for-restart") {
         state_["serverPid"] = nullptr;
         state_["serverStarted"] = nullptr;
+        state_["lastAnswer"] = nullptr;
         if (!field("pid").is_null()) state_["lastExit"] = moment;
         if (name == "crashed") state_["lastCrash"] = moment;
         if (event.fields.contains("crashesInWindow"))
@@ -75,12 +79,27 @@ void ServeStateFile::take(const ServeEvent& event) {
     write();
 }
 
+void ServeStateFile::serverAnswered(std::chrono::system_clock::time_point time,
+                                    const std::string& map, int players,
+                                    std::optional<int> maxPlayers) {
+    std::lock_guard lock(mutex_);
+    // An answer that comes after the server has gone says nothing of the next one.
+    if (state_["serverPid"].is_null()) return;
+    state_["lastAnswer"] = {{"time", utcTimestamp(time)},
+                            {"map", map},
+                            {"players", players},
+                            {"maxPlayers", maxPlayers ? nlohmann::json(*maxPlayers) : nullptr}};
+    write();
+}
+
 void ServeStateFile::ended(std::chrono::system_clock::time_point moment) {
+    std::lock_guard lock(mutex_);
     state_["serveEnded"] = utcTimestamp(moment);
     state_["serverPid"] = nullptr;
     state_["serverStarted"] = nullptr;
     state_["nextRestart"] = nullptr;
     state_["sleepBlocked"] = false;
+    state_["lastAnswer"] = nullptr;
     write();
 }
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <iosfwd>
+#include <mutex>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
@@ -24,6 +25,9 @@ class ServeStateFile {
 
     // Takes the event into the state and rewrites the file.
     void take(const ServeEvent& event);
+    // The running server answered a query: when, its map, how many play and how many may.
+    void serverAnswered(std::chrono::system_clock::time_point time, const std::string& map,
+                        int players, std::optional<int> maxPlayers);
     // serve ends: no server runs any more.
     void ended(std::chrono::system_clock::time_point moment);
 
@@ -32,6 +36,8 @@ class ServeStateFile {
   private:
     void write();
 
+    // Events come from serve's thread, answers from the thread that asks the server.
+    std::mutex mutex_;
     std::filesystem::path file_;
     nlohmann::json state_;
     bool serverStartedOnce_ = false;

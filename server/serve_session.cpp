@@ -130,6 +130,12 @@ void writeOrSay(Write&& write, std::ostream& err) {
     }
 }
 
+// Whether the event says that the server's run is over.
+bool endsTheRun(SupervisorEventKind kind) {
+    return kind == SupervisorEventKind::Crashed || kind == SupervisorEventKind::ExitedCleanly ||
+           kind == SupervisorEventKind::Stopped || kind == SupervisorEventKind::StoppedForRestart;
+}
+
 // Keeps the machine awake while serve runs, unless allowed to sleep; says once when it cannot.
 std::unique_ptr<SleepBlock> keepAwake(const ServeOptions& options, ServeLog& log) {
     if (options.allowSleep || !options.blockSleep) return nullptr;
@@ -198,7 +204,19 @@ bool serve(const std::filesystem::path& gameFolder, const ServeOptions& options,
         const std::unique_ptr<SleepBlock> awake = keepAwake(options, log);
         const std::filesystem::path launcher = launcherPath(gameFolder, kServerLauncherName);
         RestartFiles restartFiles(gameFolder, templateName, options, parameters);
+        ServerHealth health(options.health, log, gamePath(gameFolder, kConfigurationPath),
+                            [&](const ServerAnswer& answer) {
+                                writeOrSay(
+                                    [&] {
+                                        state.serverAnswered(answer.time, answer.map,
+                                                             answer.players, answer.maxPlayers);
+                                    },
+                                    err);
+                            });
         SupervisedServer server;
+        server.hung = [&] { return health.hung(); };
+        server.playersOnline = [&] { return health.playersOnline(); };
+        server.warn = [&](std::chrono::seconds left) { health.warn(left); };
         server.prepareRestart = [&] { return restartFiles.prepare(); };
         server.writePreparedFiles = [&] { return restartFiles.write(); };
         server.start = [&](std::string& error) {
@@ -213,6 +231,10 @@ bool serve(const std::filesystem::path& gameFolder, const ServeOptions& options,
                  (event.kind == SupervisorEventKind::Stopped && event.processId == 0));
             if (stopping) log.note("signal", std::string("получен ") + StopSignals::receivedName());
             log.report(event);
+            if (event.kind == SupervisorEventKind::Started)
+                health.runStarted(event.processId, parameters);
+            else if (endsTheRun(event.kind))
+                health.runEnded();
         };
         outcome = superviseServer(server, options.timing);
     }

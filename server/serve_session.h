@@ -7,6 +7,7 @@
 
 #include "platform/sleep_block.h"
 #include "server/serve_alerts.h"
+#include "server/server_health.h"
 #include "server/server_supervisor.h"
 
 namespace qz7 {
@@ -22,6 +23,8 @@ struct ServeOptions {
     bool allowSleep = false;
     AlertOptions alerts;
     SupervisorTiming timing;
+    // How the running server is asked whether it lives and who plays.
+    HealthOptions health;
     // How the machine is kept awake while the server runs (a test puts its own).
     SleepBlocker blockSleep = blockSystemSleep;
 };
@@ -30,12 +33,14 @@ struct ServeOptions {
 // folder), forms the server files, optionally forwards the ports, keeps the machine awake unless
 // allowed to sleep, starts the server launcher in the game folder and keeps it running (restarts
 // after crashes with a back-off, stops at the crash limit, restarts on its schedule and when a
-// host asks). Ctrl+C, SIGTERM and a stop request stop the server and end serving; the ports it
-// forwarded are removed whenever it ends. Every step is an event line on err, in the event log
-// and the state file of the folder, and the steps that matter to a host go out as alerts.
-// Throws OperationError (or FileError) when serving cannot begin: the launcher is missing, the
-// folder is held, the template or an alert address is refused, the ports are busy. Returns
-// whether it ended well: after a clean end of the server or a stop request, with the ports
+// host asks). It asks the server now and then how it is: a server that answered and then falls
+// silent is restarted as after a crash (or the host is told), a scheduled restart can wait for
+// the players to leave and warn them first. Ctrl+C, SIGTERM and a stop request stop the server and
+// end serving; the ports it forwarded are removed whenever it ends. Every step is an event line on
+// err, in the event log and the state file of the folder, and the steps that matter to a host go
+// out as alerts. Throws OperationError (or FileError) when serving cannot begin: the launcher is
+// missing, the folder is held, the template or an alert address is refused, the ports are busy.
+// Returns whether it ended well: after a clean end of the server or a stop request, with the ports
 // removed.
 bool serve(const std::filesystem::path& gameFolder, const ServeOptions& options, std::ostream& err);
 

@@ -66,6 +66,13 @@ void addStateLines(const nlohmann::json& state, bool running, std::vector<std::s
     if (std::optional<std::string> exit = momentText(value("lastExit")))
         lines.push_back("Последнее завершение: " + *exit);
     if (running) lines.push_back("Следующий перезапуск: " + localText(value("nextRestart")));
+    if (const nlohmann::json& answer = value("lastAnswer"); running && answer.is_object()) {
+        std::string players = "Игроки: " + text(valueIn(answer, "players"), "?");
+        if (valueIn(answer, "maxPlayers").is_number())
+            players += " из " + text(valueIn(answer, "maxPlayers"));
+        lines.push_back(players + ", карта " + text(valueIn(answer, "map"), "?") + " (ответ " +
+                        localText(valueIn(answer, "time")) + ")");
+    }
     lines.push_back(std::string("Порты: ") +
                     (value("portsForwarded") == true ? "проброшены" : "не проброшены"));
     if (running && value("sleepBlocked") == true)

@@ -40,6 +40,8 @@ qz7ctl status --json|3|out:"running": false
 qz7ctl log -n 50|0|out:сервер завершился сам (код выхода 0
 qz7ctl restart|3|out:не запущен
 qz7ctl stop|3|out:не запущен
+qz7ctl serve 'Турнир' --restart-at 04:00 --restart-when-empty --warn-before 5m,1m|0|err:сервер завершился сам (код выхода 0
+qz7ctl serve 'Турнир' --on-hang alert --health-interval 60s --query-port 27016|0|err:сервер завершился сам (код выхода 0
 qz7ctl players|1|offline:Состояние сервера не получено
 qz7ctl players --query-port 27016|1|offline:Состояние сервера не получено
 qz7ctl ports status|1|no-router

@@ -117,10 +117,14 @@ TEST(AlertSender, DeliversBothFormatsAndJoinsAlertsWithinTheInterval) {
     EXPECT_EQ(toDiscord[0].method, "POST");
     EXPECT_EQ(toDiscord[0].path, "/api/webhooks/1/token");
     EXPECT_EQ(toDiscord[0].contentType, "application/json");
-    EXPECT_EQ(nlohmann::json::parse(toDiscord[0].body),
-              (nlohmann::json{{"content", "сервер запущен \"1\""}}));
+    // Discord's body allows no mention: nobody is pinged, whatever the text says.
+    const nlohmann::json noMentions = {{"parse", nlohmann::json::array()}};
+    EXPECT_EQ(
+        nlohmann::json::parse(toDiscord[0].body),
+        (nlohmann::json{{"content", "сервер запущен \"1\""}, {"allowed_mentions", noMentions}}));
     EXPECT_EQ(nlohmann::json::parse(toDiscord[1].body),
-              (nlohmann::json{{"content", "сервер упал\nсервер запущен"}}));
+              (nlohmann::json{{"content", "сервер упал\nсервер запущен"},
+                              {"allowed_mentions", noMentions}}));
     EXPECT_EQ(toJson[0].body, alert("сервер запущен \"1\"").json);
     EXPECT_EQ(nlohmann::json::parse(toJson[1].body),
               nlohmann::json::parse("[" + alert("сервер упал").json + "," +
