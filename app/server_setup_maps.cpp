@@ -10,9 +10,11 @@
 #include "app/message_boxes.h"
 #include "app/server_setup_window.h"
 #include "maps/map_display.h"
+#include "maps/map_picture.h"
 #include "maps/map_resources.h"
 #include "maps/rotation_editor.h"
 #include "platform/windows1251.h"
+#include "resources/map_pictures.h"
 
 namespace qz7 {
 
@@ -54,8 +56,8 @@ void showPicture(QLabel* image, const std::string& pictureName) {
         try {
             const qreal ratio = image->devicePixelRatioF();
             const QSize devicePixels = image->size() * ratio;
-            const DecodedImage decoded =
-                LoadJpegResource(pictureName, devicePixels.width(), devicePixels.height());
+            const DecodedImage decoded = LoadJpegResource(
+                mapPictures(), pictureName, devicePixels.width(), devicePixels.height());
             image->setPixmap(pixmapForFrame(decoded, image->size(), ratio));
         } catch (...) {
             image->clear();

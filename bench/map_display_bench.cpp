@@ -16,6 +16,7 @@
 #include "app/server_setup_window.h"
 #include "maps/jpeg_decoder.h"
 #include "platform/resource_table.h"
+#include "resources/map_pictures.h"
 
 namespace {
 
@@ -23,7 +24,7 @@ constexpr int kSeatownRow = 14;
 constexpr const char* kSeatownPicture = "MP_SEATOWN";
 
 void bareLibjpegDecode(benchmark::State& state) {
-    const auto bytes = qz7::findResource("JPEG", kSeatownPicture);
+    const auto bytes = qz7::findResource(qz7::mapPictures(), "JPEG", kSeatownPicture);
     if (!bytes) {
         state.SkipWithError("no picture resource");
         return;

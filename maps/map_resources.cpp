@@ -1,7 +1,6 @@
 #include "maps/map_resources.h"
 
 #include "platform/resource_table.h"
-#include "platform/windows1251.h"
 
 namespace qz7 {
 
@@ -25,18 +24,6 @@ std::vector<std::string> splitResourceLines(std::span<const unsigned char> bytes
 std::vector<std::string> LoadTextResource(std::string_view name) {
     if (auto bytes = findResource("TXT", name)) return splitResourceLines(*bytes);
     return {};
-}
-
-DecodedImage LoadJpegResource(std::string_view name, int frameWidth, int frameHeight) {
-    const auto bytes = findResource("JPEG", name);
-    const std::string shownName = utf8FromWindows1251(name);  // names are resource bytes
-    if (!bytes)
-        throw JpegError("Нет картинки карты \"" + shownName + "\" среди ресурсов программы");
-    try {
-        return decodeJpeg(*bytes, frameWidth, frameHeight);
-    } catch (const JpegError& error) {
-        throw JpegError("Картинка карты \"" + shownName + "\" не читается (" + error.what() + ")");
-    }
 }
 
 }  // namespace qz7

@@ -5,8 +5,6 @@
 #include <string_view>
 #include <vector>
 
-#include "maps/jpeg_decoder.h"
-
 namespace qz7 {
 
 // Splits resource bytes into lines: CR LF, a lone CR or a lone LF ends a line; a line end at the
@@ -16,10 +14,5 @@ std::vector<std::string> splitResourceLines(std::span<const unsigned char> bytes
 // The lines of the TXT resource of that name (matched without regard to case). A resource that
 // does not exist gives no lines.
 std::vector<std::string> LoadTextResource(std::string_view name);
-
-// The JPEG resource of that name (Windows-1251 bytes, like every resource text), decoded at the
-// smallest DCT scale that still covers the given frame (see decodeJpeg). Throws JpegError when
-// there is no such resource or it does not decode.
-DecodedImage LoadJpegResource(std::string_view name, int frameWidth, int frameHeight);
 
 }  // namespace qz7

@@ -12,14 +12,19 @@ bool equalIgnoringCase(std::string_view a, std::string_view b) {
 }
 }  // namespace
 
-std::optional<std::span<const unsigned char>> findResource(std::string_view type,
+std::optional<std::span<const unsigned char>> findResource(std::span<const EmbeddedResource> table,
+                                                           std::string_view type,
                                                            std::string_view name) {
-    static const std::vector<EmbeddedResource> table = embeddedResources();
     for (const EmbeddedResource& resource : table) {
         if (equalIgnoringCase(resource.type, type) && equalIgnoringCase(resource.name, name))
             return resource.bytes;
     }
     return std::nullopt;
+}
+
+std::optional<std::span<const unsigned char>> findResource(std::string_view type,
+                                                           std::string_view name) {
+    return findResource(embeddedResources(), type, name);
 }
 
 }  // namespace qz7

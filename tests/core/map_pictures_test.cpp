@@ -1,11 +1,15 @@
+#include "resources/map_pictures.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <optional>
 #include <string>
+#include <vector>
 
-#include "maps/map_resources.h"
+#include "maps/map_picture.h"
 #include "platform/resource_table.h"
 
 using namespace qz7;
@@ -64,7 +68,7 @@ std::string upperCase(std::string text) {
 TEST(MapPictures, EveryMapHasABaselinePictureOfTheStatedSize) {
     for (const char* id : kMapIds) {
         SCOPED_TRACE(id);
-        const auto bytes = findResource("JPEG", upperCase(id));
+        const auto bytes = findResource(mapPictures(), "JPEG", upperCase(id));
         ASSERT_TRUE(bytes.has_value());
         const auto header = firstFrameHeader(*bytes);
         ASSERT_TRUE(header.has_value());
@@ -78,7 +82,8 @@ TEST(MapPictures, EveryMapHasABaselinePictureOfTheStatedSize) {
 TEST(MapPictures, EveryPictureDecodesForThePreviewFrame) {
     for (const char* id : kMapIds) {
         SCOPED_TRACE(id);
-        const DecodedImage image = LoadJpegResource(id, 401, 226);  // lower-case name finds it
+        const DecodedImage image =
+            LoadJpegResource(mapPictures(), id, 401, 226);  // lower case finds it
         // Decoded at 6/8: the smallest DCT scale that still covers the 401 x 226 frame.
         EXPECT_GE(image.width, 438);
         EXPECT_LE(image.width, 441);
@@ -89,9 +94,29 @@ TEST(MapPictures, EveryPictureDecodesForThePreviewFrame) {
 
 TEST(MapPictures, AMissingPictureIsAnErrorNamingIt) {
     try {
-        LoadJpegResource("mp_nowhere", 401, 226);
+        LoadJpegResource(mapPictures(), "mp_nowhere", 401, 226);
         FAIL() << "no error";
     } catch (const JpegError& error) {
         EXPECT_NE(std::string(error.what()).find("mp_nowhere"), std::string::npos);
     }
+}
+
+// The pictures are a table of their own, which only the windows link: the core's table, which
+// the command line holds, has the map texts and nothing else.
+TEST(MapPictures, AreATableOfTheirOwnBesideTheCoresTexts) {
+    std::vector<std::string> coreResources;
+    for (const EmbeddedResource& resource : embeddedResources()) {
+        EXPECT_EQ(resource.type, "TXT") << resource.name;
+        coreResources.push_back(resource.name);
+    }
+    std::sort(coreResources.begin(), coreResources.end());
+    EXPECT_EQ(coreResources, (std::vector<std::string>{"INFA", "SPISOK"}));
+    EXPECT_FALSE(findResource("JPEG", "MP_SEATOWN").has_value());
+
+    EXPECT_EQ(mapPictures().size(), kMapIds.size());
+    for (const EmbeddedResource& picture : mapPictures()) EXPECT_EQ(picture.type, "JPEG");
+    // Type and name both count: a picture is not found as a text, nor a text among the pictures.
+    EXPECT_TRUE(findResource(mapPictures(), "jpeg", "mp_seatown").has_value());
+    EXPECT_FALSE(findResource(mapPictures(), "TXT", "MP_SEATOWN").has_value());
+    EXPECT_FALSE(findResource(mapPictures(), "TXT", "SPISOK").has_value());
 }

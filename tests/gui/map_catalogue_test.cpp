@@ -11,6 +11,7 @@
 #include "app/qz7_application.h"
 #include "maps/jpeg_decoder.h"
 #include "platform/resource_table.h"
+#include "resources/map_pictures.h"
 #include "support/list_clicks.h"
 #include "support/shown_setup_window.h"
 
@@ -25,7 +26,7 @@ namespace {
 // which map's picture is shown; the decoder itself is checked against hand-made pictures by the
 // core tests on both systems).
 QImage referencePicture(const char* name) {
-    const auto bytes = findResource("JPEG", name);
+    const auto bytes = findResource(mapPictures(), "JPEG", name);
     if (!bytes) return {};
     if (QImageReader::supportedImageFormats().contains("jpeg"))
         return QImage::fromData(bytes->data(), int(bytes->size()), "JPEG");
