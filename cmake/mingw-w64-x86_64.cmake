@@ -12,6 +12,9 @@ set(MINGW_TRIPLE x86_64-w64-mingw32)
 set(CMAKE_C_COMPILER ${MINGW_TRIPLE}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${MINGW_TRIPLE}-g++-posix)
 set(CMAKE_RC_COMPILER ${MINGW_TRIPLE}-windres)
+# The tool chain's own strip, for PE files: the Windows zip strips its programs and DLLs with it
+# (cmake/windows_zip.cmake).
+set(CMAKE_STRIP /usr/bin/${MINGW_TRIPLE}-strip)
 
 if(NOT DEFINED WINDOWS_THIRD_PARTY_PREFIX)
     set(WINDOWS_THIRD_PARTY_PREFIX "${CMAKE_BINARY_DIR}/third-party/prefix")

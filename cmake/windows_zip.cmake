@@ -1,6 +1,7 @@
 # The Windows zip a host unpacks into the game folder: qz7manager.exe and qz7ctl.exe with the Qt
 # DLLs, the windows platform plugin, the native style plugin and the compiler's runtime DLLs
 # beside them, a short README in Russian, and the license texts of Qt and of the MinGW-w64 runtime.
+# Every program and DLL in it is stripped (see the end).
 #   cmake --build build-windows --target package    ->  build-windows/qz7-<version>-win64.zip
 # Included by the top CMakeLists.txt for the Windows build with the windows only; the programs
 # themselves install from app/ and cli/ (their folder is the top of the zip on Windows).
@@ -27,6 +28,23 @@ install(FILES /usr/share/common-licenses/GPL-3
         DESTINATION licenses/mingw-w64-runtime RENAME GPL-3.txt)
 install(FILES /usr/share/doc/mingw-w64-x86-64-dev/copyright
         DESTINATION licenses/mingw-w64-runtime RENAME mingw-w64-copyright.txt)
+
+# Hosts download the zip: the programs and DLLs go into it without their debug information and
+# symbol tables, two thirds of their size. The strip works on the copies this install wrote (its
+# manifest so far, which names them without DESTDIR), never on anything else in the folder; the
+# build folder and our Qt cache keep their files for debugging. Stays the last install rule.
+if(NOT CMAKE_STRIP MATCHES "mingw32-strip$")
+  message(FATAL_ERROR "CMAKE_STRIP is ${CMAKE_STRIP}, not the mingw-w64 strip of the toolchain")
+endif()
+string(CONFIGURE [[
+  foreach(file IN LISTS CMAKE_INSTALL_MANIFEST_FILES)
+    if(file MATCHES "\\.(exe|dll)$")
+      execute_process(COMMAND "@CMAKE_STRIP@" --strip-all "$ENV{DESTDIR}${file}"
+        COMMAND_ERROR_IS_FATAL ANY)
+    endif()
+  endforeach()
+]] strip_installed_programs @ONLY)
+install(CODE "${strip_installed_programs}")
 
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME qz7)
