@@ -14,8 +14,10 @@
 #include "cli/value_names.h"
 #include "platform/game_paths.h"
 #include "server/busy_ports_check.h"
+#include "server/folder_alerts.h"
 #include "server/launchers.h"
 #include "server/restart_schedule.h"
+#include "server/serve_settings.h"
 #include "server/template_files.h"
 
 namespace qz7::cli {
@@ -44,7 +46,7 @@ void addSecondsOption(CLI::App* command, const std::string& name, std::chrono::m
             },
             help)
         ->type_name(kSecondsValue)
-        ->check(CLI::Range(0.001, 86400.0));
+        ->check(CLI::Range(kShortestServeSeconds, kLongestServeSeconds));
 }
 
 // An option whose text a parser of the core reads into target, or refuses with its own reason.
@@ -65,25 +67,13 @@ void addParsedOption(CLI::App* command, const std::string& name, const std::stri
         ->type_name(typeName);
 }
 
-// The serve options a user gave to a subcommand (`service install`), as arguments that give a
-// later serve the same options: every option given but those named in leftOut.
-std::vector<std::string> givenOptions(const CLI::App& command,
-                                      const std::vector<std::string>& leftOut) {
-    std::vector<std::string> arguments;
-    for (const CLI::Option* option : command.get_options()) {
-        if (option->count() == 0 || option->get_lnames().empty()) continue;
-        const std::string name = "--" + option->get_lnames().front();
-        if (std::find(leftOut.begin(), leftOut.end(), name) != leftOut.end()) continue;
-        if (option->get_items_expected_max() == 0) {
-            for (std::size_t i = 0; i < option->count(); ++i) arguments.push_back(name);
-            continue;
-        }
-        for (const std::string& value : option->results()) {
-            arguments.push_back(name);
-            arguments.push_back(value);
-        }
-    }
-    return arguments;
+// The options a user gave to a subcommand, by their long names ("--restart-at").
+std::vector<std::string> givenOptionNames(const CLI::App& command) {
+    std::vector<std::string> names;
+    for (const CLI::Option* option : command.get_options())
+        if (option->count() > 0 && !option->get_lnames().empty())
+            names.push_back("--" + option->get_lnames().front());
+    return names;
 }
 
 }  // namespace
@@ -172,22 +162,30 @@ void CliCommands::addTo(CLI::App& app) {
 
 void CliCommands::addServeTo(CLI::App& app) {
     serveCommand_ = app.add_subcommand(
-        "serve", "сформировать файлы, запустить сервер и перезапускать его после падений");
-    addServeOptionsTo(serveCommand_, serveOptions_);
+        "serve",
+        "сформировать файлы, запустить сервер и перезапускать его после падений; без шаблона и "
+        "параметров — по настройкам папки (" +
+            std::string(kServeSettingsFile) + ")");
+    addServeOptionsTo(serveCommand_, serveOptions_, false);
     serveCommand_->add_flag("--minimized", minimized_,
                             "свернуть своё окно консоли (Windows; так запускает служба)");
 }
 
-void CliCommands::addServeOptionsTo(CLI::App* command, ServeOptions& options) {
-    command->add_option(kTemplateValue, options.templateName, kTemplateHelp)->required();
+void CliCommands::addServeOptionsTo(CLI::App* command, ServeOptions& options, bool settingsOnly) {
+    command->add_option(
+        kTemplateValue, options.templateName,
+        std::string(kTemplateHelp) + "; по умолчанию Template= из " + kServeSettingsFile);
     command->add_flag("--fixed-weights", options.fixedWeights,
                       "шанс выпадания каждой карты 100 вместо случайного");
     command->add_option("--command", options.command, "строка запуска вместо строки шаблона");
     command->add_flag("--ports", options.forwardPorts,
                       "пробросить 70 портов на роутере на время работы и убрать их в конце");
     command->add_option("--igd", options.igdUrl, kIgdHelp);
-    command->add_flag("--force", options.force, kForceHelp);
-    command->add_flag("--json", options.json, "события в JSON, по одному объекту в строке");
+    // A run's own: not kept in the settings.
+    if (!settingsOnly) {
+        command->add_flag("--force", options.force, kForceHelp);
+        command->add_flag("--json", options.json, "события в JSON, по одному объекту в строке");
+    }
     command->add_flag("--allow-sleep", options.allowSleep,
                       "не запрещать компьютеру засыпать, пока работает сервер (по умолчанию "
                       "запрещено; экран гаснуть может)");
@@ -199,7 +197,7 @@ void CliCommands::addServeOptionsTo(CLI::App* command, ServeOptions& options) {
     command
         ->add_option("--crash-limit", timing.crashLimit,
                      "столько падений за окно прекращают перезапуски (по умолчанию 5)")
-        ->check(CLI::Range(1, 1000));
+        ->check(CLI::Range(1, kLargestCrashLimit));
     addSecondsOption(command, "--crash-window", timing.crashWindow,
                      "окно подсчёта падений, с (по умолчанию 600)");
     addSecondsOption(command, "--stop-grace", timing.stopGrace,
@@ -260,13 +258,19 @@ void CliCommands::addServiceTo(CLI::App& app) {
         "service", "запуск serve при загрузке или входе в систему: install, remove, list");
     serviceCommand_->require_subcommand(1);
     serviceInstallCommand_ = serviceCommand_->add_subcommand(
-        "install", "создать службу (systemd) или задачу входа (Windows), которая запускает serve");
-    addServeOptionsTo(serviceInstallCommand_, serviceOptions_);
+        "install",
+        "создать службу (systemd) или задачу входа (Windows) папки игры, которая запускает serve "
+        "по настройкам папки; шаблон и параметры, если даны, записываются в " +
+            std::string(kServeSettingsFile) + ", адреса оповещений — в " + kServeAlertsFile);
+    addServeOptionsTo(serviceInstallCommand_, serviceOptions_, true);
     serviceInstallCommand_->add_flag("--print", servicePrint_,
                                      "показать, что было бы создано, ничего не меняя");
-    serviceRemoveCommand_ =
-        serviceCommand_->add_subcommand("remove", "удалить службу шаблона и остановить её serve");
-    serviceRemoveCommand_->add_option(kTemplateValue, template_, kTemplateHelp)->required();
+    serviceRemoveCommand_ = serviceCommand_->add_subcommand(
+        "remove",
+        "удалить службу папки игры (её serve работает дальше) или, с шаблоном, прежнюю службу "
+        "этого шаблона вместе с её serve");
+    serviceRemoveCommand_->add_option(kTemplateValue, template_,
+                                      "шаблон прежней службы: имя или #N; без него — служба папки");
     serviceListCommand_ =
         serviceCommand_->add_subcommand("list", "службы qz7ctl: имя, где записана, что запускает");
 }
@@ -337,9 +341,7 @@ int CliCommands::run(const std::string& gameDir, std::ostream& out, std::ostream
     }
     GameFolder game(pathFromUtf8(gameDir));
     if (*serviceInstallCommand_) {
-        runServiceInstall(game, serviceOptions_,
-                          givenOptions(*serviceInstallCommand_,
-                                       {"--print", "--notify", "--notify-file", "--help"}),
+        runServiceInstall(game, serviceOptions_, givenOptionNames(*serviceInstallCommand_),
                           servicePrint_, out);
         return kExitSuccess;
     }
@@ -350,7 +352,8 @@ int CliCommands::run(const std::string& gameDir, std::ostream& out, std::ostream
     // The launchers run in the game folder, where the server finds its files.
     if (*startServerCommand_ || *startClientCommand_ || *serveCommand_)
         std::filesystem::current_path(game.path());
-    if (*serveCommand_) return runServe(game, serveOptions_, minimized_, err);
+    if (*serveCommand_)
+        return runServe(game, serveOptions_, givenOptionNames(*serveCommand_), minimized_, err);
     if (*statusCommand_) return runStatus(game, json_, out);
     if (*stopCommand_) return runStop(game, out);
     if (*restartCommand_) return runRestart(game, out);

@@ -20,7 +20,9 @@ class CliCommands {
   private:
     void addServeTo(CLI::App& app);
     void addServiceTo(CLI::App& app);
-    static void addServeOptionsTo(CLI::App* command, ServeOptions& options);
+    // settingsOnly: the options a serve's settings keep (service install), without those of one
+    // run (--force, --json).
+    static void addServeOptionsTo(CLI::App* command, ServeOptions& options, bool settingsOnly);
     static void addAlertOptionsTo(CLI::App* command, AlertOptions& alerts);
     static void addHealthOptionsTo(CLI::App* command, ServeOptions& options);
     void addServeControlTo(CLI::App& app);

@@ -13,9 +13,11 @@ namespace qz7::cli {
 // The exit status of status, stop and restart when no serve holds the folder.
 constexpr int kExitNotRunning = 3;
 
-// `qz7ctl serve`: serves the template in the game folder (the event lines on err) until it ends;
-// 0 when it ended well, 1 otherwise. minimized: the console window is minimised first.
-int runServe(GameFolder& game, const ServeOptions& options, bool minimized, std::ostream& err);
+// `qz7ctl serve`: serves in the game folder (the event lines on err) until it ends, on the
+// folder's settings with the options given on the command line (givenOptions) instead; 0 when it
+// ended well, 1 otherwise. minimized: the console window is minimised first.
+int runServe(GameFolder& game, const ServeOptions& commandLine,
+             const std::vector<std::string>& givenOptions, bool minimized, std::ostream& err);
 
 // `qz7ctl status [--json]`: 0 while a serve holds the folder, kExitNotRunning otherwise.
 int runStatus(GameFolder& game, bool json, std::ostream& out);
@@ -31,10 +33,11 @@ int runRestart(GameFolder& game, std::ostream& out);
 void runNotifyTest(const std::string& url, const std::optional<std::string>& format,
                    const std::string& gameFolder, std::ostream& out);
 
-// `qz7ctl service install|remove|list`. serveArguments are the serve options the user gave.
-void runServiceInstall(GameFolder& game, const ServeOptions& options,
-                       const std::vector<std::string>& serveArguments, bool print,
-                       std::ostream& out);
+// `qz7ctl service install|remove|list`. install keeps the template and the options given
+// (givenOptions) in the folder's settings, the alert addresses in its alert file, and writes the
+// folder's entry; remove without a template removes the folder's entry.
+void runServiceInstall(GameFolder& game, const ServeOptions& given,
+                       const std::vector<std::string>& givenOptions, bool print, std::ostream& out);
 void runServiceRemove(GameFolder& game, const std::string& templateName, std::ostream& out);
 void runServiceList(std::ostream& out);
 

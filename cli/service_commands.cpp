@@ -1,8 +1,13 @@
-// `qz7ctl service install|remove|list`: the entries that start serve with the system.
+// `qz7ctl service install|remove|list`: the entry that starts serve with the system.
+#include <algorithm>
 #include <ostream>
 
 #include "cli/serve_commands.h"
+#include "platform/game_paths.h"
 #include "platform/platform.h"
+#include "server/folder_alerts.h"
+#include "server/operation_error.h"
+#include "server/serve_settings.h"
 #include "server/service_install.h"
 #include "settings/template_record.h"
 
@@ -19,30 +24,57 @@ std::string fullTemplateName(GameFolder& game, const std::string& which, bool mu
     return templateRecordName(game.findTemplate(which).record);
 }
 
-// The addresses of --notify and --notify-file together, one a line; empty without any.
-std::string alertFileText(const AlertOptions& alerts) {
-    std::string text;
-    for (const AlertTarget& target : alertTargets(alerts)) text += target.url + "\n";
-    return text;
-}
-
 }  // namespace
 
-void runServiceInstall(GameFolder& game, const ServeOptions& options,
-                       const std::vector<std::string>& serveArguments, bool print,
+void runServiceInstall(GameFolder& game, const ServeOptions& given,
+                       const std::vector<std::string>& givenOptions, bool print,
                        std::ostream& out) {
+    const fs::path folder = fs::canonical(game.path());
+    ServeOptions settings =
+        serveOptionsOverSettings(readServeSettings(folder), given, givenOptions);
+    // A template named by position is kept by its name: positions move.
+    if (!given.templateName.empty())
+        settings.templateName = fullTemplateName(game, given.templateName, true);
+    const bool settingsGiven =
+        !given.templateName.empty() ||
+        std::any_of(givenOptions.begin(), givenOptions.end(), isServeSetting);
+    if (settings.templateName.empty())
+        throw OperationError(std::string("Шаблон не задан: назовите его (qz7ctl service install "
+                                         "ШАБЛОН) или задайте Template= в ") +
+                                 kServeSettingsFile,
+                             OperationError::Kind::Usage);
+    std::vector<std::string> addresses;
+    for (const AlertTarget& target : alertTargets(given.alerts)) addresses.push_back(target.url);
+
+    if (print && settingsGiven)
+        out << "# " << kServeSettingsFile << " (будет записан):\n"
+            << serveSettingsText(settings) << "\n";
+    if (print && given.alerts.any())
+        out << "# " << kServeAlertsFile << ": адресов оповещений " << addresses.size() << "\n";
+    if (!print) {
+        if (settingsGiven) {
+            writeServeSettings(folder, settings);
+            out << "Настройки записаны в " << utf8FromPath(folder / kServeSettingsFile) << "\n";
+        }
+        if (given.alerts.any()) {
+            writeFolderAlerts(folder, addresses);
+            out << "Адреса оповещений (" << addresses.size() << ") записаны в "
+                << utf8FromPath(folderAlertFile(folder)) << "\n";
+        } else if (const std::string adopted = adoptTemplateAlertFiles(folder); !adopted.empty()) {
+            out << adopted << "\n";
+        }
+    }
     ServiceRequest request;
     request.program = fs::absolute(currentPlatform().programFile());
-    request.gameFolder = fs::canonical(game.path());
-    request.templateName = fullTemplateName(game, options.templateName, true);
-    request.serveOptions = serveArguments;
-    request.stopGrace = options.timing.stopGrace;
-    out << installService(systemServiceHosts(), request, alertFileText(options.alerts), print);
+    request.gameFolder = folder;
+    request.stopGrace = settings.timing.stopGrace;
+    out << installService(systemServiceHosts(), request, print);
 }
 
 void runServiceRemove(GameFolder& game, const std::string& templateName, std::ostream& out) {
-    out << removeService(systemServiceHosts(), fs::canonical(game.path()),
-                         fullTemplateName(game, templateName, false));
+    out << removeService(
+        systemServiceHosts(), fs::canonical(game.path()),
+        templateName.empty() ? templateName : fullTemplateName(game, templateName, false));
 }
 
 void runServiceList(std::ostream& out) { out << listServices(systemServiceHosts()); }

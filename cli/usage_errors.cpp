@@ -58,6 +58,10 @@ std::string nameTakenForAnOption(const CLI::App& command,
 // Says how to give a name that begins with a dash, when one was taken for an option.
 std::string dashNameHint(const CLI::App& app, const std::vector<std::string>& arguments) {
     const CLI::App& command = chosenCommand(app);
+    // Only a command that takes a name as an argument.
+    if (command.get_options([](const CLI::Option* option) { return option->get_positional(); })
+            .empty())
+        return {};
     const std::string name = nameTakenForAnOption(command, arguments);
     if (name.empty()) return {};
     return ". Имя, которое начинается с «-», пишите после --: qz7ctl " + commandPath(command) +
@@ -69,9 +73,11 @@ std::string dashNameHint(const CLI::App& app, const std::vector<std::string>& ar
 std::string russianUsageError(const CLI::App& app, const CLI::ParseError& error,
                               const std::vector<std::string>& arguments) {
     const std::string_view message = error.what();
-    // A missing argument, when a name that begins with a dash was taken for an option.
-    const bool argumentMissing = dynamic_cast<const CLI::RequiredError*>(&error) != nullptr &&
-                                 message.find("subcommand") == std::string_view::npos;
+    // A missing argument, or one left over where the name is optional, when a name that begins
+    // with a dash was taken for an option.
+    const bool argumentMissing = (dynamic_cast<const CLI::RequiredError*>(&error) != nullptr &&
+                                  message.find("subcommand") == std::string_view::npos) ||
+                                 dynamic_cast<const CLI::ExtrasError*>(&error) != nullptr;
     if (argumentMissing)
         if (const std::string hint = dashNameHint(app, arguments); !hint.empty())
             return russianUsageError(app, error) + hint;

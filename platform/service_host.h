@@ -36,6 +36,8 @@ class SystemdHost {
     // Runs a program found through PATH (args[0] its name) and waits: its exit status, or -1 with
     // the reason in error.
     virtual int runAndWait(const std::vector<std::string>& args, std::string& error) = 0;
+    // Whether systemd starts this user's units at boot, without a login (loginctl enable-linger).
+    virtual bool userLingers() { return false; }
 };
 
 // What installing a logon task needs of the system (Windows): the Task Scheduler, and the user's
@@ -102,6 +104,10 @@ std::optional<std::string> ownerName(const std::filesystem::path& file);
 // Gives the file to the owner of another file (as root; nothing happens otherwise). False when
 // that failed.
 bool giveToOwnerOf(const std::filesystem::path& file, const std::filesystem::path& owner);
+
+// Whether systemd starts the user's units at boot, without a login: loginctl enable-linger left
+// /var/lib/systemd/linger/USER.
+bool userLingers(const std::string& user);
 
 // Runs a program found through PATH with the arguments (args[0] its name), its output going to
 // ours, and waits for it. Its exit status; -1 with the reason in error when it could not run or

@@ -34,6 +34,12 @@ bool giveToOwnerOf(const std::filesystem::path& file, const std::filesystem::pat
     return ::chown(file.c_str(), status.st_uid, status.st_gid) == 0;
 }
 
+bool userLingers(const std::string& user) {
+    std::error_code error;
+    return !user.empty() &&
+           std::filesystem::exists(std::filesystem::path("/var/lib/systemd/linger") / user, error);
+}
+
 int runAndWait(const std::vector<std::string>& args, std::string& error) {
     std::vector<char*> argv;
     for (const std::string& argument : args) argv.push_back(const_cast<char*>(argument.c_str()));
@@ -86,6 +92,10 @@ class PosixSystemdHost final : public SystemdHost {
     }
     int runAndWait(const std::vector<std::string>& args, std::string& error) override {
         return qz7::runAndWait(args, error);
+    }
+    bool userLingers() override {
+        const passwd* entry = ::getpwuid(::geteuid());
+        return entry != nullptr && qz7::userLingers(entry->pw_name);
     }
 };
 

@@ -104,6 +104,19 @@ std::string timeOfDayText(minutes sinceMidnight) {
     return text;
 }
 
+std::string timesOfDayText(const std::vector<minutes>& timesOfDay) {
+    std::string text;
+    for (minutes time : timesOfDay) text += (text.empty() ? "" : ",") + timeOfDayText(time);
+    return text;
+}
+
+std::string restartIntervalText(std::chrono::seconds interval) {
+    const long long seconds = interval.count();
+    if (seconds != 0 && seconds % 3600 == 0) return std::to_string(seconds / 3600) + "h";
+    if (seconds != 0 && seconds % 60 == 0) return std::to_string(seconds / 60) + "m";
+    return std::to_string(seconds) + "s";
+}
+
 std::optional<SystemTime> nextTimeOfDay(const std::vector<minutes>& timesOfDay, SystemTime after,
                                         const UtcOffsetAt& utcOffset) {
     if (timesOfDay.empty()) return std::nullopt;

@@ -47,6 +47,12 @@ std::optional<std::chrono::seconds> parseRestartInterval(std::string_view text, 
 // "04:00" for 240 minutes after midnight.
 std::string timeOfDayText(std::chrono::minutes sinceMidnight);
 
+// "04:00,16:30": the times as parseTimesOfDay reads them back; empty for none.
+std::string timesOfDayText(const std::vector<std::chrono::minutes>& timesOfDay);
+
+// "6h", "30m", "90s": the interval in its largest whole unit, as parseRestartInterval reads it.
+std::string restartIntervalText(std::chrono::seconds interval);
+
 // The local time's distance from UTC at a moment.
 using UtcOffsetAt = std::function<std::chrono::seconds(std::chrono::system_clock::time_point)>;
 

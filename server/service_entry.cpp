@@ -6,6 +6,7 @@
 #include "platform/game_paths.h"
 #include "platform/utf8.h"
 #include "platform/windows_command_line.h"
+#include "server/serve_settings.h"
 
 namespace qz7 {
 
@@ -28,7 +29,7 @@ std::string latinFor(char32_t letter) {
     return "-";
 }
 
-std::string slugOf(const std::string& name) {
+std::string slugOf(const std::string& name, const char* fallback) {
     std::string slug;
     for (std::size_t position = 0; position < name.size();) {
         const Utf8Character character = nextUtf8Character(name, position);
@@ -40,7 +41,7 @@ std::string slugOf(const std::string& name) {
     }
     if (slug.size() > kSlugLength) slug.resize(kSlugLength);
     while (!slug.empty() && slug.back() == '-') slug.pop_back();
-    return slug.empty() ? "template" : slug;
+    return slug.empty() ? fallback : slug;
 }
 
 // FNV-1a, 32 bits: a short, stable hash (not a secret).
@@ -103,7 +104,13 @@ std::string serviceName(const std::filesystem::path& gameFolder, const std::stri
     char hash[16];
     std::snprintf(hash, sizeof hash, "%08x",
                   unsigned(hashOf(utf8FromPath(gameFolder) + '\0' + templateName)));
-    return "qz7-serve-" + slugOf(templateName) + "-" + hash;
+    return "qz7-serve-" + slugOf(templateName, "template") + "-" + hash;
+}
+
+std::string serviceName(const std::filesystem::path& gameFolder) {
+    char hash[16];
+    std::snprintf(hash, sizeof hash, "%08x", unsigned(hashOf(utf8FromPath(gameFolder))));
+    return "qz7-serve-" + slugOf(utf8FromPath(gameFolder.filename()), "folder") + "-" + hash;
 }
 
 std::filesystem::path serviceAlertFile(const std::filesystem::path& gameFolder,
@@ -116,12 +123,16 @@ std::vector<std::string> serviceArguments(const ServiceRequest& request,
     std::vector<std::string> arguments = {"--game-dir", utf8FromPath(request.gameFolder), "serve"};
     arguments.insert(arguments.end(), request.serveOptions.begin(), request.serveOptions.end());
     arguments.insert(arguments.end(), extraOptions.begin(), extraOptions.end());
+    if (request.templateName.empty()) return arguments;
     arguments.push_back("--");
     arguments.push_back(request.templateName);
     return arguments;
 }
 
 std::string serviceDescription(const ServiceRequest& request) {
+    if (request.templateName.empty())
+        return "QZ7: сервер в " + utf8FromPath(request.gameFolder) + " по настройкам " +
+               kServeSettingsFile;
     return "QZ7: сервер «" + request.templateName + "» в " + utf8FromPath(request.gameFolder);
 }
 

@@ -12,14 +12,21 @@ namespace qz7 {
 // Scheduler task, or the user's Run key where the Task Scheduler refuses). The core builds their
 // text; handing it to systemd or Windows is platform code.
 
-// What an entry starts: qz7ctl in the game folder, serving one template.
+// What an entry starts: qz7ctl serving in the game folder. The entry of a game folder names no
+// template and no options: serve takes them from the folder's settings when it starts, so that
+// changed settings need no new entry. Earlier versions wrote one entry per template, with the
+// template and serve's options in it; those are still listed and removed.
 struct ServiceRequest {
     std::filesystem::path program;          // qz7ctl itself, absolute
     std::filesystem::path gameFolder;       // absolute
-    std::string templateName;               // the full name, UTF-8
-    std::vector<std::string> serveOptions;  // serve's options after the template
+    std::string templateName;               // the full name, UTF-8; empty: the folder's entry
+    std::vector<std::string> serveOptions;  // serve's options before the template
     std::chrono::milliseconds stopGrace{10000};
 };
+
+// The name of a game folder's entry: "qz7-serve-", a slug of the folder's own name and 8 hex
+// digits of a hash of the whole folder.
+std::string serviceName(const std::filesystem::path& gameFolder);
 
 // The entry's name: "qz7-serve-", a slug of the template name (Russian letters transliterated,
 // everything else but Latin letters and digits a hyphen, at most 24 characters) and 8 hex digits
@@ -31,12 +38,13 @@ std::filesystem::path serviceAlertFile(const std::filesystem::path& gameFolder,
                                        const std::string& name);
 
 // The arguments the entry gives qz7ctl: --game-dir FOLDER serve OPTIONS... -- TEMPLATE, the
-// template last, after the end of options, so that a name that begins with a dash is a name.
-// extraOptions go after the request's own.
+// template last, after the end of options, so that a name that begins with a dash is a name; the
+// folder's entry ends after serve and its options. extraOptions go after the request's own.
 std::vector<std::string> serviceArguments(const ServiceRequest& request,
                                           const std::vector<std::string>& extraOptions = {});
 
-// "QZ7: сервер «<template>» в <folder>", the entry's description.
+// "QZ7: сервер «<template>» в <folder>", the entry's description; for the folder's entry
+// "QZ7: сервер в <folder> по настройкам qz7-serve.ini".
 std::string serviceDescription(const ServiceRequest& request);
 
 // How long systemd waits for serve to stop before it kills what is left: serve's stop grace, the

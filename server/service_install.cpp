@@ -3,9 +3,11 @@
 #include "platform/atomic_file.h"
 #include "platform/game_paths.h"
 #include "platform/platform.h"
-#include "platform/private_file.h"
+#include "server/folder_alerts.h"
 #include "server/operation_error.h"
+#include "server/serve_lock.h"
 #include "server/serve_requests.h"
+#include "server/serve_settings.h"
 #include "server/serve_status.h"
 
 namespace qz7 {
@@ -59,9 +61,15 @@ std::string descriptionIn(const std::string& unit) {
     return description;
 }
 
-std::string installUnit(SystemdHost& host, const ServiceRequest& request, const std::string& alerts,
-                        const fs::path& alertFile, bool print) {
-    const std::string name = serviceName(request.gameFolder, request.templateName);
+// What becomes of a serve that holds the folder while its entry is installed and it runs on.
+std::string runsOnText(const ServeHolder& holder, const char* nextStart) {
+    return "Работающий сейчас " + serveHolderText(holder) + " работает дальше; служба запустит " +
+           "serve " + nextStart + " (второй serve в этой папке не запускается)\n";
+}
+
+std::string installUnit(SystemdHost& host, const ServiceRequest& request, bool print,
+                        RunningServe running) {
+    const std::string name = serviceName(request.gameFolder);
     const UnitFolder folder = host.unitFolder();
     SystemdPlacement placement;
     placement.systemWide = folder.systemWide;
@@ -74,38 +82,61 @@ std::string installUnit(SystemdHost& host, const ServiceRequest& request, const 
     }
     const std::string unit = systemdUnit(request, placement);
     const fs::path unitFile = folder.path / (name + ".service");
+    const bool startsNow = !folder.overridden && host.systemdRuns();
+    const std::optional<ServeHolder> holder = findServeHolder(request.gameFolder);
+    const bool handOver = holder && startsNow && running == RunningServe::HandOver;
+    // A serve that runs on keeps the folder: the entry is only enabled, for the next boot.
     const std::vector<std::vector<std::string>> commands = {
         systemctl(folder, {"daemon-reload"}),
-        systemctl(folder, {"enable", "--now", name + ".service"})};
+        holder && !handOver ? systemctl(folder, {"enable", name + ".service"})
+                            : systemctl(folder, {"enable", "--now", name + ".service"})};
     std::string said;
     if (print) {
         said += "# " + utf8FromPath(unitFile) + "\n" + unit + "\n# затем:\n";
         for (const auto& command : commands) said += "#   " + shown(command) + "\n";
         return said;
     }
-    if (!alerts.empty()) {
-        writePrivateFile(alertFile, alerts);
-        if (!host.giveToOwnerOf(alertFile, request.gameFolder))
-            throw OperationError("Не удалось передать файл " + utf8FromPath(alertFile) +
+    // The unit runs serve as the folder's owner, who must be able to read the files root wrote.
+    for (const fs::path& file :
+         {folderAlertFile(request.gameFolder), request.gameFolder / kServeSettingsFile}) {
+        std::error_code error;
+        if (placement.systemWide && fs::exists(file, error) &&
+            !host.giveToOwnerOf(file, request.gameFolder))
+            throw OperationError("Не удалось передать файл " + utf8FromPath(file) +
                                  " владельцу папки игры");
     }
     fs::create_directories(folder.path);
     writeFileAtomically(unitFile, unit);
     said += "Служба " + name + " записана: " + utf8FromPath(unitFile) + "\n";
-    said += runOrShow(host, folder, commands);
-    if (!placement.systemWide)
+    if (handOver) {
         said +=
-            "Чтобы служба пользователя запускалась при загрузке, без входа в систему: "
-            "loginctl enable-linger " +
+            "Сервер передаётся службе: сначала останавливается " + serveHolderText(*holder) + "\n";
+        said += stopServe(request.gameFolder).message + "\n";
+    }
+    said += runOrShow(host, folder, commands);
+    const bool atBoot = placement.systemWide || host.userLingers();
+    if (holder && !handOver)
+        said += runsOnText(
+            *holder, atBoot ? "при следующей загрузке системы" : "при следующем входе в систему");
+    else if (startsNow)
+        said += "serve службы запущен: systemctl" +
+                std::string(folder.systemWide ? "" : " --user") + " status " + name + "\n";
+    if (!atBoot)
+        said +=
+            "Служба пользователя запускается при входе в систему; чтобы она запускалась при "
+            "загрузке, без входа: loginctl enable-linger " +
             currentPlatform().userName().value_or("$USER") + "\n";
     return said;
 }
 
-bool removeUnit(SystemdHost& host, const std::string& name, std::string& said) {
+// stopServe: the entry's serve is stopped with it (as systemctl stop does).
+bool removeUnit(SystemdHost& host, const std::string& name, bool stopServe, std::string& said) {
     const UnitFolder folder = host.unitFolder();
     const fs::path unitFile = folder.path / (name + ".service");
     if (!fs::exists(unitFile)) return false;
-    said += runOrShow(host, folder, {systemctl(folder, {"disable", "--now", name + ".service"})});
+    said += runOrShow(host, folder,
+                      {stopServe ? systemctl(folder, {"disable", "--now", name + ".service"})
+                                 : systemctl(folder, {"disable", name + ".service"})});
     fs::remove(unitFile);
     said += runOrShow(host, folder, {systemctl(folder, {"daemon-reload"})});
     return true;
@@ -129,26 +160,30 @@ std::string listUnits(SystemdHost& host) {
 
 constexpr const char* kRunKeyName = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
-std::string installTask(TaskSchedulerHost& host, const ServiceRequest& request,
-                        const std::string& alerts, const fs::path& alertFile, bool print) {
-    const std::string name = serviceName(request.gameFolder, request.templateName);
+std::string installTask(TaskSchedulerHost& host, const ServiceRequest& request, bool print) {
+    const std::string name = serviceName(request.gameFolder);
     const std::string user = host.currentUserId();
     const std::string xml = logonTaskXml(request, user);
     if (print)
         return "Задача планировщика «" + name + "» (при входе пользователя " + user + "):\n" + xml +
                "Если планировщик откажет, значение " + name + " в разделе " + kRunKeyName + ":\n" +
                runKeyCommand(request) + "\n";
-    if (!alerts.empty()) writePrivateFile(alertFile, alerts);
+    std::string said;
     if (std::optional<std::string> refused = host.registerTask(name, xml)) {
         if (std::optional<std::string> failed = host.setRunValue(name, runKeyCommand(request)))
             throw OperationError("Планировщик заданий отказал (" + *refused +
                                  "), и запись в раздел Run не удалась: " + *failed);
-        return "Планировщик заданий отказал (" + *refused + "); вместо задачи записано значение " +
+        said = "Планировщик заданий отказал (" + *refused + "); вместо задачи записано значение " +
                name + " в разделе Run: serve запустится при входе в систему\n";
+    } else {
+        host.deleteRunValue(name);
+        said = "Задача планировщика «" + name +
+               "» создана: serve запустится при входе в систему в своём окне консоли "
+               "(свёрнутом)\n";
     }
-    host.deleteRunValue(name);
-    return "Задача планировщика «" + name +
-           "» создана: serve запустится при входе в систему в своём окне консоли (свёрнутом)\n";
+    if (std::optional<ServeHolder> holder = findServeHolder(request.gameFolder))
+        said += runsOnText(*holder, "при следующем входе в систему");
+    return said;
 }
 
 bool removeTask(TaskSchedulerHost& host, const std::string& name) {
@@ -165,30 +200,56 @@ std::string listTasks(TaskSchedulerHost& host) {
     return said;
 }
 
+// The entries earlier versions wrote for templates of the game folder, as listServices shows
+// them: each would start a serve of its own beside the folder's.
+std::string earlierEntriesOf(const ServiceHosts& hosts, const fs::path& gameFolder) {
+    const std::string folder = utf8FromPath(gameFolder);
+    const std::string ownName = serviceName(gameFolder);
+    std::string found;
+    const std::string listed =
+        hosts.systemd ? listUnits(*hosts.systemd) : listTasks(*hosts.taskScheduler);
+    std::size_t start = 0;
+    while (start < listed.size()) {
+        const std::size_t end = listed.find('\n', start);
+        const std::string line = listed.substr(start, end - start);
+        start = end == std::string::npos ? listed.size() : end + 1;
+        const std::string name = line.substr(0, line.find('\t'));
+        if (name != ownName && line.ends_with("» в " + folder))
+            found += (found.empty() ? "" : ", ") + name;
+    }
+    if (found.empty()) return {};
+    return "Прежние службы шаблонов этой папки тоже запускают serve: " + found +
+           ". Удалите их: qz7ctl service remove -- ШАБЛОН\n";
+}
+
 }  // namespace
 
-std::string installService(const ServiceHosts& hosts, ServiceRequest request,
-                           const std::string& alertAddresses, bool print) {
-    const std::string name = serviceName(request.gameFolder, request.templateName);
-    const fs::path alertFile = serviceAlertFile(request.gameFolder, name);
-    if (!alertAddresses.empty()) {
-        // Before the end of options, where the template name stands.
-        std::vector<std::string>& options = request.serveOptions;
-        options.insert(options.end(), {"--notify-file", utf8FromPath(alertFile)});
-    }
+std::string installService(const ServiceHosts& hosts, const ServiceRequest& request, bool print,
+                           RunningServe running) {
     if (std::optional<std::string> problem = serviceRequestProblem(request))
         throw OperationError(*problem);
-    if (hosts.systemd)
-        return installUnit(*hosts.systemd, request, alertAddresses, alertFile, print);
-    return installTask(*hosts.taskScheduler, request, alertAddresses, alertFile, print);
+    std::string said = hosts.systemd ? installUnit(*hosts.systemd, request, print, running)
+                                     : installTask(*hosts.taskScheduler, request, print);
+    return said + earlierEntriesOf(hosts, request.gameFolder);
 }
 
 std::string removeService(const ServiceHosts& hosts, const fs::path& gameFolder,
                           const std::string& templateName) {
-    const std::string name = serviceName(gameFolder, templateName);
+    const bool folderEntry = templateName.empty();
+    const std::string name =
+        folderEntry ? serviceName(gameFolder) : serviceName(gameFolder, templateName);
     std::string said;
-    const bool found = hosts.systemd ? removeUnit(*hosts.systemd, name, said)
+    const bool found = hosts.systemd ? removeUnit(*hosts.systemd, name, !folderEntry, said)
                                      : removeTask(*hosts.taskScheduler, name);
+    if (folderEntry) {
+        if (!found) throw OperationError("Службы " + name + " для этой папки игры нет");
+        said += "Служба " + name + " удалена\n";
+        if (std::optional<ServeHolder> holder = findServeHolder(gameFolder))
+            said += serveHolderText(*holder) +
+                    " работает дальше; остановить его: qz7ctl stop или кнопка «Остановить» "
+                    "окна «Сервер под присмотром»\n";
+        return said;
+    }
     std::error_code ignored;
     fs::remove(serviceAlertFile(gameFolder, name), ignored);
     if (!found) throw OperationError("Службы " + name + " для шаблона «" + templateName + "» нет");
@@ -206,6 +267,36 @@ std::string listServices(const ServiceHosts& hosts) {
     const std::string said =
         hosts.systemd ? listUnits(*hosts.systemd) : listTasks(*hosts.taskScheduler);
     return said.empty() ? "Служб qz7ctl нет\n" : said;
+}
+
+bool folderServiceInstalled(const ServiceHosts& hosts, const fs::path& gameFolder) {
+    const std::string name = serviceName(gameFolder);
+    if (hosts.systemd) {
+        std::error_code error;
+        return fs::exists(hosts.systemd->unitFolder().path / (name + ".service"), error);
+    }
+    auto named = [&name](const std::vector<std::pair<std::string, std::string>>& entries) {
+        return std::any_of(entries.begin(), entries.end(),
+                           [&name](const auto& entry) { return entry.first == name; });
+    };
+    return named(hosts.taskScheduler->tasksStartingWith(name)) ||
+           named(hosts.taskScheduler->runValuesStartingWith(name));
+}
+
+bool serviceStartsAtInstall(const ServiceHosts& hosts) {
+    return hosts.systemd && !hosts.systemd->unitFolder().overridden && hosts.systemd->systemdRuns();
+}
+
+std::string serviceSwitchCaption(const ServiceHosts& hosts) {
+    if (hosts.taskScheduler) return "Запускать сервер при входе в Windows (задача планировщика)";
+    const UnitFolder folder = hosts.systemd->unitFolder();
+    if (folder.overridden)
+        return "Служба systemd в " + utf8FromPath(folder.path) + " (systemctl не вызывается)";
+    if (!hosts.systemd->systemdRuns()) return "Служба systemd (systemd здесь не запущен)";
+    if (folder.systemWide) return "Запускать сервер при загрузке системы (служба systemd)";
+    if (hosts.systemd->userLingers())
+        return "Запускать сервер при загрузке системы (служба пользователя)";
+    return "Запускать сервер при входе в систему (служба пользователя)";
 }
 
 }  // namespace qz7

@@ -274,6 +274,38 @@ TEST_F(Qz7ctl, ServeRestartsTheServerUntilItEndsAndStopsACrashLoop) {
     }
 }
 
+// Without a template and options, serve takes them from the folder's settings file; options on
+// its command line win for the run; a bad file is refused with its line, key and reason.
+TEST_F(Qz7ctl, ServeWithoutArgumentsServesTheFolderSettings) {
+    writeThreeTemplates();
+    copyDemoServer(folder);
+    ProcessResult none = run({"serve"});
+    EXPECT_EQ(none.exitCode, 2);
+    EXPECT_NE(none.err.find("Шаблон не задан"), std::string::npos) << none.err;
+
+    writeBytes(folder / "qz7-serve.ini",
+               "# мой сервер\nTemplate=Дубль\nCrashLimit=1\nRestartDelay=0.05\n");
+    ::setenv("QZ7_STAND_IN", "crash", 1);
+    ProcessResult fromFile = run({"serve", "--allow-sleep"});
+    EXPECT_EQ(fromFile.exitCode, 1) << fromFile.err;
+    // The template's name is no longer unique: the file's name is what serve looked for.
+    EXPECT_NE(fromFile.err.find("Дубль"), std::string::npos) << fromFile.err;
+
+    ProcessResult given = run({"serve", "#1", "--crash-limit", "2", "--allow-sleep"});
+    ::unsetenv("QZ7_STAND_IN");
+    EXPECT_EQ(given.exitCode, 1) << given.err;
+    EXPECT_NE(given.err.find("сервер упал 2 раз за 600 с"), std::string::npos) << given.err;
+    EXPECT_NE(given.err.find("перезапуск через 0.05 с"), std::string::npos) << given.err;
+    EXPECT_NE(readBytes(folder / "qz7-serve.json")->find("\"template\": \"Альфа\""),
+              std::string::npos);
+
+    writeBytes(folder / "qz7-serve.ini", "Template=Альфа\nRestartAt=25:00\n");
+    ProcessResult bad = run({"serve", "#1"});
+    EXPECT_EQ(bad.exitCode, 2);
+    EXPECT_NE(bad.err.find("qz7-serve.ini, строка 2, RestartAt: время «25:00»"), std::string::npos)
+        << bad.err;
+}
+
 TEST_F(Qz7ctl, ServeWritesOneJsonObjectPerEvent) {
     writeThreeTemplates();
     copyDemoServer(folder);

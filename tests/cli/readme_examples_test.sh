@@ -52,10 +52,11 @@ qz7ctl firewall close --no-prompt|1|err:брандмауэра Windows на эт
 qz7ctl notify-test https://discord.com/api/webhooks/ID/TOKEN|1|offline:не доставлено: имя узла не найдено
 qz7ctl serve 'Турнир' --notify-file alerts.txt|0|offline:не доставлены (событий:
 qz7ctl serve 'Турнир' --notify https://example.org/qz7 --notify-format json|0|offline:https://example.org/*** не доставлены
-qz7ctl service install 'Турнир' --notify-file alerts.txt --print|0|out:ExecStart=
+qz7ctl service install 'Турнир' --restart-at 04:00 --notify-file alerts.txt --print|0|out:ExecStart=
 qz7ctl service install 'Турнир' --notify-file alerts.txt|0|out:systemctl
-qz7ctl service list|0|out:сервер «Турнир»
-qz7ctl service remove 'Турнир'|0|out:удалена
+qz7ctl serve|0|offline:не доставлены (событий:
+qz7ctl service list|0|out:по настройкам qz7-serve.ini
+qz7ctl service remove|0|out:удалена
 TABLE
 )
 

@@ -9,8 +9,10 @@
 #include <thread>
 
 #include "platform/platform.h"
+#include "platform/service_host.h"
 #include "platform/sleep_block.h"
 #include "platform/watched_process.h"
+#include "server/service_entry.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/temporary_folder.h"
 
@@ -193,12 +195,22 @@ TEST_F(WindowsServe, RestartStartsTheServerAnewAndLogsTheRequest) {
     EXPECT_EQ(run(L"status"), 0u);
 }
 
-// The logon entry's serve does not outlive the entry: removing it stops the serve of its template.
-TEST_F(WindowsServe, RemovingTheServiceOfItsTemplateStopsItsServe) {
+// The folder's logon entry leaves a running serve alone: installing it says that serve runs on,
+// and removing the entry does not stop it. An entry an earlier version wrote for a template is
+// removed by its template, and the serve of that template with it.
+TEST_F(WindowsServe, TheFolderEntryLeavesTheServeRunningAndAnEarlierEntryTakesItsServe) {
     ASSERT_EQ(run(L"service install #1"), 0u);
+    EXPECT_EQ(WaitForSingleObject(serve.hProcess, 0), DWORD(WAIT_TIMEOUT));
+    EXPECT_EQ(run(L"service remove"), 0u);
+    EXPECT_EQ(WaitForSingleObject(serve.hProcess, 0), DWORD(WAIT_TIMEOUT));
+    EXPECT_EQ(run(L"status"), 0u);
+
+    const std::string earlier = serviceName(fs::canonical(game.path()), "Турнир");
+    ASSERT_EQ(setRunValue(earlier, "qz7ctl.exe serve -- Турнир"), std::nullopt);
     EXPECT_EQ(run(L"service remove #1"), 0u);
     ASSERT_EQ(WaitForSingleObject(serve.hProcess, 30000), WAIT_OBJECT_0);
     EXPECT_EQ(run(L"status"), 3u);
+    EXPECT_TRUE(runValuesStartingWith(earlier).empty());
 }
 
 }  // namespace
