@@ -17,6 +17,7 @@
 #include "app/server_setup_window.h"
 #include "app/window_fonts.h"
 #include "app/window_frames.h"
+#include "app/window_look.h"
 
 namespace qz7 {
 
@@ -27,24 +28,6 @@ const QColor kModeColour(0, 0, 210);
 const QColor kPrivatColour(0, 0, 255);
 const QColor kDescriptionColour(0, 0, 202);
 const QColor kMapNameColour(119, 0, 0);
-
-// Command buttons: very light grey faces in dark blue frames, lighter under the mouse.
-const char* const kWindowStyle =
-    "QPushButton[qz7role=\"command\"] { background-color: rgb(244, 244, 240);"
-    " border: 1px solid rgb(0, 60, 116); border-radius: 2px; padding: 2px 6px;"
-    " color: black; }"
-    "QPushButton[qz7role=\"command\"]:hover { background-color: rgb(255, 255, 255);"
-    " border-color: rgb(0, 110, 210); }"
-    "QPushButton[qz7role=\"command\"]:pressed { background-color: rgb(222, 226, 232); }"
-    "QPushButton[qz7role=\"command\"]:disabled { color: rgb(150, 150, 150);"
-    " border-color: rgb(150, 160, 175); }"
-    "QPushButton[qz7role=\"command\"]::menu-indicator { subcontrol-position: right center;"
-    " subcontrol-origin: padding; right: 2px; }"
-    // The lists draw their selected rows in the highlight colour of their palette, as on Linux:
-    // Windows' own style draws them in its theme's pale blue, paler still when the window is
-    // inactive, which hides the map whose picture is shown.
-    "QListWidget::item:selected { background-color: palette(highlight);"
-    " color: palette(highlighted-text); }";
 
 void setTextColour(QWidget* widget, const QColor& colour) {
     QPalette palette = widget->palette();
@@ -89,14 +72,7 @@ void setPicture(QPushButton* button, const char* name) {
 // them.
 void applyLook(TFmQZ7ServerSetup& window) {
     window.setFont(windowDefaultFont());
-
-    // The beige desert camouflage, tiled over the whole window.
-    QPalette background = window.palette();
-    background.setBrush(QPalette::Window,
-                        QBrush(QPixmap(QStringLiteral(":/art/desert_camo_tile.png"))));
-    window.setPalette(background);
-    window.setAutoFillBackground(true);
-    window.setStyleSheet(QString::fromLatin1(kWindowStyle));
+    applyWorkingWindowLook(window);
 
     const QFont headingFont = tahomaFont(13, true);
     const QFont captionFont = arialNarrowFont(15, true);
@@ -130,6 +106,10 @@ void applyLook(TFmQZ7ServerSetup& window) {
     window.RzLblNameMap->setFont(arialFont(15, true));
     setTextColour(window.RzLblNameMap, kMapNameColour);
     window.RzEditCommand->setFont(arialFont(14, false));
+    // A link: the supervised server's state, underlined as a way to its window.
+    QFont link = windowDefaultFont();
+    link.setUnderline(true);
+    window.RzBtnPrismotr->setFont(link);
     for (QListWidget* list :
          {window.RzListBoxListShablon, window.RzListBoxMapReposit, window.RzListBoxMap})
         keepSelectionMarked(list);

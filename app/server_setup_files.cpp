@@ -3,11 +3,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "app/busy_ports_question.h"
 #include "app/message_boxes.h"
 #include "app/server_setup_window.h"
-#include "net/busy_ports.h"
 #include "server/launchers.h"
-#include "server/serve_lock.h"
 #include "server/server_files.h"
 
 namespace qz7 {
@@ -19,12 +18,6 @@ void showLaunchError(QWidget* owner, const std::optional<std::string>& error) {
 }
 
 }  // namespace
-
-bool TFmQZ7ServerSetup::refusedWhileServed() {
-    const std::optional<ServeHolder> holder = findServeHolder(gameFolder_);
-    if (holder) messageBoxes().error(this, QString::fromStdString(serveHolderRefusal(*holder)));
-    return holder.has_value();
-}
 
 void TFmQZ7ServerSetup::RzBitBtnCreateFilesClick() {
     if (refusedWhileServed()) return;
@@ -41,12 +34,8 @@ void TFmQZ7ServerSetup::RzBitBtnRunServerClick() {
     if (refusedWhileServed()) return;
     // A missing launcher is reported as before; with the launcher there, ports that another
     // program already holds are a question first.
-    if (!missingLauncherError(gameFolder_, kServerLauncherName)) {
-        const std::vector<BusyPort> busy = findBusyServerPorts();
-        const QString question = QString::fromStdString(busyPortsMessage(busy)) +
-                                 QStringLiteral(" Всё равно запустить?");
-        if (!busy.empty() && !messageBoxes().question(this, question)) return;
-    }
+    if (!missingLauncherError(gameFolder_, kServerLauncherName) && !startDespiteBusyPorts(this))
+        return;
     showLaunchError(this, startServerLauncher(gameFolder_, RzEditCommand->text().toStdString()));
 }
 

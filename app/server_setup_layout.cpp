@@ -12,6 +12,7 @@
 #include <QPushButton>
 
 #include "app/editable_box.h"
+#include "app/named_controls.h"
 #include "app/server_setup_window.h"
 #include "platform/firewall.h"
 #include "server/launchers.h"
@@ -26,25 +27,11 @@ QString text(std::string_view utf8) {
     return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
 }
 
-template <typename Widget>
-Widget* named(Widget* widget, const char* name) {
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
 QLabel* heading(QWidget* parent, const QString& caption, QRect geometry, const char* name) {
     auto* label = named(new QLabel(caption, parent), name);
     label->setProperty("qz7role", "heading");
     label->setGeometry(geometry);
     return label;
-}
-
-QPushButton* commandButton(QWidget* parent, const QString& caption, const char* name,
-                           QRect geometry) {
-    auto* button = named(new QPushButton(caption, parent), name);
-    button->setProperty("qz7role", "command");
-    button->setGeometry(geometry);
-    return button;
 }
 
 QComboBox* editableList(QWidget* parent, const char* name,
@@ -305,6 +292,16 @@ void TFmQZ7ServerSetup::createCommandControls() {
 
     RzBitBtn1 = commandButton(this, QStringLiteral("Закрыть        "), "RzBitBtn1",
                               {728, kButtonTop, 129, 32});
+
+    // In the strip right of the random-chance box, above the command line: the supervised
+    // server's state, a way to its window. Its text is set when the window is shown.
+    RzBtnPrismotr = named(new QPushButton(this), "RzBtnPrismotr");
+    RzBtnPrismotr->setProperty("qz7role", "link");
+    RzBtnPrismotr->setFlat(true);
+    RzBtnPrismotr->setFocusPolicy(Qt::StrongFocus);
+    RzBtnPrismotr->setGeometry(644, kCommandTop, kMargin + kWidth - 644, 22);
+    setTabOrder(RzCheckBoxShans, RzBtnPrismotr);
+    setTabOrder(RzBtnPrismotr, RzEditCommand);
 }
 
 }  // namespace qz7

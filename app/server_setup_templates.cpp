@@ -223,12 +223,15 @@ void TFmQZ7ServerSetup::RzBitBtnNewShablonClick() {
 
 void TFmQZ7ServerSetup::RzBitBtnSaveShablonClick() {
     const int row = selectedRow(RzListBoxListShablon);
-    if (row < 0) return;
+    if (row >= 0) storeControlsInTemplate(row, true);
+}
+
+bool TFmQZ7ServerSetup::storeControlsInTemplate(int row, bool askName) {
     const GameSettings settings = readSettings();
     const std::vector<std::string> rotation = readRotation();
     const std::string commandLine = RzEditCommand->text().toStdString();
     const TemplateContent content = contentOfState({}, settings, rotation, commandLine);
-    if (refused(this, findContentProblems(content), content)) return;
+    if (refused(this, findContentProblems(content), content)) return false;
     if (!templateStore_.readable()) templateStore_.refuseUnread();
 
     QListWidgetItem* item = RzListBoxListShablon->item(row);
@@ -237,18 +240,39 @@ void TFmQZ7ServerSetup::RzBitBtnSaveShablonClick() {
 
     const QString shownName = item->text();
     // Left with "Закрыть", the entry keeps its name and takes the current state all the same.
-    const bool renamed = askTemplateName(&shownName);
-    if (renamed && refused(this, findNameProblems(pendingTemplateName_), content)) return;
+    const bool renamed = askName && askTemplateName(&shownName);
+    if (renamed && refused(this, findNameProblems(pendingTemplateName_), content)) return false;
     // The store is compared after the dialog, the moment before it is written.
-    if (!storeMayBeRewritten()) return;
+    if (!storeMayBeRewritten()) return false;
     if (renamed) record.Name = templateNameField(pendingTemplateName_);
     const std::string bytes = encodeTemplateRecord(record);
     setRecord(item, QByteArray(bytes.data(), qsizetype(bytes.size())));
 
     writeTemplateStore();
-    if (!renamed) return;
+    if (!renamed) return true;
     RzListBoxListShablon->setFocus();
     selectRowSilently(RzListBoxListShablon, row);
+    return true;
+}
+
+std::string TFmQZ7ServerSetup::selectedTemplateName() const {
+    const int row = selectedRow(RzListBoxListShablon);
+    return row >= 0 ? templateRecordName(recordOf(RzListBoxListShablon->item(row))) : std::string();
+}
+
+bool TFmQZ7ServerSetup::selectedTemplateDiffers() const {
+    const int row = selectedRow(RzListBoxListShablon);
+    if (row < 0) return false;
+    const TemplateRecord stored = decodeTemplateRecord(recordOf(RzListBoxListShablon->item(row)));
+    TemplateRecord shown =
+        KodirShablona({}, readSettings(), readRotation(), RzEditCommand->text().toStdString());
+    shown.Name = stored.Name;
+    return shown != stored;
+}
+
+bool TFmQZ7ServerSetup::saveSelectedTemplate() {
+    const int row = selectedRow(RzListBoxListShablon);
+    return row >= 0 && storeControlsInTemplate(row, false);
 }
 
 void TFmQZ7ServerSetup::RzBitBtnDelShablonClick() {

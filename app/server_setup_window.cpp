@@ -11,9 +11,11 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QTimer>
 
 #include "app/list_selection.h"
 #include "app/message_boxes.h"
+#include "app/supervised_server_window.h"
 #include "platform/platform.h"
 #include "platform/version_label.h"
 #include "settings/settings_fields.h"
@@ -82,9 +84,24 @@ void TFmQZ7ServerSetup::connectEvents() {
     if (N5 != nullptr) connect(N5, &QAction::triggered, this, guarded(&Self::N5Click));
     if (N6 != nullptr) connect(N6, &QAction::triggered, this, guarded(&Self::N6Click));
     onClick(RzBitBtn1, &Self::RzBitBtn5Click);
+    onClick(RzBtnPrismotr, &Self::RzBtnPrismotrClick);
+    RzBtnPrismotr->installEventFilter(this);
+    // The serve's state on its button, every second while this window is shown.
+    serveButtonTimer_ = new QTimer(this);
+    serveButtonTimer_->setInterval(1000);
+    connect(serveButtonTimer_, &QTimer::timeout, this,
+            [this] { runWithDefaultErrorHandling([this] { refreshServeButton(); }); });
 }
 
 bool TFmQZ7ServerSetup::eventFilter(QObject* watched, QEvent* event) {
+    // Enter opens the supervised server's window as a click does.
+    if (watched == RzBtnPrismotr && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            RzBtnPrismotr->animateClick();
+            return true;
+        }
+    }
     // The catalogue shows the selection of the moment before the key moves it.
     if (watched == RzListBoxMapReposit && event->type() == QEvent::KeyPress)
         runWithDefaultErrorHandling([this] { RzListBoxMapRepositKeyDown(); });
@@ -137,9 +154,16 @@ void TFmQZ7ServerSetup::RzBitBtn5Click() { close(); }
 
 void TFmQZ7ServerSetup::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    runWithDefaultErrorHandling([this] { refreshServeButton(); });
+    serveButtonTimer_->start();
     // Shown by the program, not restored from minimised by the window system: a restore must
     // not move the focus to the template list, where the next arrow key would apply a template.
     if (!event->spontaneous()) FormShow();
+}
+
+void TFmQZ7ServerSetup::hideEvent(QHideEvent* event) {
+    serveButtonTimer_->stop();
+    QWidget::hideEvent(event);
 }
 
 void TFmQZ7ServerSetup::closeEvent(QCloseEvent* event) {

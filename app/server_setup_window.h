@@ -22,10 +22,12 @@ class QListWidget;
 class QMenu;
 class QAction;
 class QPushButton;
+class QTimer;
 
 namespace qz7 {
 
 class TFmQZ7_Save;
+class TFmQZ7Prismotr;
 
 // The server setup window: templates, game settings, maps, command line and commands. Its
 // controls are the working state; handlers read them into snapshots, call the subsystem's
@@ -117,6 +119,9 @@ class TFmQZ7ServerSetup : public QWidget {
     QAction* N5 = nullptr;  // "Открыть порты в брандмауэре" (Windows only): allow rules
     QAction* N6 = nullptr;  // "Убрать правила брандмауэра" (Windows only): removes them
     QPushButton* RzBitBtn1;  // "Закрыть": closes the window, handler RzBitBtn5Click
+    // The supervised server's state in a few words, refreshed while the window is shown; opens
+    // its window "Сервер под присмотром".
+    QPushButton* RzBtnPrismotr;
 
     // Window events
     void FormCreate();
@@ -156,6 +161,21 @@ class TFmQZ7ServerSetup : public QWidget {
     void N6Click();
     void RzBitBtn5Click();
 
+    // The supervised server (qz7ctl serve in this game folder)
+    void RzBtnPrismotrClick();
+    // Shows the supervised server's window, made when first opened.
+    void openSupervisedServer();
+    TFmQZ7Prismotr* supervisedServerWindow() { return FmQZ7Prismotr.get(); }
+    // Reads the serve's state and shows it on RzBtnPrismotr, cut to its width.
+    void refreshServeButton();
+    // The selected template's name; empty when none is selected.
+    std::string selectedTemplateName() const;
+    // Whether the controls differ from what the selected template holds.
+    bool selectedTemplateDiffers() const;
+    // Stores the controls into the selected template and writes the store, as "Сохранить" does
+    // without its name dialog; false when refused (and said).
+    bool saveSelectedTemplate();
+
     // Whether mappings of the server's ports may be on the router: set by a forwarding that made
     // any, cleared only by a removal that removed every one (or found it absent).
     bool PortsMapped = false;
@@ -166,6 +186,7 @@ class TFmQZ7ServerSetup : public QWidget {
 
   protected:
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -179,7 +200,8 @@ class TFmQZ7ServerSetup : public QWidget {
 
     // Creation steps filled by the subsystems.
     // Shows why, and returns true, when a qz7ctl serve holds the game folder: forming the files,
-    // starting a server and removing the ports are its to do then.
+    // starting a server and removing the ports are its to do then. The refusal offers the
+    // supervised server's window.
     bool refusedWhileServed();
 
     void loadMapCatalogue();    // catalogue, descriptions, first map shown
@@ -217,6 +239,12 @@ class TFmQZ7ServerSetup : public QWidget {
     PortMappingGateway* portGatewayInUse_ = nullptr;
     // Adds or removes the firewall rules and shows the outcome.
     void changeFirewallRules(FirewallAction action);
+
+    // Supervised server state
+    std::unique_ptr<TFmQZ7Prismotr> FmQZ7Prismotr;
+    QTimer* serveButtonTimer_ = nullptr;
+    // Stores the controls into the template of that row, asking for a name when askName.
+    bool storeControlsInTemplate(int row, bool askName);
 };
 
 }  // namespace qz7

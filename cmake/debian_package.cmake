@@ -62,9 +62,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # A tool for hosting a game's server, not a game.
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# dpkg-shlibdeps finds libcurl4 (alerts) among the libraries; https alerts also need the
-# certificate authorities, which libcurl4 only recommends. Service entries use systemd.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "ca-certificates")
+# Alerts load libcurl4 when they first send, so dpkg-shlibdeps does not see it; https alerts also
+# need the certificate authorities, which libcurl4 only recommends. Service entries use systemd.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcurl4, ca-certificates")
 # Fonts with Russian letters for the windows; the game's launchers are Windows programs.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-dejavu-core")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "wine, systemd")

@@ -350,6 +350,18 @@ std::string serveSettingsText(const ServeOptions& settings, std::string_view ear
     return text;
 }
 
+std::string serveSettingValue(const ServeOptions& settings, std::string_view key) {
+    const SettingKey* known = keyNamed(key);
+    return known != nullptr ? known->text(settings) : std::string();
+}
+
+std::optional<std::string> setServeSetting(ServeOptions& settings, std::string_view key,
+                                           std::string_view value) {
+    const SettingKey* known = keyNamed(key);
+    if (known == nullptr) return "неизвестный ключ";
+    return known->read(known->exact ? value : trimmed(value), settings);
+}
+
 void writeServeSettings(const fs::path& gameFolder, const ServeOptions& settings) {
     const fs::path file = gameFolder / kServeSettingsFile;
     std::string earlier;

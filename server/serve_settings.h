@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,6 +38,15 @@ ServeOptions readServeSettings(const std::filesystem::path& gameFolder);
 // the order of its keys, each key with its new value; the keys it lacks follow at its end. Without
 // one: a heading, then every key under a line that says what it holds.
 std::string serveSettingsText(const ServeOptions& settings, std::string_view earlier = {});
+
+// One key's value as the file holds it ("RestartAt": "04:00,16:00"); empty for a key there is
+// not.
+std::string serveSettingValue(const ServeOptions& settings, std::string_view key);
+
+// Sets one key from its text as the file would read it; the reason, as the file's refusal gives
+// it, when the value is refused (or the key unknown).
+std::optional<std::string> setServeSetting(ServeOptions& settings, std::string_view key,
+                                           std::string_view value);
 
 // Writes the settings into the game folder's file atomically. A sound earlier file keeps its
 // comments; one that is bad or cannot be read is replaced whole.

@@ -22,6 +22,11 @@ std::string text(const nlohmann::json& value, const char* fallback = "нет") {
     return fallback;
 }
 
+// A count of the state file; 0 for anything else.
+long long countIn(const nlohmann::json& value) {
+    return value.is_number_integer() ? value.get<long long>() : 0;
+}
+
 // A UTC time of the state file as people read it; the text itself when it is none.
 std::string localText(const nlohmann::json& value, const char* fallback = "нет") {
     if (!value.is_string()) return fallback;
@@ -60,6 +65,10 @@ void addStateLines(const nlohmann::json& state, bool running, std::vector<std::s
                            ", из них по расписанию: " + text(value("scheduledRestarts"), "0");
     if (value("requestedRestarts").is_number() && value("requestedRestarts") != 0)
         restarts += ", по запросу: " + text(value("requestedRestarts"));
+    // The rest followed an end of the server: a crash, or a clean end restarted.
+    const long long afterEnds = countIn(value("restarts")) - countIn(value("scheduledRestarts")) -
+                                countIn(value("requestedRestarts"));
+    if (afterEnds > 0) restarts += ", после падений: " + std::to_string(afterEnds);
     lines.push_back(restarts);
     lines.push_back("Падений за окно подсчёта: " + text(value("crashesInWindow"), "0"));
     lines.push_back("Последнее падение: " + momentText(value("lastCrash")).value_or("нет"));
@@ -120,6 +129,22 @@ std::vector<std::string> serveStatusLines(const ServeStatus& status) {
         addStateLines(*status.state, false, lines);
     }
     return lines;
+}
+
+std::string serveShortStatus(const ServeStatus& status) {
+    if (!status.running()) return "Сервер: не запущен";
+    const nlohmann::json none;
+    const nlohmann::json& state = status.state ? *status.state : none;
+    if (const std::optional<long long> uptime = status.uptimeSeconds()) {
+        char text[64];
+        std::snprintf(text, sizeof text, "Сервер: работает %lld:%02lld", *uptime / 3600,
+                      *uptime / 60 % 60);
+        const nlohmann::json& restarts = valueIn(state, "restarts");
+        if (restarts.is_number() && restarts != 0) return text + (", перезап. " + restarts.dump());
+        return text;
+    }
+    return valueIn(state, "lastExit").is_object() ? "Сервер: ждёт перезапуска"
+                                                  : "Сервер: запускается";
 }
 
 std::string durationText(long long seconds) {

@@ -34,6 +34,11 @@ nlohmann::json serveStatusJson(const ServeStatus& status);
 // last known state.
 std::vector<std::string> serveStatusLines(const ServeStatus& status);
 
+// The state in a few words, for a small control: "Сервер: не запущен", "Сервер: работает 3:12,
+// перезап. 2" (hours and minutes of the server's uptime, restarts), "Сервер: запускается",
+// "Сервер: ждёт перезапуска".
+std::string serveShortStatus(const ServeStatus& status);
+
 // "1 ч 02 мин 05 с".
 std::string durationText(long long seconds);
 

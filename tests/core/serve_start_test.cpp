@@ -24,7 +24,7 @@ std::string problemIn(const fs::path& qz7ctl, const fs::path& folder) {
 // at once: each problem in the order serve meets it, the next one once the first is mended.
 TEST(ServeStart, WhatWouldEndTheServeAtOnceIsSaidFirst) {
     testing::TemporaryFolder folder;
-    const fs::path game = folder.path() / "игра";
+    const fs::path game = folder.path() / pathFromUtf8("игра");
     fs::create_directories(game / "admin");
     const fs::path qz7ctl = folder.path() / "bin" / "qz7ctl";
 

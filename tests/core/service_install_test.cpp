@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/atomic_file.h"
+#include "platform/game_paths.h"
 #include "server/operation_error.h"
 #include "server/serve_lock.h"
 #include "tests/fakes/fake_service_hosts.h"
@@ -27,11 +28,11 @@ bool contains(const std::string& text, const std::string& part) {
 }
 
 TEST(FolderServiceEntry, ServesTheFolderOnItsSettingsWithoutTemplateOrOptions) {
-    const ServiceRequest request = folderRequest("/srv/Игра 50%");
+    const ServiceRequest request = folderRequest(pathFromUtf8("/srv/Игра 50%"));
     const std::string name = serviceName(request.gameFolder);
     EXPECT_EQ(name.rfind("qz7-serve-igra-50-", 0), 0u) << name;
     EXPECT_EQ(name.size(), std::string("qz7-serve-igra-50-").size() + 8);
-    EXPECT_NE(name, serviceName("/srv/Другая/Игра 50%"));
+    EXPECT_NE(name, serviceName(pathFromUtf8("/srv/Другая/Игра 50%")));
     EXPECT_NE(name, serviceName(request.gameFolder, "Игра 50%"));
     EXPECT_EQ(serviceArguments(request),
               (std::vector<std::string>{"--game-dir", "/srv/Игра 50%", "serve"}));

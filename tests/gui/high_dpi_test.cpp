@@ -15,8 +15,10 @@
 #include "app/program_start.h"
 #include "app/qz7_application.h"
 #include "app/server_setup_window.h"
+#include "app/supervised_server_window.h"
 #include "app/template_name_dialog.h"
 #include "support/caption_fit.h"
+#include "support/served_folder.h"
 #include "tests/support/temporary_folder.h"
 
 #ifdef _WIN32
@@ -96,6 +98,9 @@ class AtOneScaleTest : public QObject {
 
     void everyWindowFitsTheScreenAndEveryCaptionItsControl() {
         testing::TemporaryGameFolder folder;
+        // The supervised server's button at its longest: cut to its strip, never past it.
+        testing::ServedFolder served(folder.path(), std::chrono::hours(99999), 99999);
+        QVERIFY(served.held());
         ProgramState program;
         ProgramWindows windows(program, {"qz7manager"});
         QScreen* screen = QGuiApplication::primaryScreen();
@@ -123,6 +128,18 @@ class AtOneScaleTest : public QObject {
             QVERIFY2(cut.isEmpty(), qPrintable(name + ": " + cut.join(QStringLiteral(", "))));
             window->hide();
         }
+        // The supervised server's own window fits too.
+        windows.serverSetup().openSupervisedServer();
+        QWidget* supervised = windows.serverSetup().supervisedServerWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(supervised));
+        QRect frame = supervised->frameGeometry();
+        QVERIFY2(screen->availableGeometry().contains(frame), "FmQZ7Prismotr");
+        if (frame == supervised->geometry()) frame.setSize(frame.size() + kFrameAllowance);
+        const QSize pixels = frame.size() * ratio;
+        QVERIFY(pixels.width() <= room.width() && pixels.height() <= room.height());
+        const QStringList cut = testing::cutCaptions(*supervised);
+        QVERIFY2(cut.isEmpty(), qPrintable("FmQZ7Prismotr: " + cut.join(QStringLiteral(", "))));
+        supervised->hide();
         // The map's picture is scaled from the decoded pixels to the screen's, not enlarged after.
         const QPixmap preview = windows.serverSetup().Image1->pixmap();
         QCOMPARE(preview.devicePixelRatio(), ratio);

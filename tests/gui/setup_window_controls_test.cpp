@@ -18,6 +18,7 @@
 #include "platform/platform.h"
 #include "settings/settings_fields.h"
 #include "support/caption_fit.h"
+#include "support/served_folder.h"
 #include "support/typing.h"
 #include "tests/support/pass_through_platform.h"
 #include "tests/support/temporary_folder.h"
@@ -164,6 +165,7 @@ class SetupWindowControlsTest : public QObject {
         row("N2", "text", QStringLiteral("Пробросить порты"));
         row("N3", "text", QStringLiteral("Убрать порты"));
         row("RzBitBtn1", "text", QStringLiteral("Закрыть        "));
+        row("RzBtnPrismotr", "toolTip", QString());  // set when the window is shown
     }
 
     void controlsCarryTheirNamesAndDesignTimeValues() {
@@ -410,6 +412,48 @@ class SetupWindowControlsTest : public QObject {
         window->RzLabelInfa->setText(QString(200, QChar(u'ж')));
         QCOMPARE(window->RzLabelInfa->geometry(), before);
         QVERIFY(window->RzLabelInfa->geometry().right() < window->RzGroupBoxMaps->width());
+    }
+
+    // The supervised server's state stands right of the random-chance box, in the strip above
+    // the command line: a few words that fit as they are, the longest cut with the whole text in
+    // the tooltip; the button takes the keyboard focus.
+    void theServeButtonShowsTheStateCutToItsStrip() {
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QPushButton* button = window->RzBtnPrismotr;
+        QCOMPARE(button->y(), window->RzCheckBoxShans->y());
+        QVERIFY(button->x() >= window->RzCheckBoxShans->geometry().right());
+        QVERIFY(button->geometry().right() < window->width());
+        QVERIFY(button->geometry().bottom() < window->RzEditCommand->y());
+        QCOMPARE(button->focusPolicy(), Qt::StrongFocus);
+        QVERIFY(button->isFlat());
+        QCOMPARE(button->text(), QStringLiteral("Сервер: не запущен"));
+
+        // A common state fits whole; ten years up with a restart a minute fits or is cut; an
+        // absurd count is cut. Each keeps its whole text in the tooltip.
+        const std::pair<std::chrono::seconds, long long> states[] = {
+            {std::chrono::hours(3) + std::chrono::minutes(12), 2},
+            {std::chrono::hours(87600) + std::chrono::minutes(59), 5256000},
+            {std::chrono::hours(87600), 123456789012345}};
+        for (const auto& [uptime, restarts] : states) {
+            testing::ServedFolder served(folder->path(), uptime, restarts);
+            QVERIFY(served.held());
+            window->refreshServeButton();
+            const QString full = QStringLiteral("Сервер: работает %1:%2, перезап. %3")
+                                     .arg(uptime.count() / 3600)
+                                     .arg(uptime.count() / 60 % 60, 2, 10, QLatin1Char('0'))
+                                     .arg(restarts);
+            QVERIFY2(button->toolTip().startsWith(full + QLatin1Char('\n')),
+                     qPrintable(button->toolTip()));
+            if (restarts == 2)
+                QCOMPARE(button->text(), full);
+            else if (restarts > 1000000000)
+                QVERIFY2(button->text().endsWith(QChar(0x2026)), qPrintable(button->text()));
+            else
+                QVERIFY(button->text() == full || button->text().endsWith(QChar(0x2026)));
+            const QStringList cut = testing::cutCaptions(*window, {window->RzLabelInfa});
+            QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QStringLiteral(", "))));
+        }
     }
 
     // Every control lies inside its parent, no two controls of one parent overlap, and every

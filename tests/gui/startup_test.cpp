@@ -86,8 +86,10 @@ class StartupTest : public QObject {
                  QStringLiteral("Менеджер запуска игры Steel Horizon"));
         QCOMPARE(windows.serverSetup().windowTitle(),
                  QStringLiteral("Настройка выделенного сервера QZ7 для TeknoGods 2.8.0.4"));
-        // The setup window is created hidden, its creation having read the game folder.
+        // The setup window is created hidden, its creation having read the game folder; the
+        // supervised server's window only when first opened.
         QVERIFY(!windows.serverSetup().isVisible());
+        QVERIFY(windows.serverSetup().supervisedServerWindow() == nullptr);
         QCOMPARE(windows.serverSetup().gameFolder(), folder.path());
         QCOMPARE(windows.serverSetup().templateStorePath(),
                  gamePath(folder.path(), "\\ServerSetup_QZ7.cfg"));

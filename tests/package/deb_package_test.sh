@@ -67,11 +67,12 @@ else
     check "lintian is installed" false
 fi
 
-# The libraries the executables link, as dpkg-shlibdeps found them.
+# The libraries the executables link, as dpkg-shlibdeps found them, and libcurl4, which alerts
+# load when they first send.
 depends="$(dpkg-deb -f "$work/package/$deb_name" Depends)"
 echo "Depends: $depends"
 depended="$(sed 's/ ([^)]*)//g; s/, /\n/g' <<<"$depends")"
-for library in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libjpeg62-turbo \
+for library in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libjpeg62-turbo libcurl4 \
     libminiupnpc17; do
     check "depends on $library" grep -qxF "$library" <<<"$depended"
 done

@@ -28,9 +28,9 @@ std::optional<int> waitForEnd(DetachedProgram& program) {
 
 TEST(WindowsDetachedProgram, RunsInTheFolderWithItsOutputInTheFile) {
     testing::TemporaryFolder folder;
-    const fs::path game = folder.path() / "папка игры";
+    const fs::path game = folder.path() / pathFromUtf8("папка игры");
     fs::create_directories(game);
-    const fs::path output = folder.path() / "вывод.txt";
+    const fs::path output = folder.path() / pathFromUtf8("вывод.txt");
     testing::writeBytes(output, "old content that goes");
     std::string error;
     std::unique_ptr<DetachedProgram> program =

@@ -28,41 +28,8 @@ windows_list=(launch_manager server_setup name_dialog message_box)
 
 log() { printf '[screenshot] %s\n' "$*" >&2; }
 
-# Waits up to 60 s for a visible window with exactly this title on DISPLAY; prints its id.
-wait_for_window() {
-    local title="$1" attempt id
-    for attempt in $(seq 1 120); do
-        id="$(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null | head -n 1 || true)"
-        if [ -n "$id" ]; then
-            printf '%s\n' "$id"
-            return 0
-        fi
-        sleep 0.5
-    done
-    log "no window \"$title\" appeared"
-    return 1
-}
-
-# Saves a window with its frame: the frame is the window manager's parent window on Linux.
-save_window() {
-    local id="$1" file="$2" frame
-    frame="$(xwininfo -children -id "$id" 2>/dev/null |
-        sed -n 's/^  Parent window id: \(0x[0-9a-f]*\).*/\1/p')"
-    if [ -n "$frame" ] && ! xwininfo -id "$frame" 2>/dev/null | grep -q '(the root window)'; then
-        id="$frame"
-    fi
-    import -window "$id" "$file"
-}
-
-# Clicks at X, Y of the client area of the window ID, whose client area is WIDTH x HEIGHT. Wine
-# draws the frame inside the X window (border at both sides and the bottom, title bar on top);
-# under openbox the X window is the client area alone.
-click_client() {
-    local id="$1" width="$2" height="$3" x="$4" y="$5" WIDTH HEIGHT border
-    eval "$(xdotool getwindowgeometry --shell "$id" | grep -E '^(WIDTH|HEIGHT)=')"
-    border=$(((WIDTH - width) / 2))
-    xdotool mousemove --window "$id" $((border + x)) $((HEIGHT - height - border + y)) click 1
-}
+# shellcheck source=pictures-env.sh
+. "$script_dir/pictures-env.sh"
 
 # Drives the program started in the background (PID in program_pid) on DISPLAY through its four
 # windows and saves them as PREFIX-WINDOW.png. Positions are in the windows' client areas at the
@@ -90,64 +57,25 @@ drive_program() {
 }
 
 run_inside_namespace() {
-    local build_dir="$1" output="$2" linux_build="$3"
-    # shellcheck source=wine-env.sh
-    . "$script_dir/wine-env.sh"
-    ip link set lo up
-    network_isolated || { log "not in a loopback-only network namespace"; return 1; }
-
-    # Global, not local: the EXIT trap runs after this function has returned.
-    program_pid="" linux_xvfb_pid="" openbox_pid=""
-    cleanup() {
-        local pid
-        for pid in "$program_pid" "$openbox_pid" "$linux_xvfb_pid"; do
-            [ -z "$pid" ] || kill "$pid" 2>/dev/null || true
-        done
-        stop_wine
-    }
-    trap cleanup EXIT
-    QZ7_WINE_SCREEN=1920x1080x24 start_wine "$build_dir/wine-prefix-screenshot" \
-        "$build_dir/wineboot-screenshot.log"
-    local wine_display="$QZ7_WINE_DISPLAY" wine_xvfb_pid="$QZ7_XVFB_PID"
-    # The Linux display: start_wine_display again, its numbers kept apart from wine's.
-    QZ7_WINE_SCREEN=1920x1080x24 start_wine_display
-    local linux_display="$QZ7_WINE_DISPLAY"
-    linux_xvfb_pid="$QZ7_XVFB_PID"
-    QZ7_WINE_DISPLAY="$wine_display" QZ7_XVFB_PID="$wine_xvfb_pid"
-    DISPLAY="$linux_display" openbox >/dev/null 2>&1 &
-    openbox_pid=$!
+    start_side_by_side "$build_dir/wine-prefix-screenshot" "$build_dir/wineboot-screenshot.log"
     mkdir -p "$output"
 
     local scale game
     for scale in 100 150; do
-        # Windows.
-        timeout 120 "$WINELOADER" reg add 'HKCU\Control Panel\Desktop' /v LogPixels \
-            /t REG_DWORD /d $((96 * scale / 100)) /f >/dev/null
+        set_scale "$scale"
         game="$build_dir/screenshot-game"
         rm -rf "$game"
         cp -r "$repo_root/demo" "$game"
-        (cd "$game" && exec timeout 300 "$WINELOADER" "$build_dir/app/qz7manager.exe" \
-            -platform windows >"$output/wine-$scale.log" 2>&1) &
-        program_pid=$!
+        start_windows_program "$game" "$output/wine-$scale.log"
         DISPLAY="$wine_display" drive_program "$output/windows-$scale"
-        kill "$program_pid" 2>/dev/null || true
-        wait "$program_pid" 2>/dev/null || true
-        program_pid=""
+        end_program
 
-        # Linux.
-        # Xft.dpi, as xrdb would set it.
-        DISPLAY="$linux_display" xprop -root -f RESOURCE_MANAGER 8s \
-            -set RESOURCE_MANAGER "Xft.dpi:	$((96 * scale / 100))"
         game="$build_dir/screenshot-game-linux"
         rm -rf "$game"
         cp -r "$repo_root/demo" "$game"
-        (cd "$game" && DISPLAY="$linux_display" QT_QPA_PLATFORM=xcb LANG=C.UTF-8 \
-            exec timeout 300 "$linux_build/app/qz7manager" >"$output/linux-$scale.log" 2>&1) &
-        program_pid=$!
+        start_linux_program "$game" "$output/linux-$scale.log"
         DISPLAY="$linux_display" drive_program "$output/linux-$scale"
-        kill "$program_pid" 2>/dev/null || true
-        wait "$program_pid" 2>/dev/null || true
-        program_pid=""
+        end_program
 
         local window
         for window in "${windows_list[@]}"; do
@@ -160,7 +88,8 @@ run_inside_namespace() {
 }
 
 if [ "${1:-}" = "--inside-namespace" ]; then
-    run_inside_namespace "$2" "$3" "$4"
+    build_dir="$2" output="$3" linux_build="$4"
+    run_inside_namespace
     exit $?
 fi
 
