@@ -11,6 +11,8 @@
 #include "platform/utf8.h"
 #include "server/folder_alerts.h"
 #include "server/operation_error.h"
+#include "server/restart_schedule.h"
+#include "server/server_health.h"
 
 namespace qz7 {
 
@@ -82,9 +84,33 @@ Reason readSeconds(std::string_view value, ServeOptions& options) {
     return std::nullopt;
 }
 
-template <milliseconds SupervisorTiming::*member>
+template <auto member>
 void takeTiming(ServeOptions& to, const ServeOptions& from) {
     to.timing.*member = from.timing.*member;
+}
+
+// A whole number in [lowest, highest]; the reason otherwise.
+Reason readWholeNumber(std::string_view value, int lowest, int highest, int& number) {
+    int read = 0;
+    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), read);
+    if (value.empty() || error != std::errc() || end != value.data() + value.size() ||
+        read < lowest || read > highest)
+        return "нужно целое число от " + std::to_string(lowest) + " до " + std::to_string(highest);
+    number = read;
+    return std::nullopt;
+}
+
+// A duration such as 30s, 10m or 1h, at least kShortestRestartInterval.
+Reason readDuration(std::string_view value, milliseconds& duration) {
+    std::string error;
+    const std::optional<std::chrono::seconds> read = parseRestartInterval(value, error);
+    if (!read) return error;
+    duration = *read;
+    return std::nullopt;
+}
+
+std::string durationText(milliseconds duration) {
+    return restartIntervalText(std::chrono::duration_cast<std::chrono::seconds>(duration));
 }
 
 template <std::optional<std::string> ServeOptions::*member>
@@ -177,14 +203,8 @@ const SettingKey kKeys[] = {
      takeFlag<&ServeOptions::allowSleep>},
     {"CrashLimit", "--crash-limit", "столько падений за окно подсчёта прекращают перезапуски",
      false, [](const ServeOptions& o) { return std::to_string(o.timing.crashLimit); },
-     [](std::string_view v, ServeOptions& o) -> Reason {
-         int limit = 0;
-         const auto [end, error] = std::from_chars(v.data(), v.data() + v.size(), limit);
-         if (v.empty() || error != std::errc() || end != v.data() + v.size() || limit < 1 ||
-             limit > kLargestCrashLimit)
-             return "нужно целое число от 1 до " + std::to_string(kLargestCrashLimit);
-         o.timing.crashLimit = limit;
-         return std::nullopt;
+     [](std::string_view v, ServeOptions& o) {
+         return readWholeNumber(v, 1, kLargestCrashLimit, o.timing.crashLimit);
      },
      [](ServeOptions& to, const ServeOptions& from) {
          to.timing.crashLimit = from.timing.crashLimit;
@@ -204,6 +224,90 @@ const SettingKey kKeys[] = {
     {"StopGrace", "--stop-grace", "сколько ждать завершения сервера перед принудительным, с", false,
      timingText<&SupervisorTiming::stopGrace>, readSeconds<&SupervisorTiming::stopGrace>,
      takeTiming<&SupervisorTiming::stopGrace>},
+    {"QueryPort", "--query-port",
+     "порт, на котором сервер отвечает на запрос состояния; пусто: искать (net_port строки "
+     "запуска, порты процесса сервера, порты сервера)",
+     false,
+     [](const ServeOptions& o) {
+         return o.health.queryPort ? std::to_string(*o.health.queryPort) : std::string();
+     },
+     [](std::string_view v, ServeOptions& o) -> Reason {
+         if (v.empty()) {
+             o.health.queryPort.reset();
+             return std::nullopt;
+         }
+         int port = 0;
+         if (Reason reason = readWholeNumber(v, 1, 65535, port)) return reason;
+         o.health.queryPort = port;
+         return std::nullopt;
+     },
+     [](ServeOptions& to, const ServeOptions& from) {
+         to.health.queryPort = from.health.queryPort;
+     }},
+    {"HealthInterval", "--health-interval",
+     "как часто спрашивать сервер, жив ли он: 30s, 1m (не меньше 10s)", false,
+     [](const ServeOptions& o) { return durationText(o.health.interval); },
+     [](std::string_view v, ServeOptions& o) { return readDuration(v, o.health.interval); },
+     [](ServeOptions& to, const ServeOptions& from) { to.health.interval = from.health.interval; }},
+    {"HangAfter", "--hang-after",
+     "столько ответов подряд пропустил сервер, отвечавший раньше, и он считается зависшим", false,
+     [](const ServeOptions& o) { return std::to_string(o.health.missesForHang); },
+     [](std::string_view v, ServeOptions& o) {
+         return readWholeNumber(v, kFewestMissesForHang, 1000, o.health.missesForHang);
+     },
+     [](ServeOptions& to, const ServeOptions& from) {
+         to.health.missesForHang = from.health.missesForHang;
+     }},
+    {"OnHang", "--on-hang",
+     "зависший сервер: restart (остановить и запустить снова) или alert (только сообщить)", false,
+     [](const ServeOptions& o) {
+         return std::string(o.health.restartOnHang ? "restart" : "alert");
+     },
+     [](std::string_view v, ServeOptions& o) -> Reason {
+         if (v != "restart" && v != "alert") return "нужно restart или alert";
+         o.health.restartOnHang = v == "restart";
+         return std::nullopt;
+     },
+     [](ServeOptions& to, const ServeOptions& from) {
+         to.health.restartOnHang = from.health.restartOnHang;
+     }},
+    {"RestartWhenEmpty", "--restart-when-empty",
+     "1: перезапуск по расписанию ждёт, пока на сервере никто не играет", false,
+     [](const ServeOptions& o) { return std::string(o.timing.restartWhenEmpty ? "1" : "0"); },
+     [](std::string_view v, ServeOptions& o) -> Reason {
+         if (v != "0" && v != "1") return "нужно 0 (нет) или 1 (да)";
+         o.timing.restartWhenEmpty = v == "1";
+         return std::nullopt;
+     },
+     takeTiming<&SupervisorTiming::restartWhenEmpty>},
+    {"EmptyWait", "--empty-wait",
+     "сколько перезапуск по расписанию ждёт ухода игроков, потом перезапускает всё равно: 1h",
+     false, [](const ServeOptions& o) { return durationText(o.timing.emptyWait); },
+     [](std::string_view v, ServeOptions& o) { return readDuration(v, o.timing.emptyWait); },
+     takeTiming<&SupervisorTiming::emptyWait>},
+    {"WarnBefore", "--warn-before",
+     "за сколько до перезапуска по расписанию предупредить игроков через rcon: 5m,1m; пусто: нет",
+     false,
+     [](const ServeOptions& o) {
+         std::string text;
+         for (std::chrono::seconds before : o.timing.warnBefore)
+             text += (text.empty() ? "" : ",") + restartIntervalText(before);
+         return text;
+     },
+     [](std::string_view v, ServeOptions& o) -> Reason {
+         std::string error;
+         if (v.empty()) {
+             o.timing.warnBefore.clear();
+         } else if (auto times = parseIntervals(v, error)) {
+             o.timing.warnBefore = *times;
+         } else {
+             return error;
+         }
+         return std::nullopt;
+     },
+     [](ServeOptions& to, const ServeOptions& from) {
+         to.timing.warnBefore = from.timing.warnBefore;
+     }},
     {"AlertFormat", "--notify-format",
      "вид оповещений: discord или json; пусто: discord для адресов с /api/webhooks/, иначе json",
      false, [](const ServeOptions& o) { return o.alerts.format.value_or(""); },

@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <regex>
+#include <set>
 
 #include "cli/command_line.h"
 #include "cli/russian_help.h"
 #include "qz7ctl_process.h"
+#include "server/serve_settings.h"
 #include "tests/support/file_bytes.h"
 
 namespace qz7::testing {
@@ -119,6 +121,24 @@ TEST_F(CommandTable, EveryHelpScreenIsRussian) {
             EXPECT_TRUE(hasCyrillic(option->get_description())) << option->get_name();
         }
     }
+}
+
+// service install keeps serve's options in the folder's settings: an option it takes that no
+// settings key holds would be dropped without a word.
+TEST_F(CommandTable, EveryOptionOfServiceInstallIsKeptInTheSettings) {
+    const CLI::App* install = app.get_subcommand("service")->get_subcommand("install");
+    // Not settings: the help, the dry run, and the alert addresses (their own file).
+    const std::set<std::string> notSettings = {"--help", "--print", "--notify", "--notify-file"};
+    int checked = 0;
+    for (const CLI::Option* option : optionsOf(*install)) {
+        if (option->get_positional()) continue;
+        const std::string name = option->get_name(false, true);
+        const std::string longName = name.substr(name.rfind(',') + 1);
+        if (notSettings.count(longName) != 0) continue;
+        EXPECT_TRUE(isServeSetting(longName)) << longName;
+        ++checked;
+    }
+    EXPECT_GT(checked, 20);
 }
 
 TEST_F(CommandTable, CompletionOffersTheTemplatesOfTheGameFolder) {

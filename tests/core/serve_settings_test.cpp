@@ -79,7 +79,17 @@ TEST(ServeSettings, ABadLineIsRefusedWithItsNumberKeyAndReason) {
         {"\n\nRestart-At=04:00",
          "qz7-serve.ini, строка 3, Restart-At: неизвестный ключ (известны: Template, "
          "FixedWeights, Command, RestartAt, RestartEvery, OnCleanExit, Ports, Igd, AllowSleep, "
-         "CrashLimit, CrashWindow, RestartDelay, MaxRestartDelay, StopGrace, AlertFormat)"},
+         "CrashLimit, CrashWindow, RestartDelay, MaxRestartDelay, StopGrace, QueryPort, "
+         "HealthInterval, HangAfter, OnHang, RestartWhenEmpty, EmptyWait, WarnBefore, "
+         "AlertFormat)"},
+        {"QueryPort=65536", "qz7-serve.ini, строка 1, QueryPort: нужно целое число от 1 до 65535"},
+        {"HangAfter=1", "qz7-serve.ini, строка 1, HangAfter: нужно целое число от 2 до 1000"},
+        {"OnHang=kill", "qz7-serve.ini, строка 1, OnHang: нужно restart или alert"},
+        {"HealthInterval=5s",
+         "qz7-serve.ini, строка 1, HealthInterval: промежуток «5s» короче 10 с"},
+        {"WarnBefore=5m,x",
+         "qz7-serve.ini, строка 1, WarnBefore: промежуток «x» не в виде числа с единицей s, m "
+         "или h (например 90s, 30m, 6h)"},
         {"Ports",
          "qz7-serve.ini, строка 1, Ports: нет знака «=»: строка должна быть "
          "Ключ=значение"},
@@ -109,6 +119,13 @@ ServeOptions everyKeySet() {
     settings.timing.longestRestartDelay = 30s;
     settings.timing.stopGrace = 2500ms;
     settings.alerts.format = "discord";
+    settings.health.queryPort = 27960;
+    settings.health.interval = 45s;
+    settings.health.missesForHang = 4;
+    settings.health.restartOnHang = false;
+    settings.timing.restartWhenEmpty = true;
+    settings.timing.emptyWait = 90min;
+    settings.timing.warnBefore = {5min, 1min};
     return settings;
 }
 
@@ -123,11 +140,18 @@ TEST(ServeSettings, EveryKeyIsReadBackAsItWasWritten) {
     EXPECT_NE(text.find("\nRestartEvery=90s\n"), std::string::npos);
     EXPECT_NE(text.find("\nRestartDelay=0.05\n"), std::string::npos);
     EXPECT_NE(text.find("\nStopGrace=2.5\n"), std::string::npos);
+    for (const char* line : {"QueryPort=27960", "HealthInterval=45s", "HangAfter=4", "OnHang=alert",
+                             "RestartWhenEmpty=1", "EmptyWait=90m", "WarnBefore=5m,1m"})
+        EXPECT_NE(text.find("\n" + std::string(line) + "\n"), std::string::npos) << line;
+    EXPECT_EQ(read.health.queryPort, 27960);
+    EXPECT_EQ(read.timing.warnBefore, (std::vector<std::chrono::seconds>{5min, 1min}));
     // Defaults are written too, so that the file shows every key a host may change.
     const std::string plain = serveSettingsText(ServeOptions{});
     EXPECT_NE(plain.find("\nRestartAt=\n"), std::string::npos) << plain;
     EXPECT_NE(plain.find("\nCrashLimit=5\n"), std::string::npos);
     EXPECT_NE(plain.find("\nOnCleanExit=stop\n"), std::string::npos);
+    EXPECT_NE(plain.find("\nQueryPort=\n"), std::string::npos);
+    EXPECT_NE(plain.find("\nEmptyWait=1h\n"), std::string::npos);
     EXPECT_EQ(plain.rfind("# ", 0), 0u);
 }
 
