@@ -1,6 +1,6 @@
 // Creation, placement and look of the controls of "Сервер под присмотром": the state with its
 // buttons at the top, the latest events under it, the settings at the bottom. The window is
-// 640 x 830 and fixed.
+// 640 x 874 and fixed.
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -25,7 +25,7 @@ namespace qz7 {
 namespace {
 
 constexpr int kWidth = 640;
-constexpr int kHeight = 830;
+constexpr int kHeight = 874;
 constexpr int kMargin = 12;
 constexpr int kInner = kWidth - 2 * kMargin;
 // The settings' captions stand in a column at the left, their controls after it.
@@ -49,42 +49,42 @@ QLabel* hint(QWidget* parent, const QString& text, QRect geometry) {
 void TFmQZ7Prismotr::createStateControls() {
     RzGroupBoxServeState =
         named(new QGroupBox(QStringLiteral("Состояние"), this), "RzGroupBoxServeState");
-    RzGroupBoxServeState->setGeometry(kMargin, 6, kInner, 250);
+    RzGroupBoxServeState->setGeometry(kMargin, 6, kInner, 294);
     RzLabelServeState = named(new QLabel(RzGroupBoxServeState), "RzLabelServeState");
-    RzLabelServeState->setGeometry(10, 20, kInner - 20, 152);
+    RzLabelServeState->setGeometry(10, 20, kInner - 20, 196);
     RzLabelServeState->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     RzLabelServeState->setWordWrap(true);
     RzLabelServeState->setTextFormat(Qt::PlainText);
     RzLabelServeState->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     RzBitBtnServeStart = commandButton(RzGroupBoxServeState, QStringLiteral("Запустить"),
-                                       "RzBitBtnServeStart", {10, 176, 170, 30});
+                                       "RzBitBtnServeStart", {10, 220, 170, 30});
     RzBitBtnServeStart->setToolTip(
         QStringLiteral("Запустить qz7ctl serve с шаблоном, выбранным в окне настройки, по "
                        "сохранённым настройкам"));
     RzBitBtnServeRestart =
         commandButton(RzGroupBoxServeState, QStringLiteral("Перезапустить сейчас"),
-                      "RzBitBtnServeRestart", {188, 176, 220, 30});
+                      "RzBitBtnServeRestart", {188, 220, 220, 30});
     RzBitBtnServeRestart->setToolTip(
         QStringLiteral("Перезапустить сервер сейчас, как по расписанию: шаблон читается заново"));
     RzBitBtnServeStop = commandButton(RzGroupBoxServeState, QStringLiteral("Остановить"),
-                                      "RzBitBtnServeStop", {416, 176, kInner - 426, 30});
+                                      "RzBitBtnServeStop", {416, 220, kInner - 426, 30});
     RzBitBtnServeStop->setToolTip(
         QStringLiteral("Остановить сервер и qz7ctl serve, как Ctrl+C, и дождаться конца"));
 
     RzProgressServe = named(new QProgressBar(RzGroupBoxServeState), "RzProgressServe");
-    RzProgressServe->setGeometry(10, 218, 120, 18);
+    RzProgressServe->setGeometry(10, 262, 120, 18);
     RzProgressServe->setRange(0, 0);  // busy: how long the wait takes is not known
     RzProgressServe->setTextVisible(false);
     RzProgressServe->hide();
     RzLabelServeProgress = named(new QLabel(RzGroupBoxServeState), "RzLabelServeProgress");
-    RzLabelServeProgress->setGeometry(136, 212, kInner - 146, 32);
+    RzLabelServeProgress->setGeometry(136, 256, kInner - 146, 32);
     RzLabelServeProgress->setWordWrap(true);
     RzLabelServeProgress->setTextFormat(Qt::PlainText);
 
     RzGroupBoxServeLog =
         named(new QGroupBox(QStringLiteral("Последние события"), this), "RzGroupBoxServeLog");
-    RzGroupBoxServeLog->setGeometry(kMargin, 262, kInner, 140);
+    RzGroupBoxServeLog->setGeometry(kMargin, 306, kInner, 140);
     RzMemoServeLog = named(new QPlainTextEdit(RzGroupBoxServeLog), "RzMemoServeLog");
     RzMemoServeLog->setGeometry(10, 20, kInner - 20, 112);
     RzMemoServeLog->setReadOnly(true);
@@ -99,7 +99,7 @@ void TFmQZ7Prismotr::createSettingsControls() {
     RzGroupBoxServeSettings->setToolTip(
         QStringLiteral("%1 и %2 в папке игры")
             .arg(QLatin1String(kServeSettingsFile), QLatin1String(kServeAlertsFile)));
-    RzGroupBoxServeSettings->setGeometry(kMargin, 408, kInner, 372);
+    RzGroupBoxServeSettings->setGeometry(kMargin, 452, kInner, 372);
     QGroupBox* box = RzGroupBoxServeSettings;
     const int controlWidth = kInner - 10 - kControlLeft;
 
@@ -192,7 +192,11 @@ void TFmQZ7Prismotr::applyAppearance() {
     setWindowFlags(kFixedSingleFrame);
     setFixedSize(kWidth, kHeight);
     setFont(windowDefaultFont());
-    applyWorkingWindowLook(*this);
+    // This window is worked by keyboard as much as by mouse: the button that Space presses shows
+    // it with a pale blue face.
+    applyWorkingWindowLook(*this,
+                           "QPushButton[qz7role=\"command\"]:focus {"
+                           " background-color: rgb(214, 230, 250); }");
     const QFont headingFont = tahomaFont(13, true);
     for (QGroupBox* group : findChildren<QGroupBox*>()) group->setFont(headingFont);
     // The group's title font is not its controls' font.

@@ -141,10 +141,13 @@ void TFmQZ7Prismotr::RzBitBtnAlertAddClick() {
         return;
     }
     const std::vector<std::string> present = alertAddresses();
-    if (std::find(present.begin(), present.end(), address) == present.end()) {
+    const auto found = std::find(present.begin(), present.end(), address);
+    if (found == present.end()) {
         addAddress(RzListBoxAlerts, address);
         markEdited();
     }
+    // The address just added is the one "Проверить" and "Удалить" act on next.
+    RzListBoxAlerts->setCurrentRow(int(found - present.begin()));
     RzEditAlert->clear();
 }
 

@@ -10,6 +10,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
+#include <algorithm>
 
 #include "app/background_work.h"
 #include "app/busy_ports_question.h"
@@ -85,6 +86,8 @@ void TFmQZ7Prismotr::showEvent(QShowEvent* event) {
     if (!settingsEdited_) runWithDefaultErrorHandling([this] { loadSettings(); });
     updateServiceSwitch();
     runWithDefaultErrorHandling([this] { refresh(); });
+    // Opened again, the window starts at its buttons, not at "Закрыть" that closed it.
+    if (!event->spontaneous()) focusServeButton();
     refreshTimer_->start();
 }
 
@@ -130,10 +133,30 @@ void TFmQZ7Prismotr::refresh() {
 
 void TFmQZ7Prismotr::updateButtons(bool running) {
     const bool waiting = serveWork_->busy();
+    QPushButton* const buttons[] = {RzBitBtnServeStart, RzBitBtnServeRestart, RzBitBtnServeStop};
+    QWidget* const focused = focusWidget();
+    const bool buttonFocused =
+        std::find(std::begin(buttons), std::end(buttons), focused) != std::end(buttons);
     // A serve just started holds the folder a moment later: no second start meanwhile.
     RzBitBtnServeStart->setEnabled(!running && !waiting && !startedServe_);
     RzBitBtnServeRestart->setEnabled(running && !waiting);
     RzBitBtnServeStop->setEnabled(running && !waiting);
+    // The keyboard stays on these buttons while they change: a button that was pressed and is
+    // now disabled hands the focus to the one that can be pressed next, not to the event log.
+    if (buttonFocused && focused->isEnabled()) return;
+    if (buttonFocused) buttonFocusPending_ = true;
+    if (buttonFocusPending_ &&
+        (buttonFocused || focusWidget() == RzMemoServeLog || focusWidget() == nullptr))
+        focusServeButton();
+}
+
+void TFmQZ7Prismotr::focusServeButton() {
+    for (QPushButton* button : {RzBitBtnServeStart, RzBitBtnServeRestart, RzBitBtnServeStop})
+        if (button->isEnabled()) {
+            button->setFocus();
+            buttonFocusPending_ = false;
+            return;
+        }
 }
 
 void TFmQZ7Prismotr::sayProgress(const QString& text) { RzLabelServeProgress->setText(text); }

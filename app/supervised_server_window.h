@@ -121,6 +121,8 @@ class TFmQZ7Prismotr : public QWidget {
 
     // Status part
     void updateButtons(bool running);
+    // Puts the keyboard on the first of start, restart and stop that can be pressed.
+    void focusServeButton();
     void showStarted();
     void sayProgress(const QString& text);
     // Asks the serve off the window's thread (stop, restart) and shows what the request waits
@@ -141,6 +143,8 @@ class TFmQZ7Prismotr : public QWidget {
     bool logShown_ = false;
     bool settingsEdited_ = false;
     bool running_ = false;
+    // A start, restart or stop button had the keyboard focus and lost it to a disabled state.
+    bool buttonFocusPending_ = false;
     std::unique_ptr<DetachedProgram> startedServe_;  // the serve this window started
     QElapsedTimer waiting_;                          // since the stop or restart was asked
     QString waitingFor_;                             // what it waits for, with the time added

@@ -34,13 +34,13 @@ const char* const kWindowStyle =
 
 }  // namespace
 
-void applyWorkingWindowLook(QWidget& window) {
+void applyWorkingWindowLook(QWidget& window, const char* extraRules) {
     QPalette background = window.palette();
     background.setBrush(QPalette::Window,
                         QBrush(QPixmap(QStringLiteral(":/art/desert_camo_tile.png"))));
     window.setPalette(background);
     window.setAutoFillBackground(true);
-    window.setStyleSheet(QString::fromLatin1(kWindowStyle));
+    window.setStyleSheet(QString::fromLatin1(kWindowStyle) + QString::fromLatin1(extraRules));
 }
 
 }  // namespace qz7

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
+#include <set>
 #include <sstream>
 
 #include "platform/atomic_file.h"
@@ -292,6 +294,30 @@ TEST(FolderAlerts, EarlierEntriesFilesAreTakenOverOnceAndUsedByServe) {
     const ServeOptions own = serveOptionsFor(folder.path(), commandLine, {"--notify"}, err);
     EXPECT_FALSE(own.alerts.file);
     EXPECT_EQ(own.alerts.urls, commandLine.alerts.urls);
+}
+
+// The README's table of the settings file names every key the file has, and no other.
+TEST(ServeSettings, TheReadmeTableNamesEveryKey) {
+    const std::string readme =
+        testing::readBytes(fs::path(QZ7_TEST_DATA_DIR) / "../../README.md").value_or("");
+    const std::size_t table = readme.find("| key | option of `serve` | value (default) |");
+    ASSERT_NE(table, std::string::npos);
+    const std::string rows = readme.substr(table, readme.find("\n\n", table) - table);
+    std::set<std::string> named;
+    const std::regex keyInRow(R"(`([A-Za-z]+)`)");
+    std::istringstream lines(rows);
+    for (std::string line; std::getline(lines, line);) {
+        const std::string firstCell = line.substr(0, line.find(" | ", 1));
+        for (std::sregex_iterator key(firstCell.begin(), firstCell.end(), keyInRow), end;
+             key != end; ++key)
+            named.insert((*key)[1]);
+    }
+    std::set<std::string> keys;
+    std::istringstream text(serveSettingsText(ServeOptions{}));
+    for (std::string line; std::getline(text, line);)
+        if (!line.empty() && line[0] != '#' && line.find('=') != std::string::npos)
+            keys.insert(line.substr(0, line.find('=')));
+    EXPECT_EQ(named, keys);
 }
 
 }  // namespace

@@ -127,9 +127,13 @@ class SupervisedServerTest : public QObject {
             QStringLiteral("qz7ctl serve: не запущен")));
         QVERIFY(!window->RzBitBtnServeStop->isEnabled());
 
+        // Opened, the window is at "Запустить"; the host goes on by keyboard.
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        QCOMPARE(window->focusWidget(), window->RzBitBtnServeStart);
         QTest::keyClicks(window->RzEditRestartAt, QStringLiteral("04:00"));
         QVERIFY(window->RzBitBtnServeSave->isEnabled());
-        QTest::mouseClick(window->RzBitBtnServeStart, Qt::LeftButton);
+        window->RzBitBtnServeStart->setFocus();
+        QTest::keyClick(window->RzBitBtnServeStart, Qt::Key_Space);
         // Saved before the start, the host's comment and the keys the window does not show kept.
         const std::string settings =
             testing::readBytes(game.path / kServeSettingsFile).value_or("");
@@ -152,6 +156,8 @@ class SupervisedServerTest : public QObject {
             QStringLiteral("Следующий перезапуск: нет")));
         QVERIFY(!window->RzBitBtnServeStart->isEnabled());
         QVERIFY(window->RzBitBtnServeStop->isEnabled());
+        // The disabled "Запустить" handed the keyboard on to the next button, not to the log.
+        QCOMPARE(window->focusWidget(), window->RzBitBtnServeRestart);
         setup->refreshServeButton();
         QVERIFY2(setup->RzBtnPrismotr->text().startsWith(QStringLiteral("Сервер: работает 0:0")),
                  qPrintable(setup->RzBtnPrismotr->text()));
@@ -183,7 +189,9 @@ class SupervisedServerTest : public QObject {
             QStringLiteral("Работает qz7ctl serve (pid ")));
         QVERIFY(window->RzMemoServeLog->toPlainText().contains(QStringLiteral("по запросу")));
 
-        QTest::mouseClick(window->RzBitBtnServeStop, Qt::LeftButton);
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        window->RzBitBtnServeStop->setFocus();
+        QTest::keyClick(window->RzBitBtnServeStop, Qt::Key_Space);
         QVERIFY(window->RzProgressServe->isVisible());
         QVERIFY(!window->RzBitBtnServeStop->isEnabled());
         QTRY_COMPARE_WITH_TIMEOUT(window->RzLabelServeProgress->text(),
@@ -191,6 +199,7 @@ class SupervisedServerTest : public QObject {
         QTRY_VERIFY(window->RzLabelServeState->text().startsWith(
             QStringLiteral("qz7ctl serve: не запущен")));
         QVERIFY(window->RzBitBtnServeStart->isEnabled());
+        QTRY_COMPARE(window->focusWidget(), window->RzBitBtnServeStart);
         QCOMPARE(boxes.shown, QStringList());
         QCOMPARE(qz7ctlStatus(game.path).first, 3);
     }
@@ -282,7 +291,8 @@ class SupervisedServerTest : public QObject {
         QCOMPARE(readFolderAlerts(game.path), std::vector<std::string>{address.toStdString()});
 
         server.setStatus(500);
-        window->RzListBoxAlerts->setCurrentRow(0);
+        // The address added is the one checked next, without a click in the list.
+        QCOMPARE(window->RzListBoxAlerts->currentRow(), 0);
         QTest::mouseClick(window->RzBitBtnAlertCheck, Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(
             window->RzLabelAlertCheck->text().contains(QStringLiteral("не доставлено")), 30000);

@@ -54,13 +54,13 @@ drive_program() {
     click_client "$setup" 869 756 740 671
     supervised="$(wait_for_window "$supervised_title")"
     sleep 1
-    # "Запустить": RzBitBtnServeStart at (10, 176) in the state group at (12, 6).
-    click_client "$supervised" 640 830 107 197
+    # "Запустить": RzBitBtnServeStart at (10, 220) in the state group at (12, 6).
+    click_client "$supervised" 640 874 107 241
     # The serve starts, the server with it, and the window's refresh shows both.
     sleep 10
     save_window "$supervised" "$file"
-    # "Остановить": RzBitBtnServeStop at (416, 176) in the state group.
-    click_client "$supervised" 640 830 520 197
+    # "Остановить": RzBitBtnServeStop at (416, 220) in the state group.
+    click_client "$supervised" 640 874 520 241
     sleep 8
 }
 
