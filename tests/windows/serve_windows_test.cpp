@@ -69,9 +69,13 @@ TEST(WindowsWatchedProcess, AStopReachesAWindowedServerAsAClose) {
 TEST(WindowsWatchedProcess, AStopReachesAConsoleServerAsCtrlBreak) {
     // Wine's console answers a Ctrl+Break for a process group with an error and delivers
     // nothing (Ctrl+C alone is implemented there), so this runs on Windows itself only.
-    if (underWine()) GTEST_SKIP() << "wine delivers no CTRL_BREAK_EVENT";
+    if (underWine()) {
+        GTEST_SKIP() << "wine delivers no CTRL_BREAK_EVENT";
+    }
     // serve runs in a console window, which the server shares; the test program may have none.
-    if (GetConsoleWindow() == nullptr) ASSERT_TRUE(AllocConsole()) << GetLastError();
+    if (GetConsoleWindow() == nullptr) {
+        ASSERT_TRUE(AllocConsole()) << GetLastError();
+    }
     EXPECT_EQ(stopArrivingAt("console"), "CTRL_BREAK_EVENT");
 }
 
