@@ -185,6 +185,9 @@ void CliCommands::addServeOptionsTo(CLI::App* command, ServeOptions& options, bo
     if (!settingsOnly) {
         command->add_flag("--force", options.force, kForceHelp);
         command->add_flag("--json", options.json, "события в JSON, по одному объекту в строке");
+        command->add_flag("--quiet-server", options.quietServer,
+                          "вывод сервера не сохранять (его ввод и вывод — пустое устройство): "
+                          "так serve запускает окно, а сервер пишет свои журналы сам");
     }
     command->add_flag("--allow-sleep", options.allowSleep,
                       "не запрещать компьютеру засыпать, пока работает сервер (по умолчанию "

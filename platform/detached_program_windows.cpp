@@ -3,6 +3,7 @@
 #include "platform/detached_program.h"
 #include "platform/game_paths.h"
 #include "platform/platform.h"
+#include "platform/standard_handles_windows.h"
 #include "platform/windows_command_line.h"
 #include "platform/windows_text.h"
 
@@ -12,32 +13,6 @@ struct DetachedProgram::Handle {
     HANDLE process = nullptr;
     DWORD id = 0;
 };
-
-namespace {
-
-// A handle the started program inherits as one of its standard handles.
-HANDLE inheritableFile(const std::filesystem::path& file, DWORD access, DWORD disposition) {
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    return CreateFileW(file.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                       &inherit, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
-}
-
-class OwnedHandle {
-  public:
-    explicit OwnedHandle(HANDLE handle) : handle_(handle) {}
-    ~OwnedHandle() {
-        if (valid()) CloseHandle(handle_);
-    }
-    OwnedHandle(const OwnedHandle&) = delete;
-    OwnedHandle& operator=(const OwnedHandle&) = delete;
-    HANDLE get() const { return handle_; }
-    bool valid() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
-
-  private:
-    HANDLE handle_;
-};
-
-}  // namespace
 
 std::unique_ptr<DetachedProgram> DetachedProgram::start(const std::filesystem::path& program,
                                                         const std::vector<std::string>& arguments,
@@ -51,44 +26,28 @@ std::unique_ptr<DetachedProgram> DetachedProgram::start(const std::filesystem::p
         return nullptr;
     }
     // Only the standard handles are handed down, none of this program's other handles.
-    HANDLE inherited[] = {input.get(), output.get()};
-    SIZE_T listSize = 0;
-    InitializeProcThreadAttributeList(nullptr, 1, 0, &listSize);
-    std::vector<unsigned char> listBytes(listSize);
-    auto* list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(listBytes.data());
-    const bool listed = InitializeProcThreadAttributeList(list, 1, 0, &listSize) &&
-                        UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST,
-                                                  inherited, sizeof inherited, nullptr, nullptr);
-
-    STARTUPINFOEXW startup{};
-    startup.StartupInfo.cb = sizeof startup;
-    startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
+    StandardHandlesStartup handles(input.get(), output.get(), output.get());
+    STARTUPINFOW& startup = handles.startup();
+    startup.dwFlags |= STARTF_USESHOWWINDOW;
     // Its own console, never shown: the server it starts shares it for Ctrl+Break, and no window
     // is there to be closed by mistake.
-    startup.StartupInfo.wShowWindow = SW_HIDE;
-    startup.StartupInfo.hStdInput = input.get();
-    startup.StartupInfo.hStdOutput = output.get();
-    startup.StartupInfo.hStdError = output.get();
-    startup.lpAttributeList = listed ? list : nullptr;
+    startup.wShowWindow = SW_HIDE;
 
     std::vector<std::string> words = {utf8FromPath(program)};
     words.insert(words.end(), arguments.begin(), arguments.end());
     std::wstring commandLine = wideFromUtf8(joinWindowsCommandLine(words));
-    const DWORD flags = CREATE_NEW_CONSOLE | CREATE_UNICODE_ENVIRONMENT |
-                        (listed ? EXTENDED_STARTUPINFO_PRESENT : 0);
+    const DWORD flags = CREATE_NEW_CONSOLE | CREATE_UNICODE_ENVIRONMENT | handles.creationFlags();
     PROCESS_INFORMATION info{};
     // Out of this program's job, where the job lets a program leave it; a job that does not
     // refuses the start, which is then made inside it.
-    BOOL started = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                                  flags | CREATE_BREAKAWAY_FROM_JOB, nullptr, folder.c_str(),
-                                  &startup.StartupInfo, &info);
+    BOOL started =
+        CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                       flags | CREATE_BREAKAWAY_FROM_JOB, nullptr, folder.c_str(), &startup, &info);
     if (!started && GetLastError() == ERROR_ACCESS_DENIED)
         started = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, flags,
-                                 nullptr, folder.c_str(), &startup.StartupInfo, &info);
-    const DWORD startError = GetLastError();
-    if (listed) DeleteProcThreadAttributeList(list);
+                                 nullptr, folder.c_str(), &startup, &info);
     if (!started) {
-        error = systemErrorText(startError);
+        error = systemErrorText(GetLastError());
         return nullptr;
     }
     CloseHandle(info.hThread);

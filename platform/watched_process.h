@@ -29,6 +29,12 @@ class RunningProgram {
     virtual void kill() = 0;
 };
 
+// Where a watched program's standard input, output and error go.
+enum class ProgramOutput {
+    Inherited,  // this program's own
+    Discarded,  // the null device: nothing it prints is kept, and it reads nothing
+};
+
 // A program this program started and keeps watching, as a supervisor does: unlike
 // Platform::startProgram, which lets a launcher go, it stays a child whose end is waited for
 // and which can be asked to stop or be ended. On POSIX it runs in a process group of its own
@@ -39,9 +45,11 @@ class RunningProgram {
 class WatchedProcess final : public RunningProgram {
   public:
     // Starts program with the parameter text in the current folder, as Platform::startProgram
-    // would run it. Nothing, with the reason in error, when it could not be started.
+    // would run it, its standard handles as output says. Nothing, with the reason in error, when
+    // it could not be started.
     static std::unique_ptr<WatchedProcess> start(const std::filesystem::path& program,
-                                                 const std::string& parameters, std::string& error);
+                                                 const std::string& parameters, std::string& error,
+                                                 ProgramOutput output = ProgramOutput::Inherited);
 
     // A program still running when this ends is ended at once.
     ~WatchedProcess() override;

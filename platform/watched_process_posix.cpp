@@ -22,6 +22,18 @@ namespace {
 // How often waitFor looks whether the program has ended.
 constexpr std::chrono::milliseconds kPollInterval{10};
 
+// In the child: input, output and error from and to /dev/null; the errno of a failure goes to
+// the pipe, as a failed exec's does.
+void discardStandardHandles(int errorPipe) {
+    const int nothing = ::open("/dev/null", O_RDWR);
+    if (nothing < 0 || ::dup2(nothing, 0) < 0 || ::dup2(nothing, 1) < 0 || ::dup2(nothing, 2) < 0) {
+        int error = errno;
+        [[maybe_unused]] auto ignored = ::write(errorPipe, &error, sizeof error);
+        ::_exit(127);
+    }
+    if (nothing > 2) ::close(nothing);
+}
+
 ProcessEnd endFromStatus(int status) {
     if (WIFSIGNALED(status)) return {0, WTERMSIG(status)};
     return {WEXITSTATUS(status), 0};
@@ -31,7 +43,7 @@ ProcessEnd endFromStatus(int status) {
 
 std::unique_ptr<WatchedProcess> WatchedProcess::start(const std::filesystem::path& program,
                                                       const std::string& parameters,
-                                                      std::string& error) {
+                                                      std::string& error, ProgramOutput output) {
     StartResult failure;
     std::vector<std::string> argv = launchCommand(program, parameters, failure);
     if (argv.empty()) {
@@ -63,6 +75,7 @@ std::unique_ptr<WatchedProcess> WatchedProcess::start(const std::filesystem::pat
         // kills it then. When this one has already gone, it does not run at all.
         ::prctl(PR_SET_PDEATHSIG, SIGKILL);
         if (::getppid() != parent) ::_exit(127);
+        if (output == ProgramOutput::Discarded) discardStandardHandles(pipeFds[1]);
         execInChild(args, pipeFds[1]);
     }
     // Set here as well, so that the group exists before anything is sent to it.

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "platform/standard_handles_windows.h"
 #include "platform/watched_process.h"
 #include "platform/windows_text.h"
 
@@ -26,14 +27,26 @@ BOOL CALLBACK closeWindowOfProcess(HWND window, LPARAM processId) {
 
 std::unique_ptr<WatchedProcess> WatchedProcess::start(const std::filesystem::path& program,
                                                       const std::string& parameters,
-                                                      std::string& error) {
+                                                      std::string& error, ProgramOutput output) {
     // The program's own name first, quoted, then the parameter text as it is: the program
     // splits it itself, as it does when the shell starts it.
     std::wstring commandLine = L"\"" + program.wstring() + L"\"";
     if (!parameters.empty()) commandLine += L" " + wideFromUtf8(parameters);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
+    // Discarded output: "NUL" for all three standard handles, the only handles handed down.
+    // Otherwise none are, and a console program writes where this one does.
+    OwnedHandle nothing(output == ProgramOutput::Discarded
+                            ? inheritableFile(L"NUL", GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING)
+                            : nullptr);
+    if (output == ProgramOutput::Discarded && !nothing.valid()) {
+        error = systemErrorText(GetLastError());
+        return nullptr;
+    }
+    std::optional<StandardHandlesStartup> handles;
+    STARTUPINFOW plain{};
+    plain.cb = sizeof plain;
+    if (nothing.valid()) handles.emplace(nothing.get(), nothing.get(), nothing.get());
+    STARTUPINFOW& startup = handles ? handles->startup() : plain;
+    startup.dwFlags |= STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOW;
     auto handle = std::make_unique<Handle>();
     handle->job = CreateJobObjectW(nullptr, nullptr);
@@ -48,9 +61,10 @@ std::unique_ptr<WatchedProcess> WatchedProcess::start(const std::filesystem::pat
     }
     // A new process group: the console's Ctrl+C reaches the supervisor, which stops the program.
     // Suspended until it is in the job, so that nothing it starts escapes the job.
-    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                        CREATE_NEW_PROCESS_GROUP | CREATE_SUSPENDED, nullptr, nullptr, &startup,
-                        &handle->info)) {
+    const DWORD flags =
+        CREATE_NEW_PROCESS_GROUP | CREATE_SUSPENDED | (handles ? handles->creationFlags() : 0);
+    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr,
+                        handles ? TRUE : FALSE, flags, nullptr, nullptr, &startup, &handle->info)) {
         error = systemErrorText(GetLastError());
         CloseHandle(handle->job);
         return nullptr;

@@ -220,7 +220,9 @@ bool serve(const std::filesystem::path& gameFolder, const ServeOptions& options,
         server.prepareRestart = [&] { return restartFiles.prepare(); };
         server.writePreparedFiles = [&] { return restartFiles.write(); };
         server.start = [&](std::string& error) {
-            return WatchedProcess::start(launcher, parameters, error);
+            return WatchedProcess::start(
+                launcher, parameters, error,
+                options.quietServer ? ProgramOutput::Discarded : ProgramOutput::Inherited);
         };
         server.stopRequested = [&] { return StopSignals::received(); };
         server.restartRequested = [] { return StopSignals::takeRestartRequest(); };

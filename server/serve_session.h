@@ -20,6 +20,9 @@ struct ServeOptions {
     std::optional<std::string> igdUrl;
     bool force = false;  // start even when the server's ports are already bound here
     bool json = false;   // event lines as JSON objects
+    // The server's input, output and error from and to the null device instead of serve's own,
+    // so that a serve that runs for weeks with its output in a file does not fill the disk.
+    bool quietServer = false;
     bool allowSleep = false;
     AlertOptions alerts;
     SupervisorTiming timing;

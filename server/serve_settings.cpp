@@ -496,6 +496,7 @@ ServeOptions serveOptionsOverSettings(ServeOptions settings, const ServeOptions&
     if (!commandLine.templateName.empty()) settings.templateName = commandLine.templateName;
     settings.force = commandLine.force;
     settings.json = commandLine.json;
+    settings.quietServer = commandLine.quietServer;
     settings.alerts.urls = commandLine.alerts.urls;
     settings.alerts.file = commandLine.alerts.file;
     settings.blockSleep = commandLine.blockSleep;

@@ -45,7 +45,10 @@ std::optional<std::string> serveStartProblem(const fs::path& qz7ctl, const fs::p
 
 std::unique_ptr<DetachedProgram> startServe(const fs::path& qz7ctl, const fs::path& gameFolder,
                                             bool force, std::string& error) {
-    std::vector<std::string> arguments = {"--game-dir", utf8FromPath(gameFolder), "serve"};
+    // The serve's output goes to a file that lives as long as the serve, weeks maybe: the
+    // server's own output, without bound, stays out of it.
+    std::vector<std::string> arguments = {"--game-dir", utf8FromPath(gameFolder), "serve",
+                                          "--quiet-server"};
     if (force) arguments.push_back("--force");
     return DetachedProgram::start(qz7ctl, arguments, gameFolder, gameFolder / kServeOutputFile,
                                   error);

@@ -24,8 +24,9 @@ std::filesystem::path servingProgram();
 std::optional<std::string> serveStartProblem(const std::filesystem::path& qz7ctl,
                                              const std::filesystem::path& gameFolder);
 
-// Starts the serve of the game folder; force: although another program holds the server's
-// ports (the host was asked). Nothing, with the reason in error, when it could not be started.
+// Starts the serve of the game folder, its output in the folder's kServeOutputFile and the
+// server's discarded (--quiet-server); force: although another program holds the server's ports
+// (the host was asked). Nothing, with the reason in error, when it could not be started.
 std::unique_ptr<DetachedProgram> startServe(const std::filesystem::path& qz7ctl,
                                             const std::filesystem::path& gameFolder, bool force,
                                             std::string& error);

@@ -330,6 +330,37 @@ TEST_F(Qz7ctl, ServeWritesOneJsonObjectPerEvent) {
               std::string("2026-12-08T01:30:00.125Z").size());
 }
 
+// A serve whose output goes to a file for weeks (the window's) keeps the server's output out of
+// it: with --quiet-server the server reads from and writes to /dev/null, serve's own lines stay.
+TEST_F(Qz7ctl, QuietServerKeepsWhatTheServerPrintsOutOfServesOutput) {
+    writeThreeTemplates();
+    copyDemoServer(folder);
+    const std::filesystem::path handles = folder / "handles.txt";
+    std::ofstream(folder / "TeknoQZ7_Server_Launcher.exe")
+        << "#!/bin/sh\nseen=$(readlink /proc/$$/fd/0 /proc/$$/fd/1 /proc/$$/fd/2)\n"
+        << "printf '%s\\n' \"$seen\" > \"" << handles.string()
+        << "\"\necho 'сервер: на вывод'\necho 'сервер: на ошибки' >&2\n";
+    std::filesystem::permissions(folder / "TeknoQZ7_Server_Launcher.exe",
+                                 std::filesystem::perms::owner_all);
+    for (const bool quiet : {false, true}) {
+        SCOPED_TRACE(quiet ? "--quiet-server" : "the server's output kept");
+        std::filesystem::remove(handles);
+        std::vector<std::string> arguments = {"serve", "#1", "--allow-sleep"};
+        if (quiet) arguments.push_back("--quiet-server");
+        const ProcessResult result = run(arguments);
+        EXPECT_EQ(result.exitCode, 0) << result.err;
+        EXPECT_NE(result.err.find("сервер завершился сам"), std::string::npos) << result.err;
+        EXPECT_EQ(result.out.find("сервер: на вывод") == std::string::npos, quiet) << result.out;
+        EXPECT_EQ(result.err.find("сервер: на ошибки") == std::string::npos, quiet) << result.err;
+        const std::string seen = readBytes(handles).value_or("none recorded");
+        if (quiet) {
+            EXPECT_EQ(seen, "/dev/null\n/dev/null\n/dev/null\n");
+        } else {
+            EXPECT_EQ(seen.find("/dev/null\n/dev/null\n/dev/null"), std::string::npos) << seen;
+        }
+    }
+}
+
 TEST_F(Qz7ctl, BusyServerPortsRefuseTheStartUnlessForced) {
     writeThreeTemplates();
     copyDemoServer(folder);

@@ -199,15 +199,17 @@ TEST(ServeSettings, TheCommandLineWinsForTheOptionsItGives) {
     commandLine.timing.crashLimit = 2;            // not given: the file's stays
     commandLine.timing.schedule.timesOfDay = {};  // given: no times for this run
     commandLine.force = true;                     // a run's own
+    commandLine.quietServer = true;               // a run's own: the window's serve
     commandLine.alerts.urls = {"https://example.org/x"};
-    ServeOptions options = serveOptionsOverSettings(settings, commandLine,
-                                                    {"--stop-grace", "--restart-at", "--force"});
+    ServeOptions options = serveOptionsOverSettings(
+        settings, commandLine, {"--stop-grace", "--restart-at", "--force", "--quiet-server"});
     EXPECT_EQ(options.timing.stopGrace, 1s);
     EXPECT_EQ(options.timing.crashLimit, 7);
     EXPECT_TRUE(options.timing.schedule.timesOfDay.empty());
     EXPECT_EQ(options.timing.schedule.every, 90s);
     EXPECT_EQ(options.templateName, "-=RUS=- Дуэли");
     EXPECT_TRUE(options.force);
+    EXPECT_TRUE(options.quietServer);
     EXPECT_EQ(options.alerts.urls, commandLine.alerts.urls);
     EXPECT_EQ(options.alerts.format, "discord");
 
@@ -218,6 +220,7 @@ TEST(ServeSettings, TheCommandLineWinsForTheOptionsItGives) {
     EXPECT_EQ(options.command, "");  // an empty command line of its own, not the template's
     EXPECT_TRUE(isServeSetting("--restart-every"));
     EXPECT_FALSE(isServeSetting("--force"));
+    EXPECT_FALSE(isServeSetting("--quiet-server"));
     EXPECT_FALSE(isServeSetting("--notify"));
 }
 

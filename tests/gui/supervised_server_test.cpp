@@ -22,6 +22,7 @@
 #include "platform/game_paths.h"
 #include "server/folder_alerts.h"
 #include "server/serve_settings.h"
+#include "server/serve_start.h"
 #include "server/service_entry.h"
 #include "support/recording_message_boxes.h"
 #include "tests/fakes/fake_service_hosts.h"
@@ -202,6 +203,12 @@ class SupervisedServerTest : public QObject {
         QTRY_COMPARE(window->focusWidget(), window->RzBitBtnServeStart);
         QCOMPARE(boxes.shown, QStringList());
         QCOMPARE(qz7ctlStatus(game.path).first, 3);
+        // The serve's output file holds its own lines, none of what the server printed at its
+        // two starts (the demo's script prints its parameters).
+        const std::string output =
+            testing::readBytes(game.path / kServeOutputFile).value_or("none");
+        QVERIFY2(output.find("сервер запущен") != std::string::npos, output.c_str());
+        QVERIFY2(output.find("parameters:") == std::string::npos, output.c_str());
     }
 
     // What would end a serve at once is said before it starts, in serve's words; what only the

@@ -3,10 +3,12 @@
 //
 // Beside itself it writes "<own name>.command-line" and "<own name>.working-folder", each the raw
 // UTF-16LE text without a terminating NUL. Each file is written under a temporary name first and
-// then renamed, so a reader that sees the file sees all of it.
+// then renamed, so a reader that sees the file sees all of it. Then, as a server does, it prints
+// a line on its standard output and one on its standard error, where tests look for them.
 #include <windows.h>
 
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -37,5 +39,12 @@ int main() {
     // The working folder first: the command line's file is what readers wait for.
     if (!writeRecord(base + L".working-folder", std::wstring(folder, folderLength))) return 4;
     if (!writeRecord(base + L".command-line", GetCommandLineW())) return 5;
+    const std::pair<DWORD, std::string> lines[] = {
+        {STD_OUTPUT_HANDLE, "command_line_recorder: output\r\n"},
+        {STD_ERROR_HANDLE, "command_line_recorder: error\r\n"}};
+    for (const auto& [which, line] : lines) {
+        DWORD written = 0;
+        WriteFile(GetStdHandle(which), line.data(), DWORD(line.size()), &written, nullptr);
+    }
     return 0;
 }

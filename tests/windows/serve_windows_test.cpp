@@ -7,7 +7,10 @@
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <vector>
 
+#include "platform/detached_program.h"
+#include "platform/game_paths.h"
 #include "platform/platform.h"
 #include "platform/service_host.h"
 #include "platform/sleep_block.h"
@@ -91,16 +94,50 @@ TEST(WindowsSleepBlock, KeepsTheSystemRequiredUntilLetGo) {
     EXPECT_EQ(SetThreadExecutionState(ES_CONTINUOUS) & ES_SYSTEM_REQUIRED, 0u);
 }
 
+// A copy of the demo game folder whose server launcher is the recorder named.
+void prepareGame(const fs::path& game, const char* recorder) {
+    const fs::path demo = QZ7_DEMO_DIR;
+    fs::create_directories(game / "admin");
+    for (const char* file :
+         {"ServerSetup_QZ7.cfg", "admin/Manual_Mod_default.dsr", "admin/server_mod_default.cfg"})
+        fs::copy_file(demo / file, game / file);
+    fs::copy_file(besideTests(recorder), game / "TeknoQZ7_Server_Launcher.exe");
+}
+
+// A serve whose output goes to a file, as the window starts it: the server's output lands there
+// too unless --quiet-server gives the server NUL for its standard handles.
+TEST(WindowsServeOutput, QuietServerKeepsWhatTheServerPrintsOutOfTheFile) {
+    for (const bool quiet : {false, true}) {
+        SCOPED_TRACE(quiet ? "--quiet-server" : "the server's output kept");
+        testing::TemporaryFolder game;
+        prepareGame(game.path(), "command_line_recorder.exe");
+        std::vector<std::string> arguments = {"--game-dir", utf8FromPath(game.path()), "serve",
+                                              "#1", "--allow-sleep"};
+        if (quiet) arguments.push_back("--quiet-server");
+        const fs::path output = game.path() / "qz7-serve.err";
+        std::string error;
+        std::unique_ptr<DetachedProgram> serve =
+            DetachedProgram::start(fs::path(QZ7CTL_EXE), arguments, game.path(), output, error);
+        ASSERT_TRUE(serve) << error;
+        std::optional<int> status;
+        for (int attempt = 0; attempt < 1200 && !status; ++attempt) {
+            status = serve->exitStatus();
+            if (!status) std::this_thread::sleep_for(50ms);
+        }
+        const std::string shown = readBytes(output).value_or("");
+        EXPECT_EQ(status, 0) << shown;
+        EXPECT_NE(shown.find("сервер завершился сам"), std::string::npos) << shown;
+        for (const char* line : {"command_line_recorder: output", "command_line_recorder: error"}) {
+            EXPECT_EQ(shown.find(line) == std::string::npos, quiet) << line << "\n" << shown;
+        }
+    }
+}
+
 // qz7ctl.exe serve in a copy of the demo game folder whose server launcher is the recorder.
 class WindowsServe : public ::testing::Test {
   protected:
     void SetUp() override {
-        const fs::path demo = QZ7_DEMO_DIR;
-        fs::create_directories(game.path() / "admin");
-        for (const char* file : {"ServerSetup_QZ7.cfg", "admin/Manual_Mod_default.dsr",
-                                 "admin/server_mod_default.cfg"})
-            fs::copy_file(demo / file, game.path() / file);
-        fs::copy_file(besideTests("stop_recorder.exe"), launcher());
+        prepareGame(game.path(), "stop_recorder.exe");
         serve = start(L"serve #1 --command console --stop-grace 3");
         ASSERT_NE(serve.hProcess, nullptr);
         ASSERT_TRUE(waitForFile(withSuffix(launcher(), ".ready")));
