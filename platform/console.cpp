@@ -81,8 +81,10 @@ void keepProgramMessagesVisible() {
     const int copy = duplicate(2);
     // Without a standard error there is nothing to keep.
     if (copy < 0) return;
-    static DescriptorBuffer buffer(copy);
-    std::cerr.rdbuf(&buffer);
+    // Never destroyed: the standard streams are flushed at exit after the function's statics
+    // have gone, and std::cerr must not write through a destroyed buffer then.
+    static DescriptorBuffer* const buffer = new DescriptorBuffer(copy);
+    std::cerr.rdbuf(buffer);
 }
 
 QuietLibraryOutput::QuietLibraryOutput() {
