@@ -6,6 +6,9 @@
 # tools/sanitizers/leaks.supp.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# shellcheck source=run-phase.sh
+. tools/run-phase.sh
+phase sanitizer build
 sanitizers="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQZ7_BUILD_BENCHMARKS=OFF \
     -DCMAKE_CXX_FLAGS="-O1 $sanitizers" -DCMAKE_C_FLAGS="-O1 $sanitizers" \
@@ -17,4 +20,5 @@ export ASAN_OPTIONS="abort_on_error=1:detect_leaks=1"
 export LSAN_OPTIONS="suppressions=$PWD/tools/sanitizers/leaks.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export QT_QPA_PLATFORM=offscreen
+phase sanitizer tests
 ctest --test-dir build-asan --output-on-failure --timeout 900 -j"$(nproc)" -L 'core|gui'

@@ -20,6 +20,8 @@ script_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 repo_root="$(cd "$script_dir/../.." && pwd)"
 
 log() { printf '[windows] %s\n' "$*" >&2; }
+# shellcheck source=../run-phase.sh
+. "$repo_root/tools/run-phase.sh"
 
 # The part that runs inside the network namespace: wine and ctest.
 run_inside_namespace() {
@@ -33,6 +35,7 @@ run_inside_namespace() {
     fi
     local status=0
     trap stop_wine EXIT
+    phase wine start
     local started=$SECONDS
     start_wine "$build_dir/wine-prefix" "$build_dir/wineboot.log"
     set_offscreen_fonts "$build_dir/wine-fonts"
@@ -53,6 +56,7 @@ run_inside_namespace() {
     fi
 
     log "running the tests under wine"
+    phase wine tests
     ctest --test-dir "$build_dir" --output-on-failure \
         --timeout "${WIN_TEST_TIMEOUT:-300}" -j 1 || status=$?
     return "$status"
@@ -67,9 +71,11 @@ build_dir="$(realpath -m "${1:-$repo_root/build-windows}")"
 jobs="${WIN_BUILD_JOBS:-2}"
 started=$SECONDS
 
+phase Windows third-party
 "$script_dir/build-third-party.sh" "$build_dir"
 prepared=$SECONDS
 qt_options=(-DQZ7_BUILD_GUI=OFF)
+phase Qt
 if [ "${WIN_WITH_QT:-1}" = 1 ]; then
     qt_prefix="$("$script_dir/build-qt.sh" | tail -n 1)"
     qt_options=(-DQZ7_BUILD_GUI=ON -DWINDOWS_QT_PREFIX="$qt_prefix")
@@ -77,6 +83,7 @@ else
     log "without the windows (WIN_WITH_QT=0)"
 fi
 qt_built=$SECONDS
+phase Windows build
 
 log "configuring $build_dir"
 cmake -S "$repo_root" -B "$build_dir" -G Ninja -Wno-dev \
