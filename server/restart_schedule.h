@@ -20,6 +20,18 @@ struct RestartSchedule {
 
 // The shortest interval between restarts --restart-every accepts.
 inline constexpr std::chrono::seconds kShortestRestartInterval{10};
+// The shortest a test of serve's timing may ask for instead, so that it waits seconds, not minutes.
+inline constexpr std::chrono::seconds kShortestTestInterval{1};
+
+// The shortest duration serve's restart, health and warning options accept:
+// kShortestTestInterval where a test asks for it (QZ7_TEST_SHORT_INTERVALS=1) and runs where no
+// host serves players (every interface address a loopback one: a network namespace of the test's
+// own), else kShortestRestartInterval. A host's settings are never read shorter, whatever its
+// environment holds.
+std::chrono::seconds shortestRestartInterval(std::string_view asked,
+                                             const std::vector<std::string>& localAddresses);
+// The same for this process: its environment and this machine's interfaces, read once.
+std::chrono::seconds shortestRestartInterval();
 
 // "04:00" or "04:00,16:30": times of day, HH:MM each. Nothing, with the reason in error (Russian),
 // when the text is not such a list.
@@ -37,11 +49,11 @@ std::optional<std::vector<std::chrono::seconds>> parseDurationList(std::string_v
                                                                    std::chrono::seconds shortest,
                                                                    std::string& error);
 
-// Durations of at least kShortestRestartInterval separated by commas: "5m,1m".
+// Durations of at least shortestRestartInterval() separated by commas: "5m,1m".
 std::optional<std::vector<std::chrono::seconds>> parseIntervals(std::string_view text,
                                                                 std::string& error);
 
-// A duration of at least kShortestRestartInterval.
+// A duration of at least shortestRestartInterval().
 std::optional<std::chrono::seconds> parseRestartInterval(std::string_view text, std::string& error);
 
 // "04:00" for 240 minutes after midnight.

@@ -100,7 +100,7 @@ Reason readWholeNumber(std::string_view value, int lowest, int highest, int& num
     return std::nullopt;
 }
 
-// A duration such as 30s, 10m or 1h, at least kShortestRestartInterval.
+// A duration such as 30s, 10m or 1h, at least shortestRestartInterval().
 Reason readDuration(std::string_view value, milliseconds& duration) {
     std::string error;
     const std::optional<std::chrono::seconds> read = parseRestartInterval(value, error);

@@ -31,6 +31,32 @@ TEST(RestartSchedule, TimesOfDayAndIntervalsAreReadOrRefused) {
     EXPECT_EQ(error, "промежуток «9s» короче 10 с");
 }
 
+// Tests of serve's timing may go below the host's shortest interval, and only where no host
+// serves players: with nothing but loopback addresses.
+TEST(RestartSchedule, OnlyATestOnLoopbackAloneGoesBelowTheShortestInterval) {
+    using std::chrono::seconds;
+    const std::vector<std::string> loopback{"127.0.0.1"};
+    const std::vector<std::string> host{"127.0.0.1", "192.0.2.7"};
+    const struct {
+        const char* asked;
+        std::vector<std::string> addresses;
+        seconds shortest;
+    } cases[] = {
+        {"1", loopback, kShortestTestInterval},
+        {"1", {"127.0.0.1", "127.0.1.1"}, kShortestTestInterval},
+        {"1", host, kShortestRestartInterval},
+        {"1", {"127.0.0.1", "10.0.0.2"}, kShortestRestartInterval},
+        {"", loopback, kShortestRestartInterval},
+        {"0", loopback, kShortestRestartInterval},
+        {"yes", loopback, kShortestRestartInterval},
+        {"", host, kShortestRestartInterval},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(shortestRestartInterval(c.asked, c.addresses), c.shortest)
+            << c.asked << " with " << c.addresses.size() << " addresses";
+    EXPECT_LT(kShortestTestInterval, kShortestRestartInterval);
+}
+
 // A zone three hours east of UTC whose clocks go forward an hour at 02:00 local on 29 March and
 // back an hour at 03:00 local on 25 October 2026.
 FakeTimeZone summerTimeZone() {
