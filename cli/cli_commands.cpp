@@ -203,7 +203,7 @@ void CliCommands::addServeOptionsTo(CLI::App* command, ServeOptions& options, bo
     addSettingOption(
         command, "--restart-every", options, "СРОК",
         "перезапускать сервер через этот срок после его запуска: 90s, 30m, 6h (не меньше 10s)");
-    addSettingOption(command, "--on-clean-exit", options, "stop|restart",
+    addSettingOption(command, "--on-clean-exit", options, "ДЕЙСТВИЕ",
                      "что делать, когда сервер завершился сам с кодом 0: stop (по умолчанию) или "
                      "restart (такие перезапуски считаются к пределу падений)");
     addAlertOptionsTo(command, options);
@@ -219,7 +219,7 @@ void CliCommands::addHealthOptionsTo(CLI::App* command, ServeOptions& options) {
     addSettingOption(command, "--hang-after", options, "ЧИСЛО",
                      "столько ответов подряд пропустил сервер, отвечавший раньше, и он считается "
                      "зависшим (по умолчанию 3, не меньше 2)");
-    addSettingOption(command, "--on-hang", options, "restart|alert",
+    addSettingOption(command, "--on-hang", options, "ДЕЙСТВИЕ",
                      "что делать с зависшим сервером: restart (по умолчанию: остановить и "
                      "запустить снова, как после падения) или alert (только сообщить)");
     command->add_flag("--restart-when-empty", options.timing.restartWhenEmpty,
@@ -266,7 +266,7 @@ void CliCommands::addAlertOptionsTo(CLI::App* command, ServeOptions& options) {
                      "файл с адресами оповещений, по одному в строке (читать его может только "
                      "владелец); адреса не видны в списке процессов")
         ->type_name(kFileValue);
-    addSettingOption(command, "--notify-format", options, "discord|json", kNotifyFormatHelp);
+    addSettingOption(command, "--notify-format", options, "ВИД", kNotifyFormatHelp);
 }
 
 void CliCommands::addServeControlTo(CLI::App& app) {
