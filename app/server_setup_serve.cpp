@@ -32,9 +32,10 @@ void TFmQZ7ServerSetup::refreshServeButton() {
 bool TFmQZ7ServerSetup::refusedWhileServed() {
     const std::optional<ServeHolder> holder = findServeHolder(gameFolder_);
     if (!holder) return false;
-    if (messageBoxes().question(this, QString::fromStdString(serveHolderRefusal(*holder)) +
-                                          QStringLiteral("\n\nОткрыть окно «Сервер под "
-                                                         "присмотром»?")))
+    if (messageBoxes().question(
+            this, QString::fromStdString(serveHolderRefusal(*holder, RefusalShownIn::Window)) +
+                      QStringLiteral("\n\nОткрыть окно «Сервер под "
+                                     "присмотром»?")))
         openSupervisedServer();
     return true;
 }

@@ -15,6 +15,7 @@
 #include "net/alert_address.h"
 #include "platform/game_paths.h"
 #include "server/folder_alerts.h"
+#include "server/folder_service.h"
 #include "server/serve_alerts.h"
 #include "server/serve_lock.h"
 #include "server/serve_settings.h"
@@ -107,15 +108,18 @@ std::optional<ServeOptions> TFmQZ7Prismotr::shownSettings() {
     return settings;
 }
 
-bool TFmQZ7Prismotr::saveSettings(const std::string& templateName,
-                                  std::optional<bool> fixedWeights) {
+bool TFmQZ7Prismotr::settingsFileMayBeReplaced() {
     std::string problem;
     savedSettings(gameFolder_, &problem);
-    if (!problem.empty() &&
-        !messageBoxes().question(
-            this, fromUtf8(problem) + QStringLiteral("\nЗаписать файл настроек заново, с "
-                                                     "тем, что показывает окно?")))
-        return false;
+    return problem.empty() ||
+           messageBoxes().question(
+               this, fromUtf8(problem) + QStringLiteral("\nЗаписать файл настроек заново, с "
+                                                        "тем, что показывает окно?"));
+}
+
+bool TFmQZ7Prismotr::saveSettings(const std::string& templateName,
+                                  std::optional<bool> fixedWeights) {
+    if (!settingsFileMayBeReplaced()) return false;
     std::optional<ServeOptions> settings = shownSettings();
     if (!settings) return false;
     if (!templateName.empty()) settings->templateName = templateName;
@@ -207,24 +211,25 @@ void TFmQZ7Prismotr::RzCheckBoxServiceClick() {
     const std::filesystem::path folder = gameFolder_;
     BackgroundWork::Work work;
     if (install) {
-        // The entry serves on the settings: they need a template, the selected one by default.
-        ServeOptions settings = savedSettings(gameFolder_, nullptr);
-        if (settings.templateName.empty() || settingsEdited_) {
-            if (!saveSettings(
-                    settings.templateName.empty() ? setup_.selectedTemplateName() : std::string(),
-                    std::nullopt)) {
-                RzCheckBoxService->setChecked(false);
-                return;
-            }
-            settings = savedSettings(gameFolder_, nullptr);
-        }
-        if (settings.templateName.empty()) {
+        // The entry serves on the settings the window shows, with the selected template when
+        // they name none; the core checks them as the entry's serve will, then writes them.
+        std::optional<ServeOptions> settings;
+        if (settingsFileMayBeReplaced()) settings = shownSettings();
+        if (settings && settings->templateName.empty())
+            settings->templateName = setup_.selectedTemplateName();
+        if (settings && settings->templateName.empty())
             messageBoxes().error(this, QStringLiteral("Выберите шаблон в окне настройки сервера: "
                                                       "служба запускает serve с ним."));
+        if (!settings || settings->templateName.empty()) {
             RzCheckBoxService->setChecked(false);
             return;
         }
-        RunningServe running = RunningServe::RunsOn;
+        FolderServiceInput input;
+        input.program = std::filesystem::absolute(servingProgram());
+        input.gameFolder = folder;
+        input.given = *settings;
+        input.wholeSettings = true;
+        input.alertAddresses = alertAddresses();
         const std::optional<ServeHolder> holder = findServeHolder(folder);
         if (holder && serviceStartsAtInstall(hosts) &&
             messageBoxes().question(
@@ -233,17 +238,13 @@ void TFmQZ7Prismotr::RzCheckBoxServiceClick() {
                                      "работает дальше, а служба запустит serve при следующей "
                                      "загрузке.")
                           .arg(fromUtf8(serveHolderText(*holder)))))
-            running = RunningServe::HandOver;
-        ServiceRequest request;
-        request.program = std::filesystem::absolute(servingProgram());
-        request.gameFolder = folder;
-        request.stopGrace = settings.timing.stopGrace;
-        work = [hosts, request, running](const BackgroundWork::Progress&) {
-            return installService(hosts, request, false, running);
+            input.running = RunningServe::HandOver;
+        work = [hosts, input](const BackgroundWork::Progress&) {
+            return installFolderService(hosts, input);
         };
     } else {
         work = [hosts, folder](const BackgroundWork::Progress&) {
-            return removeService(hosts, folder);
+            return removeFolderService(hosts, folder);
         };
     }
     RzCheckBoxService->setEnabled(false);
@@ -251,11 +252,13 @@ void TFmQZ7Prismotr::RzCheckBoxServiceClick() {
                                           : QStringLiteral("Служба удаляется…"));
     serviceWork_->run(
         std::move(work), [](const QString&) {},
-        [this](bool succeeded, const QString& text) {
+        [this, install](bool succeeded, const QString& text) {
             RzLabelServiceReport->setText(
                 text.trimmed().replace(QLatin1Char('\n'), QStringLiteral("; ")));
             RzLabelServiceReport->setToolTip(text.trimmed());
             if (!succeeded) messageBoxes().error(this, text);
+            // An install wrote the settings the window showed: they are the saved ones now.
+            if (succeeded && install) loadSettings();
             updateServiceSwitch();
         });
 }

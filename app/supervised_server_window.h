@@ -113,6 +113,9 @@ class TFmQZ7Prismotr : public QWidget {
     // The settings as the window shows them, over those of the file; nothing (the reason shown)
     // when a value is refused.
     std::optional<ServeOptions> shownSettings();
+    // Whether the settings file may be written with what the window shows: it is sound, or the
+    // host, told what is wrong with it, agrees to replace it.
+    bool settingsFileMayBeReplaced();
     // Saves the settings and the alert addresses; false (the reason shown) when refused.
     bool saveSettings(const std::string& templateName, std::optional<bool> fixedWeights);
     void markEdited();

@@ -12,13 +12,14 @@
 #include "cli/server_commands.h"
 #include "cli/template_commands.h"
 #include "cli/value_names.h"
+#include "net/alert_address.h"
 #include "platform/game_paths.h"
 #include "server/busy_ports_check.h"
 #include "server/folder_alerts.h"
 #include "server/launchers.h"
-#include "server/restart_schedule.h"
 #include "server/serve_settings.h"
 #include "server/template_files.h"
+#include "server/value_rules.h"
 
 namespace qz7::cli {
 
@@ -35,36 +36,27 @@ constexpr const char* kNotifyFormatHelp =
     "вид сообщения: discord ({\"content\": текст}) или json (объект события); по умолчанию "
     "discord для адресов с /api/webhooks/, иначе json";
 
-// A number of seconds, fractions allowed, turned into the supervisor's milliseconds.
-void addSecondsOption(CLI::App* command, const std::string& name, std::chrono::milliseconds& target,
-                      const std::string& help) {
-    command
-        ->add_option_function<double>(
-            name,
-            [&target](double seconds) {
-                target = std::chrono::milliseconds(static_cast<long long>(seconds * 1000.0));
-            },
-            help)
-        ->type_name(kSecondsValue)
-        ->check(CLI::Range(kShortestServeSeconds, kLongestServeSeconds));
-}
-
-// An option whose text a parser of the core reads into target, or refuses with its own reason.
-template <typename Value, typename Target>
-void addParsedOption(CLI::App* command, const std::string& name, const std::string& typeName,
-                     std::optional<Value> (*parse)(std::string_view, std::string&), Target& target,
-                     const std::string& help) {
+// An option kept in the folder's settings: its text is read by the settings' own rule for the key
+// (the same as the file's and the window's), or refused with that rule's reason.
+void addSettingOption(CLI::App* command, const std::string& name, ServeOptions& options,
+                      const std::string& typeName, const std::string& help) {
     command
         ->add_option_function<std::string>(
             name,
-            [name, parse, &target](const std::string& text) {
-                std::string error;
-                std::optional<Value> value = parse(text, error);
-                if (!value) throw CLI::ValidationError(name, error);
-                target = std::move(*value);
+            [name, &options](const std::string& text) {
+                // The value is named unless it holds a line end, which would break the message.
+                if (std::optional<std::string> reason = setServeOption(options, name, text))
+                    throw CLI::ValidationError(
+                        name, (controlCharacterProblem(text) ? "" : "«" + text + "»: ") + *reason);
             },
             help)
         ->type_name(typeName);
+}
+
+// An alert address, refused by the core's rule for one (its reason names it only redacted).
+CLI::Validator alertAddressCheck() {
+    return CLI::Validator(
+        [](std::string& url) { return alertAddressProblem(url).value_or(std::string()); }, "");
 }
 
 // The options a user gave to a subcommand, by their long names ("--restart-at").
@@ -130,7 +122,8 @@ void CliCommands::addTo(CLI::App& app) {
         app.add_subcommand("notify-test", "отправить пробное оповещение и сказать, дошло ли оно");
     notifyTestCommand_
         ->add_option("АДРЕС", notifyTestUrl_, "адрес оповещений (http:// или https://)")
-        ->required();
+        ->required()
+        ->check(alertAddressCheck());
     notifyTestCommand_->add_option("--notify-format", notifyTestFormat_, kNotifyFormatHelp)
         ->check(CLI::IsMember({"discord", "json"}));
 
@@ -140,7 +133,9 @@ void CliCommands::addTo(CLI::App& app) {
         ->required()
         ->check(CLI::IsMember({"open", "close", "status"}));
     portsCommand_->add_flag("--json", json_, "status: вывод в JSON");
-    portsCommand_->add_option("--igd", igdUrl_, kIgdHelp);
+    portsCommand_->add_option("--igd", igdUrl_, kIgdHelp)
+        ->check(CLI::Validator(
+            [](std::string& url) { return httpAddressProblem(url).value_or(std::string()); }, ""));
     portsCommand_->add_flag("--force", force_, "close: " + std::string(kForceServedHelp));
     portsCommand_
         ->add_option("--timeout", portTimeoutSeconds_,
@@ -177,10 +172,11 @@ void CliCommands::addServeOptionsTo(CLI::App* command, ServeOptions& options, bo
         std::string(kTemplateHelp) + "; по умолчанию Template= из " + kServeSettingsFile);
     command->add_flag("--fixed-weights", options.fixedWeights,
                       "шанс выпадания каждой карты 100 вместо случайного");
-    command->add_option("--command", options.command, "строка запуска вместо строки шаблона");
+    addSettingOption(command, "--command", options, "СТРОКА",
+                     "строка запуска вместо строки шаблона");
     command->add_flag("--ports", options.forwardPorts,
                       "пробросить 70 портов на роутере на время работы и убрать их в конце");
-    command->add_option("--igd", options.igdUrl, kIgdHelp);
+    addSettingOption(command, "--igd", options, "АДРЕС", kIgdHelp);
     // A run's own: not kept in the settings.
     if (!settingsOnly) {
         command->add_flag("--force", options.force, kForceHelp);
@@ -192,68 +188,48 @@ void CliCommands::addServeOptionsTo(CLI::App* command, ServeOptions& options, bo
     command->add_flag("--allow-sleep", options.allowSleep,
                       "не запрещать компьютеру засыпать, пока работает сервер (по умолчанию "
                       "запрещено; экран гаснуть может)");
-    SupervisorTiming& timing = options.timing;
-    addSecondsOption(command, "--restart-delay", timing.firstRestartDelay,
+    addSettingOption(command, "--restart-delay", options, kSecondsValue,
                      "пауза перед первым перезапуском, с (по умолчанию 1; дальше вдвое больше)");
-    addSecondsOption(command, "--max-restart-delay", timing.longestRestartDelay,
+    addSettingOption(command, "--max-restart-delay", options, kSecondsValue,
                      "наибольшая пауза перед перезапуском, с (по умолчанию 60)");
-    command
-        ->add_option("--crash-limit", timing.crashLimit,
-                     "столько падений за окно прекращают перезапуски (по умолчанию 5)")
-        ->check(CLI::Range(1, kLargestCrashLimit));
-    addSecondsOption(command, "--crash-window", timing.crashWindow,
+    addSettingOption(command, "--crash-limit", options, "ЧИСЛО",
+                     "столько падений за окно прекращают перезапуски (по умолчанию 5)");
+    addSettingOption(command, "--crash-window", options, kSecondsValue,
                      "окно подсчёта падений, с (по умолчанию 600)");
-    addSecondsOption(command, "--stop-grace", timing.stopGrace,
+    addSettingOption(command, "--stop-grace", options, kSecondsValue,
                      "сколько ждать завершения сервера перед принудительным, с (по умолчанию 10)");
-    addParsedOption(command, "--restart-at", "ЧЧ:ММ", parseTimesOfDay, timing.schedule.timesOfDay,
-                    "перезапускать сервер в это местное время: ЧЧ:ММ[,ЧЧ:ММ...]");
-    addParsedOption(
-        command, "--restart-every", "СРОК", parseRestartInterval, timing.schedule.every,
+    addSettingOption(command, "--restart-at", options, "ЧЧ:ММ",
+                     "перезапускать сервер в это местное время: ЧЧ:ММ[,ЧЧ:ММ...]");
+    addSettingOption(
+        command, "--restart-every", options, "СРОК",
         "перезапускать сервер через этот срок после его запуска: 90s, 30m, 6h (не меньше 10s)");
-    command
-        ->add_option_function<std::string>(
-            "--on-clean-exit",
-            [&timing](const std::string& action) {
-                timing.restartAfterCleanExit = action == "restart";
-            },
-            "что делать, когда сервер завершился сам с кодом 0: stop (по умолчанию) или restart "
-            "(такие перезапуски считаются к пределу падений)")
-        ->check(CLI::IsMember({"stop", "restart"}));
-    addAlertOptionsTo(command, options.alerts);
+    addSettingOption(command, "--on-clean-exit", options, "ДЕЙСТВИЕ",
+                     "что делать, когда сервер завершился сам с кодом 0: stop (по умолчанию) или "
+                     "restart (такие перезапуски считаются к пределу падений)");
+    addAlertOptionsTo(command, options);
     addHealthOptionsTo(command, options);
 }
 
 void CliCommands::addHealthOptionsTo(CLI::App* command, ServeOptions& options) {
-    HealthOptions& health = options.health;
-    SupervisorTiming& timing = options.timing;
-    command
-        ->add_option("--query-port", health.queryPort,
+    addSettingOption(command, "--query-port", options, "ПОРТ",
                      "порт, на котором сервер отвечает на запрос состояния (по умолчанию "
-                     "ищется: net_port строки запуска, порты процесса сервера, порты сервера)")
-        ->type_name("ПОРТ")
-        ->check(CLI::Range(1, 65535));
-    addParsedOption(command, "--health-interval", "СРОК", parseRestartInterval, health.interval,
-                    "как часто спрашивать сервер, жив ли он: 30s (по умолчанию), не меньше 10s");
-    command
-        ->add_option("--hang-after", health.missesForHang,
+                     "ищется: net_port строки запуска, порты процесса сервера, порты сервера)");
+    addSettingOption(command, "--health-interval", options, "СРОК",
+                     "как часто спрашивать сервер, жив ли он: 30s (по умолчанию), не меньше 10s");
+    addSettingOption(command, "--hang-after", options, "ЧИСЛО",
                      "столько ответов подряд пропустил сервер, отвечавший раньше, и он считается "
-                     "зависшим (по умолчанию 3, не меньше 2)")
-        ->check(CLI::Range(kFewestMissesForHang, 1000));
-    command
-        ->add_option_function<std::string>(
-            "--on-hang",
-            [&health](const std::string& action) { health.restartOnHang = action == "restart"; },
-            "что делать с зависшим сервером: restart (по умолчанию: остановить и запустить "
-            "снова, как после падения) или alert (только сообщить)")
-        ->check(CLI::IsMember({"restart", "alert"}));
-    command->add_flag("--restart-when-empty", timing.restartWhenEmpty,
+                     "зависшим (по умолчанию 3, не меньше 2)");
+    addSettingOption(command, "--on-hang", options, "ДЕЙСТВИЕ",
+                     "что делать с зависшим сервером: restart (по умолчанию: остановить и "
+                     "запустить снова, как после падения) или alert (только сообщить)");
+    command->add_flag("--restart-when-empty", options.timing.restartWhenEmpty,
                       "перезапуск по расписанию ждёт, пока на сервере никто не играет");
-    addParsedOption(command, "--empty-wait", "СРОК", parseRestartInterval, timing.emptyWait,
-                    "сколько перезапуск по расписанию ждёт ухода игроков, потом перезапускает всё "
-                    "равно: по умолчанию 60m");
-    addParsedOption(command, "--warn-before", "СРОКИ", parseIntervals, timing.warnBefore,
-                    "за сколько до перезапуска по расписанию предупредить игроков через rcon: "
-                    "5m,1m (пароль: +set rcon_password в строке запуска или в server_mod.cfg)");
+    addSettingOption(command, "--empty-wait", options, "СРОК",
+                     "сколько перезапуск по расписанию ждёт ухода игроков, потом перезапускает всё "
+                     "равно: по умолчанию 60m");
+    addSettingOption(command, "--warn-before", options, "СРОКИ",
+                     "за сколько до перезапуска по расписанию предупредить игроков через rcon: "
+                     "5m,1m (пароль: +set rcon_password в строке запуска или в server_mod.cfg)");
 }
 
 void CliCommands::addServiceTo(CLI::App& app) {
@@ -278,18 +254,19 @@ void CliCommands::addServiceTo(CLI::App& app) {
         serviceCommand_->add_subcommand("list", "службы qz7ctl: имя, где записана, что запускает");
 }
 
-void CliCommands::addAlertOptionsTo(CLI::App* command, AlertOptions& alerts) {
+void CliCommands::addAlertOptionsTo(CLI::App* command, ServeOptions& options) {
+    AlertOptions& alerts = options.alerts;
     // One address per --notify, so that a "--" after it ends the options, not the address list.
     command->add_option("--notify", alerts.urls, kNotifyHelp)
         ->type_name("АДРЕС")
-        ->allow_extra_args(false);
+        ->allow_extra_args(false)
+        ->check(alertAddressCheck());
     command
         ->add_option("--notify-file", alerts.file,
                      "файл с адресами оповещений, по одному в строке (читать его может только "
                      "владелец); адреса не видны в списке процессов")
         ->type_name(kFileValue);
-    command->add_option("--notify-format", alerts.format, kNotifyFormatHelp)
-        ->check(CLI::IsMember({"discord", "json"}));
+    addSettingOption(command, "--notify-format", options, "ВИД", kNotifyFormatHelp);
 }
 
 void CliCommands::addServeControlTo(CLI::App& app) {

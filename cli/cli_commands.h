@@ -23,7 +23,7 @@ class CliCommands {
     // settingsOnly: the options a serve's settings keep (service install), without those of one
     // run (--force, --json).
     static void addServeOptionsTo(CLI::App* command, ServeOptions& options, bool settingsOnly);
-    static void addAlertOptionsTo(CLI::App* command, AlertOptions& alerts);
+    static void addAlertOptionsTo(CLI::App* command, ServeOptions& options);
     static void addHealthOptionsTo(CLI::App* command, ServeOptions& options);
     void addServeControlTo(CLI::App& app);
 

@@ -7,6 +7,7 @@
 #include "platform/game_paths.h"
 #include "platform/platform.h"
 #include "platform/version_label.h"
+#include "server/value_rules.h"
 
 namespace qz7::cli {
 
@@ -21,6 +22,16 @@ void setUpCommandLine(CLI::App& app, CliCommands& commands, std::string& gameDir
         ->type_name(kFolderValue);
     commands.addTo(app);
     groupRussianSubcommands(app);
+    refuseControlCharacters(app);
+}
+
+void refuseControlCharacters(CLI::App& command) {
+    const CLI::Validator noControlCharacter(
+        [](std::string& value) { return controlCharacterProblem(value).value_or(std::string()); },
+        "");
+    for (CLI::Option* option : command.get_options())
+        if (option->get_expected_max() != 0) option->check(noControlCharacter);
+    for (CLI::App* subcommand : command.get_subcommands({})) refuseControlCharacters(*subcommand);
 }
 
 std::string versionText() {

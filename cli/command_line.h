@@ -12,6 +12,10 @@ namespace qz7::cli {
 // page and completion, and the tests all build it here, so they cannot differ.
 void setUpCommandLine(CLI::App& app, CliCommands& commands, std::string& gameDir);
 
+// Every value of every option and argument of the command and its subcommands is refused when it
+// holds a line end or another control character, before any command runs.
+void refuseControlCharacters(CLI::App& command);
+
 // What `qz7ctl --version` prints: the program's version as the window's version label has it
 // (file version and the file's date), and the product version.
 std::string versionText();

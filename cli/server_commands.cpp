@@ -54,7 +54,11 @@ void startClient(GameFolder& game, const std::string& parameters, std::string pr
                  std::ostream& out, std::ostream& err) {
     ProfileCopy copy;
     std::optional<std::string> error = startClientLauncher(game.path(), parameters, profile, &copy);
-    if (const std::string note = profileCopyNote(profile, copy); !note.empty()) err << note << "\n";
+    const std::string note = profileCopyNote(profile, copy);
+    // A failed copy is a failure of the command, although the client started.
+    if (!error && copy.outcome == ProfileCopy::Outcome::Failed)
+        throw CliError(note + "; " + kClientLauncherName + " запущен с прежним teknogods.ini");
+    if (!note.empty()) err << note << "\n";
     if (error) {
         if (auto missing = missingLauncherInGameFolder(game, kClientLauncherName)) error = missing;
         throw CliError(*error);

@@ -118,8 +118,16 @@ std::string russianUsageError(const CLI::App& app, const CLI::ParseError& error,
         const bool russian = !reason.empty() && static_cast<unsigned char>(reason[0]) >= 0x80;
         return "недопустимое значение " + beforeColon(message) + (russian ? ": " + reason : "");
     }
-    if (dynamic_cast<const CLI::ArgumentMismatch*>(&error) != nullptr)
-        return "неверное число значений: " + std::string(message);
+    if (dynamic_cast<const CLI::ArgumentMismatch*>(&error) != nullptr) {
+        // "--game-dir: 1 required ПАПКА missing": the option and the name of its value.
+        const std::string rest = afterColon(message);
+        const std::size_t required = rest.find(" required ");
+        const std::size_t missing = rest.rfind(" missing");
+        if (required != std::string::npos && missing != std::string::npos && missing > required)
+            return "не указано значение параметра " + beforeColon(message) + " (" +
+                   rest.substr(required + 10, missing - required - 10) + ")";
+        return "неверное число значений параметра " + beforeColon(message);
+    }
     return "ошибка разбора (" + std::string(message) + ")";
 }
 

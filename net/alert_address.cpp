@@ -32,6 +32,28 @@ AddressParts splitAddress(const std::string& url) {
     return parts;
 }
 
+// Why the port the authority names is none (a port is 1 to 65535); nothing without a port.
+std::optional<std::string> portProblem(const std::string& authority) {
+    // An IPv6 host is in brackets; its port follows the closing one.
+    const std::size_t hostEnd = authority.starts_with("[") ? authority.find(']') : 0;
+    const std::size_t colon =
+        authority.find(':', hostEnd == std::string::npos ? authority.size() : hostEnd);
+    if (colon == std::string::npos) return std::nullopt;
+    const std::string port = authority.substr(colon + 1);
+    const bool digits =
+        !port.empty() && port.size() <= 5 &&
+        std::all_of(port.begin(), port.end(), [](unsigned char c) { return std::isdigit(c) != 0; });
+    if (!digits || std::stoi(port) < 1 || std::stoi(port) > 65535)
+        return "порт «" + port + "» не от 1 до 65535";
+    return std::nullopt;
+}
+
+bool hasBlankOrControl(const std::string& url) {
+    return std::any_of(url.begin(), url.end(), [](unsigned char c) {
+        return std::isspace(c) || std::iscntrl(c) || c == 0x7F;
+    });
+}
+
 }  // namespace
 
 std::string redactedAddress(const std::string& url) {
@@ -49,12 +71,20 @@ AlertFormat defaultAlertFormat(const std::string& url) {
 
 std::optional<std::string> alertAddressProblem(const std::string& url) {
     const AddressParts parts = splitAddress(url);
-    const bool blank = std::any_of(
-        url.begin(), url.end(), [](unsigned char c) { return std::isspace(c) || std::iscntrl(c); });
-    if ((parts.scheme != "http" && parts.scheme != "https") || parts.authority.empty() || blank)
+    if ((parts.scheme != "http" && parts.scheme != "https") || parts.authority.empty() ||
+        hasBlankOrControl(url))
         return "адрес оповещений " + redactedAddress(url) +
                " не подходит: нужен адрес http:// или https:// с именем узла, без пробелов";
+    if (std::optional<std::string> port = portProblem(parts.authority))
+        return "адрес оповещений " + redactedAddress(url) + " не подходит: " + *port;
     return std::nullopt;
+}
+
+std::optional<std::string> httpAddressProblem(const std::string& url) {
+    const AddressParts parts = splitAddress(url);
+    if (parts.scheme != "http" || parts.authority.empty() || hasBlankOrControl(url))
+        return "нужен адрес http://узел[:порт]/путь без пробелов";
+    return portProblem(parts.authority);
 }
 
 }  // namespace qz7

@@ -19,8 +19,13 @@ std::string redactedAddress(const std::string& url);
 // Discord for an address whose path holds /api/webhooks/, JSON otherwise.
 AlertFormat defaultAlertFormat(const std::string& url);
 
-// Why the text is no alert address (an http:// or https:// address with a host), in Russian and
-// naming the address only redacted; nothing when it is one.
+// Why the text is no alert address (an http:// or https:// address with a host and, if it names
+// a port, one from 1 to 65535), in Russian and naming the address only redacted; nothing when it
+// is one.
 std::optional<std::string> alertAddressProblem(const std::string& url);
+
+// Why the text is no plain http:// address with a host and, if it names one, a port from 1 to
+// 65535 (a router's description address); nothing when it is one.
+std::optional<std::string> httpAddressProblem(const std::string& url);
 
 }  // namespace qz7

@@ -14,4 +14,10 @@ std::filesystem::path gamePath(const std::filesystem::path& gameFolder,
 std::filesystem::path pathFromUtf8(std::string_view text);
 std::string utf8FromPath(const std::filesystem::path& path);
 
+// One text per folder however it was written: absolute, with ".", ".." and links resolved as far
+// as the folder exists, without a trailing separator; on Windows with backslashes, an upper-case
+// drive letter and the rest in lower case (the file system there ignores case). What names a
+// folder's own things (its service entry) comes from this text.
+std::string folderIdentity(const std::filesystem::path& folder);
+
 }  // namespace qz7

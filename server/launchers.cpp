@@ -1,5 +1,6 @@
 #include "server/launchers.h"
 
+#include "platform/atomic_file.h"
 #include "platform/game_paths.h"
 #include "platform/platform.h"
 #include "platform/system_error_text.h"
@@ -57,10 +58,14 @@ std::optional<std::string> startClientLauncher(const std::filesystem::path& game
     // A missing profile file leaves the game folder's settings as they are.
     ProfileCopy copy{ProfileCopy::Outcome::NotFound, profile, {}};
     if (fileExists(profile)) {
-        const std::error_code error =
-            platform.copyFileOverwriting(profile, gamePath(gameFolder, "\\teknogods.ini"));
-        copy.outcome = error ? ProfileCopy::Outcome::Failed : ProfileCopy::Outcome::Copied;
-        if (error) copy.failure = systemErrorText(error);
+        // Written whole or not at all: a full disk leaves the folder's file as it was.
+        try {
+            writeFileAtomically(gamePath(gameFolder, "\\teknogods.ini"), readWholeFile(profile));
+            copy.outcome = ProfileCopy::Outcome::Copied;
+        } catch (const FileError& error) {
+            copy.outcome = ProfileCopy::Outcome::Failed;
+            copy.failure = error.code() ? systemErrorText(error.code()) : error.what();
+        }
     }
     if (profileCopy != nullptr) *profileCopy = copy;
 

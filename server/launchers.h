@@ -41,7 +41,9 @@ struct ProfileCopy {
 // Starts the client launcher the same way after copying the client profile's teknogods.ini into
 // the game folder (when the profile has one). An empty profile name is first filled with the
 // user's name, or "Unknown" when it cannot be read; the filled name stays in the caller's
-// variable. The client starts whatever became of the copy; `profileCopy`, when given, learns it.
+// variable. The copy is written whole
+// or not at all (the folder's file stays as it was). The client starts whatever became of it;
+// `profileCopy`, when given, learns it.
 std::optional<std::string> startClientLauncher(const std::filesystem::path& gameFolder,
                                                const std::string& parameters,
                                                std::string& clientProfileName,

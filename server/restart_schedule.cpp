@@ -23,6 +23,8 @@ constexpr minutes kLookAhead{2 * 24 * 60 + 3 * 60};
 
 std::optional<int> number(std::string_view text) {
     int value = 0;
+    // Digits only: no sign, so that "-1:00" or "-5m" is no time at all.
+    if (text.find_first_not_of("0123456789") != std::string_view::npos) return {};
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (text.empty() || error != std::errc() || end != text.data() + text.size()) return {};
     return value;

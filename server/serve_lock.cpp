@@ -77,10 +77,13 @@ std::string serveHolderText(const ServeHolder& holder) {
     return text + ")";
 }
 
-std::string serveHolderRefusal(const ServeHolder& holder) {
+std::string serveHolderRefusal(const ServeHolder& holder, RefusalShownIn shownIn) {
     return "В папке игры работает " + serveHolderText(holder) +
-           ": он сам формирует файлы, запускает сервер и держит порты. Остановите его командой "
-           "qz7ctl stop (или Ctrl+C в его окне).";
+           ": он сам формирует файлы, запускает сервер и держит порты. " +
+           (shownIn == RefusalShownIn::Window
+                ? "Остановите его кнопкой «Остановить» окна «Сервер под присмотром» или командой "
+                  "qz7ctl stop."
+                : "Остановите его командой qz7ctl stop (или Ctrl+C в его окне).");
 }
 
 }  // namespace qz7

@@ -39,8 +39,13 @@ std::unique_ptr<FileLock> takeServeLock(const std::filesystem::path& gameFolder,
 // 812, с 08.12.2026 04:30:00 (UTC+3))".
 std::string serveHolderText(const ServeHolder& holder);
 
+// Where the refusal is shown: on the command line (a serve may run in a console window of its
+// own), or in the window (whose serve has no console: it is stopped from the window).
+enum class RefusalShownIn { CommandLine, Window };
+
 // Why an operation that would change what the serve runs (forming the files, starting a server,
 // removing the ports) is refused while it holds the folder, and how to stop it.
-std::string serveHolderRefusal(const ServeHolder& holder);
+std::string serveHolderRefusal(const ServeHolder& holder,
+                               RefusalShownIn shownIn = RefusalShownIn::CommandLine);
 
 }  // namespace qz7

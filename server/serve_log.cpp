@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <ostream>
 
+#include "server/counted_words.h"
 #include "server/launchers.h"
 
 namespace qz7 {
@@ -106,6 +107,8 @@ void ServeLog::report(const SupervisorEvent& event) {
                  {{"delaySeconds", double(event.delay.count()) / 1000.0}});
             return;
         case SupervisorEventKind::ExitedCleanly:
+            // A clean exit counted to the crash limit (restart after a clean exit) is no crash.
+            if (event.crashesInWindow > 0) cleanExitsCounted_ = true;
             if (event.crashesInWindow == 0) {
                 note("exited",
                      "сервер завершился сам (код выхода 0, " + pidText(event.processId) + ")", pid);
@@ -119,7 +122,9 @@ void ServeLog::report(const SupervisorEvent& event) {
             return;
         case SupervisorEventKind::GaveUp:
             note("gave-up",
-                 "сервер упал " + std::to_string(event.crashesInWindow) + " раз за " +
+                 std::string(cleanExitsCounted_ ? "сервер упал или завершился сам "
+                                                : "сервер упал ") +
+                     countedWords(event.crashesInWindow, "раз", "раза", "раз") + " за " +
                      secondsText(crashWindow_) + ": перезапуски прекращены",
                  {{"crashesInWindow", event.crashesInWindow}});
             return;

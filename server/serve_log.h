@@ -53,6 +53,7 @@ class ServeLog {
     std::ostream& err_;
     bool json_;
     std::chrono::milliseconds crashWindow_;
+    bool cleanExitsCounted_ = false;
 };
 
 // A duration in seconds for people: "1 с", "0.05 с", "600 с".

@@ -159,7 +159,7 @@ bool serve(const std::filesystem::path& gameFolder, const ServeOptions& options,
     StopSignals stopSignals;
     const std::vector<AlertTarget> alertTargetList = alertTargets(options.alerts);
     if (auto missing = missingLauncherError(gameFolder, kServerLauncherName))
-        throw OperationError(*missing);
+        throw OperationError(*missing + inGameFolderText(gameFolder));
     // One serve per game folder: the lock dies with this process, however it ends.
     const auto serveStarted = std::chrono::system_clock::now();
     std::optional<ServeHolder> holder;

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <ostream>
 
+#include "net/alert_address.h"
 #include "platform/atomic_file.h"
 #include "platform/game_paths.h"
 #include "platform/utf8.h"
@@ -13,6 +14,7 @@
 #include "server/operation_error.h"
 #include "server/restart_schedule.h"
 #include "server/server_health.h"
+#include "server/value_rules.h"
 
 namespace qz7 {
 
@@ -196,7 +198,12 @@ const SettingKey kKeys[] = {
      false, flagText<&ServeOptions::forwardPorts>, readFlag<&ServeOptions::forwardPorts>,
      takeFlag<&ServeOptions::forwardPorts>},
     {"Igd", "--igd", "адрес описания роутера (UPnP); пусто: найти роутер в сети", false,
-     optionalText<&ServeOptions::igdUrl>, readOptional<&ServeOptions::igdUrl>,
+     optionalText<&ServeOptions::igdUrl>,
+     [](std::string_view v, ServeOptions& o) -> Reason {
+         if (!v.empty())
+             if (Reason reason = httpAddressProblem(std::string(v))) return reason;
+         return readOptional<&ServeOptions::igdUrl>(v, o);
+     },
      takeOptional<&ServeOptions::igdUrl>},
     {"AllowSleep", "--allow-sleep", "1: не запрещать компьютеру засыпать, пока работает сервер",
      false, flagText<&ServeOptions::allowSleep>, readFlag<&ServeOptions::allowSleep>,
@@ -365,6 +372,13 @@ std::string knownKeys() {
     return names;
 }
 
+// Reads a key's value by the one rule of the file, the command line and the window alike.
+Reason readValue(const SettingKey& key, std::string_view value, ServeOptions& settings) {
+    if (!key.exact) value = trimmed(value);
+    if (Reason reason = controlCharacterProblem(value)) return reason;
+    return key.read(value, settings);
+}
+
 std::string_view withoutByteOrderMark(std::string_view text) {
     constexpr std::string_view kMark = "\xEF\xBB\xBF";
     if (text.substr(0, kMark.size()) == kMark) text.remove_prefix(kMark.size());
@@ -399,11 +413,8 @@ ServeOptions parseServeSettings(std::string_view text, const std::string& fileNa
         std::size_t& seen = seenAt[std::size_t(key - kKeys)];
         if (seen != 0) refuse(number, name, "ключ уже задан в строке " + std::to_string(seen));
         seen = number;
-        std::string_view value = line.substr(equals + 1);
-        if (!key->exact) value = trimmed(value);
-        for (unsigned char c : value)
-            if (c < 0x20 || c == 0x7F) refuse(number, name, "в значении есть управляющий символ");
-        if (Reason reason = key->read(value, settings)) refuse(number, name, *reason);
+        if (Reason reason = readValue(*key, line.substr(equals + 1), settings))
+            refuse(number, name, *reason);
     }
     return settings;
 }
@@ -463,10 +474,30 @@ std::optional<std::string> setServeSetting(ServeOptions& settings, std::string_v
                                            std::string_view value) {
     const SettingKey* known = keyNamed(key);
     if (known == nullptr) return "неизвестный ключ";
-    return known->read(known->exact ? value : trimmed(value), settings);
+    return readValue(*known, value, settings);
+}
+
+std::optional<std::string> setServeOption(ServeOptions& settings, std::string_view option,
+                                          std::string_view value) {
+    for (const SettingKey& key : kKeys)
+        if (!key.option.empty() && key.option == option) return readValue(key, value, settings);
+    return "неизвестный параметр";
+}
+
+std::optional<std::string> serveSettingsProblem(const ServeOptions& settings) {
+    for (const SettingKey& key : kKeys) {
+        const std::string value = key.text(settings);
+        ServeOptions read;
+        if (Reason reason = readValue(key, value, read))
+            return std::string(key.key) + "=" + value + ": " + *reason;
+    }
+    return std::nullopt;
 }
 
 void writeServeSettings(const fs::path& gameFolder, const ServeOptions& settings) {
+    if (std::optional<std::string> problem = serveSettingsProblem(settings))
+        throw OperationError(std::string(kServeSettingsFile) + " не записан: " + *problem,
+                             OperationError::Kind::Usage);
     const fs::path file = gameFolder / kServeSettingsFile;
     std::string earlier;
     std::error_code error;
@@ -479,6 +510,12 @@ void writeServeSettings(const fs::path& gameFolder, const ServeOptions& settings
         }
     }
     writeFileAtomically(file, serveSettingsText(settings, earlier));
+}
+
+std::vector<ServeSettingName> serveSettingNames() {
+    std::vector<ServeSettingName> names;
+    for (const SettingKey& key : kKeys) names.push_back({key.key, key.option});
+    return names;
 }
 
 bool isServeSetting(std::string_view option) {

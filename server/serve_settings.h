@@ -48,9 +48,27 @@ std::string serveSettingValue(const ServeOptions& settings, std::string_view key
 std::optional<std::string> setServeSetting(ServeOptions& settings, std::string_view key,
                                            std::string_view value);
 
-// Writes the settings into the game folder's file atomically. A sound earlier file keeps its
-// comments; one that is bad or cannot be read is replaced whole.
+// Sets the key that serve's option names ("--stop-grace") from the option's text, by the same rule
+// as the file; the reason when the value is refused.
+std::optional<std::string> setServeOption(ServeOptions& settings, std::string_view option,
+                                          std::string_view value);
+
+// The first value of the settings that the file could not read back ("StopGrace=-1: нужно
+// число…"): what a writer must refuse rather than leave a file that serve refuses.
+std::optional<std::string> serveSettingsProblem(const ServeOptions& settings);
+
+// Writes the settings into the game folder's file atomically; throws OperationError (a usage
+// error) and writes nothing when a value could not be read back (serveSettingsProblem). A sound
+// earlier file keeps its comments; one that is bad or cannot be read is replaced whole.
 void writeServeSettings(const std::filesystem::path& gameFolder, const ServeOptions& settings);
+
+// Every key of the file with serve's option for it ("StopGrace", "--stop-grace"; the template's
+// option is empty: serve takes it as its argument), in the file's order.
+struct ServeSettingName {
+    std::string_view key;
+    std::string_view option;
+};
+std::vector<ServeSettingName> serveSettingNames();
 
 // Whether an option of serve, as the command line names it ("--restart-at"), is kept in the
 // settings; the others (--force, --json, --notify, --notify-file) belong to one run.

@@ -108,9 +108,21 @@ std::string serviceName(const std::filesystem::path& gameFolder, const std::stri
 }
 
 std::string serviceName(const std::filesystem::path& gameFolder) {
+    const std::string identity = folderIdentity(gameFolder);
     char hash[16];
-    std::snprintf(hash, sizeof hash, "%08x", unsigned(hashOf(utf8FromPath(gameFolder))));
-    return "qz7-serve-" + slugOf(utf8FromPath(gameFolder.filename()), "folder") + "-" + hash;
+    std::snprintf(hash, sizeof hash, "%08x", unsigned(hashOf(identity)));
+    return "qz7-serve-" + slugOf(utf8FromPath(pathFromUtf8(identity).filename()), "folder") + "-" +
+           hash;
+}
+
+std::optional<std::filesystem::path> folderOfServiceDescription(std::string_view description) {
+    constexpr std::string_view kStart = "QZ7: сервер в ";
+    const std::string end = std::string(" по настройкам ") + kServeSettingsFile;
+    if (!description.starts_with(kStart) || !description.ends_with(end) ||
+        description.size() <= kStart.size() + end.size())
+        return std::nullopt;
+    return pathFromUtf8(
+        description.substr(kStart.size(), description.size() - kStart.size() - end.size()));
 }
 
 std::filesystem::path serviceAlertFile(const std::filesystem::path& gameFolder,

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qz7 {
@@ -25,8 +26,13 @@ struct ServiceRequest {
 };
 
 // The name of a game folder's entry: "qz7-serve-", a slug of the folder's own name and 8 hex
-// digits of a hash of the whole folder.
+// digits of a hash of the folder's identity (folderIdentity), so that one folder written in
+// different ways has one name. Earlier versions hashed the folder as it was given.
 std::string serviceName(const std::filesystem::path& gameFolder);
+
+// The game folder a folder's entry serves, from its description (serviceDescription); nothing for
+// a text that is no folder entry's description.
+std::optional<std::filesystem::path> folderOfServiceDescription(std::string_view description);
 
 // The entry's name: "qz7-serve-", a slug of the template name (Russian letters transliterated,
 // everything else but Latin letters and digits a hyphen, at most 24 characters) and 8 hex digits

@@ -1,8 +1,11 @@
 #include "server/service_install.h"
 
+#include <algorithm>
+
 #include "platform/atomic_file.h"
 #include "platform/game_paths.h"
 #include "platform/platform.h"
+#include "platform/windows_command_line.h"
 #include "server/folder_alerts.h"
 #include "server/operation_error.h"
 #include "server/serve_lock.h"
@@ -142,18 +145,30 @@ bool removeUnit(SystemdHost& host, const std::string& name, bool stopServe, std:
     return true;
 }
 
-std::string listUnits(SystemdHost& host) {
+// An entry of qz7ctl as the list shows it: its name, where it is written and what it serves (the
+// description, or the Run value's command line), and the game folder of a folder's entry.
+struct ListedEntry {
+    std::string name;
+    std::string where;
+    std::string what;
+    std::optional<fs::path> folder;
+};
+
+std::vector<ListedEntry> listUnits(SystemdHost& host) {
     const UnitFolder folder = host.unitFolder();
-    std::string said;
+    std::vector<ListedEntry> entries;
     std::error_code error;
     for (const fs::directory_entry& entry : fs::directory_iterator(folder.path, error)) {
         const std::string file = entry.path().filename().string();
         if (!file.starts_with(kNamePrefix) || entry.path().extension() != ".service") continue;
-        said += entry.path().stem().string() + "\t" +
-                (folder.systemWide ? "systemd (система)" : "systemd (пользователь)") + "\t" +
-                descriptionIn(readWholeFile(entry.path())) + "\n";
+        const std::string description = descriptionIn(readWholeFile(entry.path()));
+        entries.push_back({entry.path().stem().string(),
+                           folder.systemWide ? "systemd (система)" : "systemd (пользователь)",
+                           description, folderOfServiceDescription(description)});
     }
-    return said;
+    std::sort(entries.begin(), entries.end(),
+              [](const ListedEntry& a, const ListedEntry& b) { return a.name < b.name; });
+    return entries;
 }
 
 // Windows: a logon task, or a value of the user's Run key where the Task Scheduler refuses.
@@ -191,32 +206,59 @@ bool removeTask(TaskSchedulerHost& host, const std::string& name) {
     return host.deleteRunValue(name) || task;
 }
 
-std::string listTasks(TaskSchedulerHost& host) {
-    std::string said;
+// The game folder a Run value's command line serves when it is a folder's entry: the value after
+// --game-dir, and serve with no template after it.
+std::optional<fs::path> folderOfRunCommand(const std::string& command) {
+    const std::vector<std::string> words = splitWindowsCommandLine(command);
+    const auto serve = std::find(words.begin(), words.end(), "serve");
+    if (words.size() < 4 || words[1] != "--game-dir" || serve != words.begin() + 3 ||
+        std::find(serve, words.end(), "--") != words.end())
+        return std::nullopt;
+    return pathFromUtf8(words[2]);
+}
+
+std::vector<ListedEntry> listTasks(TaskSchedulerHost& host) {
+    std::vector<ListedEntry> entries;
     for (const auto& [name, description] : host.tasksStartingWith(kNamePrefix))
-        said += name + "\tпланировщик заданий\t" + description + "\n";
+        entries.push_back(
+            {name, "планировщик заданий", description, folderOfServiceDescription(description)});
     for (const auto& [name, command] : host.runValuesStartingWith(kNamePrefix))
-        said += name + "\tраздел Run\t" + command + "\n";
-    return said;
+        entries.push_back({name, "раздел Run", command, folderOfRunCommand(command)});
+    return entries;
+}
+
+std::vector<ListedEntry> listedEntries(const ServiceHosts& hosts) {
+    return hosts.systemd ? listUnits(*hosts.systemd) : listTasks(*hosts.taskScheduler);
+}
+
+// The names of every entry that serves the game folder on its settings: its own, and those an
+// earlier version named from the folder written another way (another case on Windows, a link).
+std::vector<std::string> folderEntryNames(const ServiceHosts& hosts, const fs::path& gameFolder) {
+    const std::string identity = folderIdentity(gameFolder);
+    const std::string ownName = serviceName(gameFolder);
+    std::vector<std::string> names;
+    for (const ListedEntry& entry : listedEntries(hosts))
+        if ((entry.name == ownName ||
+             (entry.folder && folderIdentity(*entry.folder) == identity)) &&
+            std::find(names.begin(), names.end(), entry.name) == names.end())
+            names.push_back(entry.name);
+    return names;
+}
+
+// Removes a folder's entry by name; its serve runs on.
+bool removeFolderEntry(const ServiceHosts& hosts, const std::string& name, std::string& said) {
+    return hosts.systemd ? removeUnit(*hosts.systemd, name, false, said)
+                         : removeTask(*hosts.taskScheduler, name);
 }
 
 // The entries earlier versions wrote for templates of the game folder, as listServices shows
 // them: each would start a serve of its own beside the folder's.
 std::string earlierEntriesOf(const ServiceHosts& hosts, const fs::path& gameFolder) {
     const std::string folder = utf8FromPath(gameFolder);
-    const std::string ownName = serviceName(gameFolder);
     std::string found;
-    const std::string listed =
-        hosts.systemd ? listUnits(*hosts.systemd) : listTasks(*hosts.taskScheduler);
-    std::size_t start = 0;
-    while (start < listed.size()) {
-        const std::size_t end = listed.find('\n', start);
-        const std::string line = listed.substr(start, end - start);
-        start = end == std::string::npos ? listed.size() : end + 1;
-        const std::string name = line.substr(0, line.find('\t'));
-        if (name != ownName && line.ends_with("» в " + folder))
-            found += (found.empty() ? "" : ", ") + name;
-    }
+    for (const ListedEntry& entry : listedEntries(hosts))
+        if (!entry.folder && entry.what.ends_with("» в " + folder))
+            found += (found.empty() ? "" : ", ") + entry.name;
     if (found.empty()) return {};
     return "Прежние службы шаблонов этой папки тоже запускают serve: " + found +
            ". Удалите их: qz7ctl service remove -- ШАБЛОН\n";
@@ -230,6 +272,17 @@ std::string installService(const ServiceHosts& hosts, const ServiceRequest& requ
         throw OperationError(*problem);
     std::string said = hosts.systemd ? installUnit(*hosts.systemd, request, print, running)
                                      : installTask(*hosts.taskScheduler, request, print);
+    // The folder's entries of other names go: one folder never starts two serves.
+    const std::string ownName = serviceName(request.gameFolder);
+    for (const std::string& name : folderEntryNames(hosts, request.gameFolder)) {
+        if (name == ownName) continue;
+        if (print) {
+            said += "Прежняя служба этой папки " + name + " будет заменена\n";
+            continue;
+        }
+        removeFolderEntry(hosts, name, said);
+        said += "Прежняя служба этой папки " + name + " заменена службой " + ownName + "\n";
+    }
     return said + earlierEntriesOf(hosts, request.gameFolder);
 }
 
@@ -239,17 +292,21 @@ std::string removeService(const ServiceHosts& hosts, const fs::path& gameFolder,
     const std::string name =
         folderEntry ? serviceName(gameFolder) : serviceName(gameFolder, templateName);
     std::string said;
-    const bool found = hosts.systemd ? removeUnit(*hosts.systemd, name, !folderEntry, said)
-                                     : removeTask(*hosts.taskScheduler, name);
     if (folderEntry) {
-        if (!found) throw OperationError("Службы " + name + " для этой папки игры нет");
-        said += "Служба " + name + " удалена\n";
+        const std::vector<std::string> names = folderEntryNames(hosts, gameFolder);
+        if (names.empty()) throw OperationError("Службы " + name + " для этой папки игры нет");
+        for (const std::string& found : names) {
+            removeFolderEntry(hosts, found, said);
+            said += "Служба " + found + " удалена\n";
+        }
         if (std::optional<ServeHolder> holder = findServeHolder(gameFolder))
             said += serveHolderText(*holder) +
                     " работает дальше; остановить его: qz7ctl stop или кнопка «Остановить» "
                     "окна «Сервер под присмотром»\n";
         return said;
     }
+    const bool found = hosts.systemd ? removeUnit(*hosts.systemd, name, true, said)
+                                     : removeTask(*hosts.taskScheduler, name);
     std::error_code ignored;
     fs::remove(serviceAlertFile(gameFolder, name), ignored);
     if (!found) throw OperationError("Службы " + name + " для шаблона «" + templateName + "» нет");
@@ -264,23 +321,18 @@ std::string removeService(const ServiceHosts& hosts, const fs::path& gameFolder,
 }
 
 std::string listServices(const ServiceHosts& hosts) {
-    const std::string said =
-        hosts.systemd ? listUnits(*hosts.systemd) : listTasks(*hosts.taskScheduler);
+    std::string said;
+    for (const ListedEntry& entry : listedEntries(hosts)) {
+        said += entry.name + "\t" + entry.where + "\t" + entry.what;
+        if (entry.folder && serviceName(*entry.folder) != entry.name)
+            said += "\t(прежнее имя: qz7ctl service install или переключатель окна заменит её)";
+        said += "\n";
+    }
     return said.empty() ? "Служб qz7ctl нет\n" : said;
 }
 
 bool folderServiceInstalled(const ServiceHosts& hosts, const fs::path& gameFolder) {
-    const std::string name = serviceName(gameFolder);
-    if (hosts.systemd) {
-        std::error_code error;
-        return fs::exists(hosts.systemd->unitFolder().path / (name + ".service"), error);
-    }
-    auto named = [&name](const std::vector<std::pair<std::string, std::string>>& entries) {
-        return std::any_of(entries.begin(), entries.end(),
-                           [&name](const auto& entry) { return entry.first == name; });
-    };
-    return named(hosts.taskScheduler->tasksStartingWith(name)) ||
-           named(hosts.taskScheduler->runValuesStartingWith(name));
+    return !folderEntryNames(hosts, gameFolder).empty();
 }
 
 bool serviceStartsAtInstall(const ServiceHosts& hosts) {

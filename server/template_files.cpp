@@ -1,5 +1,7 @@
 #include "server/template_files.h"
 
+#include <cstring>
+
 #include "platform/game_paths.h"
 #include "platform/windows1251.h"
 #include "server/launchers.h"
@@ -17,6 +19,23 @@ TemplateLookup findTemplateIn(const std::filesystem::path& gameFolder, const std
         found.error += ": файл " + utf8FromPath(store) + " не найден";
     return found;
 }
+
+namespace {
+
+// The message with the files' backslash-led paths (the window's texts keep them so) as this
+// system writes them: admin/server_mod.cfg.
+std::string withSystemPaths(std::string message) {
+    for (const char* path : {kBaseRecipePath, kRecipePath, kPlaylistPath, kBaseConfigurationPath,
+                             kConfigurationPath}) {
+        const std::string shown = utf8FromPath(gamePath({}, path));
+        for (std::size_t at = message.find(path); at != std::string::npos;
+             at = message.find(path, at + shown.size()))
+            message.replace(at, std::strlen(path), shown);
+    }
+    return message;
+}
+
+}  // namespace
 
 TemplateLookup requireTemplateIn(const std::filesystem::path& gameFolder,
                                  const std::string& which) {
@@ -46,13 +65,12 @@ std::string writeTemplateServerFiles(const std::filesystem::path& gameFolder,
     writeFormedServerFiles(gameFolder, files);
     if (files.result.outcome == ServerFilesOutcome::BaseRecipeMissing ||
         files.result.outcome == ServerFilesOutcome::BaseConfigurationMissing)
-        throw OperationError(files.result.message + inGameFolderText(gameFolder));
+        throw OperationError(withSystemPaths(files.result.message) + inGameFolderText(gameFolder));
     if (files.result.outcome != ServerFilesOutcome::Written)
-        throw OperationError(files.result.message);
-    // The paths as this system writes them, such as admin/Manual_Mod.dsr.
-    auto relative = [](const char* path) { return utf8FromPath(gamePath({}, path)); };
-    return "Файлы сервера сформированы: " + relative(kRecipePath) + ", " + relative(kPlaylistPath) +
-           ", " + relative(kConfigurationPath) + inGameFolderText(gameFolder);
+        throw OperationError(withSystemPaths(files.result.message));
+    return withSystemPaths(std::string("Файлы сервера сформированы: ") + kRecipePath + ", " +
+                           kPlaylistPath + ", " + kConfigurationPath) +
+           inGameFolderText(gameFolder);
 }
 
 std::string templateCommandLine(const std::string& storedRecord) {

@@ -11,10 +11,14 @@ namespace qz7 {
 namespace {
 
 TemplateLookup noPosition(const std::filesystem::path& store, const std::string& nameOrPosition) {
-    return {std::nullopt,
-            "Нет шаблона на позиции " + nameOrPosition.substr(1) +
-                " (шаблонов: " + std::to_string(templateRecordCount(store)) + ")",
-            {}};
+    const std::string count = std::to_string(templateRecordCount(store));
+    const std::string number = nameOrPosition.substr(1);
+    if (number.find_first_not_of("0123456789") != std::string::npos || number.starts_with("0"))
+        return {std::nullopt,
+                "«" + nameOrPosition +
+                    "» — не позиция шаблона: после # нужно число от 1 (шаблонов: " + count + ")",
+                {}};
+    return {std::nullopt, "Нет шаблона на позиции " + number + " (шаблонов: " + count + ")", {}};
 }
 
 }  // namespace
@@ -52,7 +56,9 @@ TemplateLookup findTemplateNamed(const std::filesystem::path& store, const std::
             positions += (positions.empty() ? "#" : ", #") + std::to_string(i + 1);
         return {std::nullopt,
                 "Имя «" + name + "» носят несколько шаблонов: " + positions +
-                    ". Укажите позицию, например " + positions.substr(0, positions.find(',')),
+                    ". Укажите позицию, например " + positions.substr(0, positions.find(',')) +
+                    ", или переименуйте все, кроме одного, в окне настройки сервера: настройки "
+                    "serve и служба называют шаблон по имени",
                 {}};
     }
     return {matches.front(), {}, std::move(found)};

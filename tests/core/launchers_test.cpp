@@ -92,6 +92,23 @@ TEST_F(Launchers, ClientProfileIsCopiedByteForByteBeforeTheClientStarts) {
     EXPECT_TRUE(testing::waitForRecords(record(), 1).front().ends_with("+start_map_rotate\n"));
 }
 
+// A copy that cannot be written leaves the folder's settings whole and says why; the client
+// still starts (qz7ctl then ends with a failure).
+TEST_F(Launchers, AProfileCopyThatFailsLeavesTheSettingsAsTheyWere) {
+    writeBytes(game("Client/Player/teknogods.ini"), "player");
+    writeBytes(game("teknogods.ini"), "current");
+    std::filesystem::permissions(game("teknogods.ini"), std::filesystem::perms::owner_read);
+    installLauncher(kClientLauncherName);
+    std::string profile = "Player";
+    ProfileCopy copy;
+    EXPECT_EQ(startClientLauncher(folder.path(), "x", profile, &copy), std::nullopt);
+    EXPECT_EQ(copy.outcome, ProfileCopy::Outcome::Failed);
+    EXPECT_FALSE(copy.failure.empty());
+    EXPECT_EQ(readBytes(game("teknogods.ini")), "current");
+    EXPECT_FALSE(std::filesystem::exists(game("teknogods.ini.qz7-tmp")));
+    std::filesystem::permissions(game("teknogods.ini"), std::filesystem::perms::owner_all);
+}
+
 TEST_F(Launchers, MissingProfileLeavesTheSettingsAndStillStartsTheClient) {
     writeBytes(game("teknogods.ini"), "current");
     std::filesystem::create_directories(game("Client/Player"));  // folder without the file

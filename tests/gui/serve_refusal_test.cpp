@@ -50,8 +50,9 @@ class ServeRefusalTest : public QObject {
         const QString refusal =
             QStringLiteral(
                 "question: В папке игры работает qz7ctl serve (pid %1, с %2): он сам формирует "
-                "файлы, запускает сервер и держит порты. Остановите его командой qz7ctl stop "
-                "(или Ctrl+C в его окне).\n\nОткрыть окно «Сервер под присмотром»?")
+                "файлы, запускает сервер и держит порты. Остановите его кнопкой «Остановить» "
+                "окна «Сервер под присмотром» или командой qz7ctl stop.\n\nОткрыть окно «Сервер "
+                "под присмотром»?")
                 .arg(currentProcessId())
                 .arg(QString::fromStdString(localTimeText(since)));
         QCOMPARE(boxes.shown, QStringList(3, refusal));
