@@ -3,8 +3,8 @@
 #include <ostream>
 
 #include "cli/serve_commands.h"
-#include "platform/game_paths.h"
 #include "platform/platform.h"
+#include "platform/readable_text.h"
 #include "server/folder_alerts.h"
 #include "server/operation_error.h"
 #include "server/serve_settings.h"
@@ -54,12 +54,12 @@ void runServiceInstall(GameFolder& game, const ServeOptions& given,
     if (!print) {
         if (settingsGiven) {
             writeServeSettings(folder, settings);
-            out << "Настройки записаны в " << utf8FromPath(folder / kServeSettingsFile) << "\n";
+            out << "Настройки записаны в " << textFromPath(folder / kServeSettingsFile) << "\n";
         }
         if (given.alerts.any()) {
             writeFolderAlerts(folder, addresses);
             out << "Адреса оповещений (" << addresses.size() << ") записаны в "
-                << utf8FromPath(folderAlertFile(folder)) << "\n";
+                << textFromPath(folderAlertFile(folder)) << "\n";
         } else if (const std::string adopted = adoptTemplateAlertFiles(folder); !adopted.empty()) {
             out << adopted << "\n";
         }

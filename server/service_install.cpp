@@ -1,8 +1,9 @@
 #include "server/service_install.h"
 
 #include "platform/atomic_file.h"
-#include "platform/game_paths.h"
+#include "platform/directory_entries.h"
 #include "platform/platform.h"
+#include "platform/readable_text.h"
 #include "server/folder_alerts.h"
 #include "server/operation_error.h"
 #include "server/serve_lock.h"
@@ -77,7 +78,7 @@ std::string installUnit(SystemdHost& host, const ServiceRequest& request, bool p
         std::optional<std::string> owner = host.ownerName(request.gameFolder);
         if (!owner)
             throw OperationError("Не удалось узнать владельца папки игры " +
-                                 utf8FromPath(request.gameFolder));
+                                 textFromPath(request.gameFolder));
         placement.user = *owner;
     }
     const std::string unit = systemdUnit(request, placement);
@@ -92,7 +93,7 @@ std::string installUnit(SystemdHost& host, const ServiceRequest& request, bool p
                             : systemctl(folder, {"enable", "--now", name + ".service"})};
     std::string said;
     if (print) {
-        said += "# " + utf8FromPath(unitFile) + "\n" + unit + "\n# затем:\n";
+        said += "# " + textFromPath(unitFile) + "\n" + unit + "\n# затем:\n";
         for (const auto& command : commands) said += "#   " + shown(command) + "\n";
         return said;
     }
@@ -102,12 +103,12 @@ std::string installUnit(SystemdHost& host, const ServiceRequest& request, bool p
         std::error_code error;
         if (placement.systemWide && fs::exists(file, error) &&
             !host.giveToOwnerOf(file, request.gameFolder))
-            throw OperationError("Не удалось передать файл " + utf8FromPath(file) +
+            throw OperationError("Не удалось передать файл " + textFromPath(file) +
                                  " владельцу папки игры");
     }
     fs::create_directories(folder.path);
     writeFileAtomically(unitFile, unit);
-    said += "Служба " + name + " записана: " + utf8FromPath(unitFile) + "\n";
+    said += "Служба " + name + " записана: " + textFromPath(unitFile) + "\n";
     if (handOver) {
         said +=
             "Сервер передаётся службе: сначала останавливается " + serveHolderText(*holder) + "\n";
@@ -145,8 +146,7 @@ bool removeUnit(SystemdHost& host, const std::string& name, bool stopServe, std:
 std::string listUnits(SystemdHost& host) {
     const UnitFolder folder = host.unitFolder();
     std::string said;
-    std::error_code error;
-    for (const fs::directory_entry& entry : fs::directory_iterator(folder.path, error)) {
+    for (const fs::directory_entry& entry : directoryEntries(folder.path)) {
         const std::string file = entry.path().filename().string();
         if (!file.starts_with(kNamePrefix) || entry.path().extension() != ".service") continue;
         said += entry.path().stem().string() + "\t" +
@@ -203,7 +203,7 @@ std::string listTasks(TaskSchedulerHost& host) {
 // The entries earlier versions wrote for templates of the game folder, as listServices shows
 // them: each would start a serve of its own beside the folder's.
 std::string earlierEntriesOf(const ServiceHosts& hosts, const fs::path& gameFolder) {
-    const std::string folder = utf8FromPath(gameFolder);
+    const std::string folder = textFromPath(gameFolder);
     const std::string ownName = serviceName(gameFolder);
     std::string found;
     const std::string listed =
@@ -291,7 +291,7 @@ std::string serviceSwitchCaption(const ServiceHosts& hosts) {
     if (hosts.taskScheduler) return "Запускать сервер при входе в Windows (задача планировщика)";
     const UnitFolder folder = hosts.systemd->unitFolder();
     if (folder.overridden)
-        return "Служба systemd в " + utf8FromPath(folder.path) + " (systemctl не вызывается)";
+        return "Служба systemd в " + textFromPath(folder.path) + " (systemctl не вызывается)";
     if (!hosts.systemd->systemdRuns()) return "Служба systemd (systemd здесь не запущен)";
     if (folder.systemWide) return "Запускать сервер при загрузке системы (служба systemd)";
     if (hosts.systemd->userLingers())
