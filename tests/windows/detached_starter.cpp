@@ -1,8 +1,8 @@
 // Starts a program as the window starts its serve (DetachedProgram), from whatever job object it
 // was put in, and tells how that went. "detached_starter start PIDFILE" starts itself as
 // "detached_starter wait" (which sleeps a minute), writes that one's process id into PIDFILE and
-// ends with 20, plus 1 when DetachedProgram says it runs inside this program's job, plus 2 when
-// the system says it is in a job; 2 when it could not be started.
+// ends with 20, plus 1 when DetachedProgram says it runs inside this program's job; 2 when it
+// could not be started. (Whether it really is in the job shows when the job is closed.)
 #include <windows.h>
 
 #include <fstream>
@@ -29,11 +29,5 @@ int main() {
         qz7::DetachedProgram::start(self, {"wait"}, folder, folder / "output.txt", error);
     if (!program) return 2;
     std::ofstream(pidFile) << program->id();
-    BOOL inJob = FALSE;
-    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, DWORD(program->id()));
-    if (process != nullptr) {
-        IsProcessInJob(process, nullptr, &inJob);
-        CloseHandle(process);
-    }
-    return 20 + (program->insideProgramJob() ? 1 : 0) + (inJob ? 2 : 0);
+    return 20 + (program->insideProgramJob() ? 1 : 0);
 }
