@@ -4,6 +4,7 @@
 
 #include "app/message_boxes.h"
 #include "platform/game_paths.h"
+#include "platform/readable_text.h"
 #include "platform/system_error_text.h"
 #include "server/game_folder_check.h"
 
@@ -41,7 +42,7 @@ void offerGameFolderWhenAbsent(QWidget* owner) {
         const QString question = QString::fromStdString(notAGameFolderText(looked) +
                                                         "\n\nВыбрать папку игры? «Нет» оставит "
                                                         "папку " +
-                                                        utf8FromPath(current) + ".");
+                                                        textFromPath(current) + ".");
         if (!messageBoxes().question(owner, question)) return;
         const std::optional<std::filesystem::path> picked = askForFolder(owner, looked);
         if (!picked) return;
@@ -52,7 +53,7 @@ void offerGameFolderWhenAbsent(QWidget* owner) {
         std::filesystem::current_path(*picked, error);
         if (error)
             messageBoxes().error(owner, QString::fromStdString("Не удалось перейти в папку " +
-                                                               utf8FromPath(*picked) + ": " +
+                                                               textFromPath(*picked) + ": " +
                                                                systemErrorText(error)));
         return;
     }

@@ -13,7 +13,7 @@
 #include "app/server_setup_window.h"
 #include "app/supervised_server_window.h"
 #include "net/alert_address.h"
-#include "platform/game_paths.h"
+#include "platform/readable_text.h"
 #include "server/folder_alerts.h"
 #include "server/folder_service.h"
 #include "server/serve_alerts.h"
@@ -171,7 +171,7 @@ void TFmQZ7Prismotr::RzBitBtnAlertCheckClick() {
         return;
     }
     const std::optional<std::string> format = savedSettings(gameFolder_, nullptr).alerts.format;
-    const std::string folder = utf8FromPath(gameFolder_);
+    const std::string folder = textFromPath(gameFolder_);
     RzLabelAlertCheck->setText(
         QStringLiteral("Проверка %1…").arg(fromUtf8(redactedAddress(address))));
     RzBitBtnAlertCheck->setEnabled(false);

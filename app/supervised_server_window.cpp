@@ -38,6 +38,7 @@ TFmQZ7Prismotr::TFmQZ7Prismotr(TFmQZ7ServerSetup& setup)
       gameFolder_(setup.gameFolder()),
       serviceHosts_(systemServiceHosts()),
       refreshTimer_(new QTimer(this)),
+      serveCollector_(new QTimer(this)),
       serveWork_(new BackgroundWork(this)),
       alertWork_(new BackgroundWork(this)),
       serviceWork_(new BackgroundWork(this)),
@@ -48,6 +49,7 @@ TFmQZ7Prismotr::TFmQZ7Prismotr(TFmQZ7ServerSetup& setup)
     applyAppearance();
     connectEvents();
     refreshTimer_->setInterval(kRefreshMilliseconds);
+    serveCollector_->setInterval(kRefreshMilliseconds);
 }
 
 TFmQZ7Prismotr::~TFmQZ7Prismotr() = default;
@@ -73,6 +75,7 @@ void TFmQZ7Prismotr::connectEvents() {
     // Enter in the address line adds it.
     connect(RzEditAlert, &QLineEdit::returnPressed, this, guarded(&Self::RzBitBtnAlertAddClick));
     connect(refreshTimer_, &QTimer::timeout, this, guarded(&Self::refresh));
+    connect(serveCollector_, &QTimer::timeout, this, guarded(&Self::collectStartedServe));
 
     // Edits by the host (not the window's own loading) mark the settings as changed.
     connect(RzEditRestartAt, &QLineEdit::textEdited, this, &Self::markEdited);
@@ -127,7 +130,7 @@ void TFmQZ7Prismotr::refresh() {
     if (waiting_.isValid())
         RzLabelServeProgress->setText(waitingFor_ +
                                       QStringLiteral(" %1 с").arg(waiting_.elapsed() / 1000));
-    watchStartedServe();
+    collectStartedServe();
     updateButtons(running_);
 }
 
@@ -161,16 +164,22 @@ void TFmQZ7Prismotr::focusServeButton() {
 
 void TFmQZ7Prismotr::sayProgress(const QString& text) { RzLabelServeProgress->setText(text); }
 
-void TFmQZ7Prismotr::watchStartedServe() {
-    if (!startedServe_) return;
-    const std::optional<int> status = startedServe_->exitStatus();
-    if (!status) return;
-    const int processId = startedServe_->id();
-    startedServe_.reset();
+void TFmQZ7Prismotr::collectStartedServe() {
+    if (startedServe_) {
+        if (const std::optional<int> status = startedServe_->exitStatus()) {
+            endedServe_ = EndedServe{startedServe_->id(), *status};
+            startedServe_.reset();
+            serveCollector_->stop();
+        }
+    }
+    if (!endedServe_ || !isVisible()) return;
+    const EndedServe collected = *endedServe_;
+    endedServe_.reset();
     // Ended well: a stop, or the server's own clean end, which the state and the events show.
-    if (*status == 0) return;
-    const QString ended =
-        QStringLiteral("qz7ctl serve (pid %1) завершился с кодом %2").arg(processId).arg(*status);
+    if (collected.status == 0) return;
+    const QString ended = QStringLiteral("qz7ctl serve (pid %1) завершился с кодом %2")
+                              .arg(collected.processId)
+                              .arg(collected.status);
     sayProgress(ended);
     // In serve's own words: what it wrote before it ended.
     const std::string output = serveOutput(gameFolder_);
@@ -210,10 +219,15 @@ void TFmQZ7Prismotr::RzBitBtnServeStartClick() {
                                        .arg(fromUtf8(error)));
         return;
     }
-    sayProgress(QStringLiteral("Запущен qz7ctl serve (pid %1), шаблон «%2»; он работает и без "
-                               "этой программы")
-                    .arg(startedServe_->id())
-                    .arg(fromUtf8(templateName)));
+    serveCollector_->start();
+    const QString started = QStringLiteral("Запущен qz7ctl serve (pid %1), шаблон «%2»; ")
+                                .arg(startedServe_->id())
+                                .arg(fromUtf8(templateName));
+    if (startedServe_->insideProgramJob())
+        sayProgress(started + QStringLiteral("система не дала вывести его из задания (job) этой "
+                                             "программы, и он завершится вместе с ней"));
+    else
+        sayProgress(started + QStringLiteral("он работает и без этой программы"));
     refresh();
 }
 

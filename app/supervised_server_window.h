@@ -133,14 +133,17 @@ class TFmQZ7Prismotr : public QWidget {
     void askServe(
         const QString& what,
         std::function<std::string(const std::function<void(const std::string&)>&)> request);
-    void watchStartedServe();
+    // Collects the serve this window started once it has ended, whether the window is shown or
+    // not (no zombie while it is hidden); what an early end says is shown while it is shown.
+    void collectStartedServe();
 
     TFmQZ7ServerSetup& setup_;
     std::filesystem::path gameFolder_;
     ServiceHosts serviceHosts_;
     QTimer* refreshTimer_;
-    BackgroundWork* serveWork_;    // stop, restart
-    BackgroundWork* alertWork_;    // the test message
+    QTimer* serveCollector_;     // runs while the serve this window started has not been collected
+    BackgroundWork* serveWork_;  // stop, restart
+    BackgroundWork* alertWork_;  // the test message
     BackgroundWork* serviceWork_;  // install, remove, looking whether installed
     ServeLogReader logReader_;
     bool logShown_ = false;
@@ -149,8 +152,13 @@ class TFmQZ7Prismotr : public QWidget {
     // A start, restart or stop button had the keyboard focus and lost it to a disabled state.
     bool buttonFocusPending_ = false;
     std::unique_ptr<DetachedProgram> startedServe_;  // the serve this window started
-    QElapsedTimer waiting_;                          // since the stop or restart was asked
-    QString waitingFor_;                             // what it waits for, with the time added
+    struct EndedServe {
+        int processId = 0;
+        int status = 0;
+    };
+    std::optional<EndedServe> endedServe_;  // collected while hidden, not said yet
+    QElapsedTimer waiting_;                 // since the stop or restart was asked
+    QString waitingFor_;                    // what it waits for, with the time added
 };
 
 }  // namespace qz7

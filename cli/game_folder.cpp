@@ -1,7 +1,7 @@
 #include "cli/game_folder.h"
 
 #include "cli/cli_error.h"
-#include "platform/game_paths.h"
+#include "platform/readable_text.h"
 #include "server/template_files.h"
 #include "settings/template_store.h"
 
@@ -11,7 +11,7 @@ namespace qz7::cli {
 GameFolder::GameFolder(std::filesystem::path folder) : folder_(std::filesystem::absolute(folder)) {
     std::error_code error;
     if (!std::filesystem::is_directory(folder_, error))
-        throw CliError("Папка игры не найдена: " + utf8FromPath(folder_));
+        throw CliError("Папка игры не найдена: " + textFromPath(folder_));
 }
 
 std::filesystem::path GameFolder::templateStorePath() const { return templateStoreFile(folder_); }

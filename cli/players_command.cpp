@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "cli/cli_error.h"
+#include "net/json_text.h"
 #include "net/query_port_search.h"
 #include "net/server_status_text.h"
 #include "server/served_server.h"
@@ -82,7 +83,7 @@ int showPlayers(GameFolder& game, const PlayersOptions& options, std::ostream& o
     }
     const LocalServerQuery query = queryLocalServer(inputs);
     if (options.json) {
-        out << queryJson(query).dump(2) << "\n";
+        out << jsonText(queryJson(query), 2) << "\n";
         return query.status ? kExitSuccess : kExitFailed;
     }
     if (!query.status) throw CliError("Состояние сервера не получено: " + query.reason);

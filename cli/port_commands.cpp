@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "cli/cli_error.h"
+#include "net/json_text.h"
 #include "net/local_address.h"
 #include "net/miniupnpc_gateway.h"
 #include "net/port_mapping.h"
@@ -119,7 +120,7 @@ void runPortStatus(const std::optional<std::string>& igdUrl, int timeoutSeconds,
         throw CliError(message);
     }
     if (json) {
-        out << statusJson(report).dump(2) << "\n";
+        out << jsonText(statusJson(report), 2) << "\n";
     } else {
         for (const std::string& line : portStatusPreamble(report)) out << line << "\n";
         std::vector<PortStatusRow> rows = portStatusRows(report);

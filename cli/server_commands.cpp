@@ -3,7 +3,7 @@
 #include <ostream>
 
 #include "cli/cli_error.h"
-#include "platform/game_paths.h"
+#include "platform/readable_text.h"
 #include "platform/windows1251.h"
 #include "server/launchers.h"
 #include "server/template_files.h"
@@ -18,10 +18,10 @@ std::string profileCopyNote(const std::string& profileName, const ProfileCopy& c
         case ProfileCopy::Outcome::Copied:
             break;
         case ProfileCopy::Outcome::NotFound:
-            return "Профиль " + profileName + " не найден: нет файла " + utf8FromPath(copy.file) +
+            return "Профиль " + profileName + " не найден: нет файла " + textFromPath(copy.file) +
                    "; teknogods.ini в папке игры не изменён";
         case ProfileCopy::Outcome::Failed:
-            return "Файл " + utf8FromPath(copy.file) +
+            return "Файл " + textFromPath(copy.file) +
                    " не скопирован в папку игры: " + copy.failure;
     }
     return {};

@@ -2,6 +2,7 @@
 
 #include "cli/cli_error.h"
 #include "cli/serve_commands.h"
+#include "net/json_text.h"
 #include "server/serve_status.h"
 
 namespace qz7::cli {
@@ -9,7 +10,7 @@ namespace qz7::cli {
 int runStatus(GameFolder& game, bool json, std::ostream& out) {
     const ServeStatus status = readServeStatus(game.path());
     if (json)
-        out << serveStatusJson(status).dump(2) << "\n";
+        out << jsonText(serveStatusJson(status), 2) << "\n";
     else
         for (const std::string& line : serveStatusLines(status)) out << line << "\n";
     return status.running() ? kExitSuccess : kExitNotRunning;

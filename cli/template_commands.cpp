@@ -9,8 +9,10 @@
 #include "cli/cli_error.h"
 #include "cli/import_report.h"
 #include "maps/map_catalogue.h"
+#include "net/json_text.h"
 #include "platform/atomic_file.h"
 #include "platform/game_paths.h"
+#include "platform/readable_text.h"
 #include "settings/game_settings.h"
 #include "settings/settings_fields.h"
 #include "settings/template_record.h"
@@ -32,7 +34,7 @@ std::string readImportedText(const std::filesystem::path& file) {
     if (in.bad()) throw fileErrorFromErrno("Не удалось прочитать файл", file, errno);
     text.resize(std::size_t(in.gcount()));
     if (text.size() > kLargestImport)
-        throw CliError("Файл " + utf8FromPath(file) +
+        throw CliError("Файл " + textFromPath(file) +
                        " больше 1 МиБ: это не шаблон в текстовом виде. Шаблон не добавлен");
     return text;
 }
@@ -45,7 +47,7 @@ TemplateContent contentOf(std::string_view record) {
 // write: indented by one level.
 std::string jsonListRow(const nlohmann::json& row) {
     std::string text = "  ";
-    for (const char c : row.dump(2)) {
+    for (const char c : jsonText(row, 2)) {
         text += c;
         if (c == '\n') text += "  ";
     }
@@ -91,8 +93,8 @@ void listTemplates(GameFolder& game, bool json, std::ostream& out, std::ostream&
     if (json) out << (position == 0 ? "[]\n" : "\n]\n");
     if (position == 0) {
         err << (std::filesystem::exists(store)
-                    ? "Шаблонов нет: в файле " + utf8FromPath(store) + " нет ни одного шаблона\n"
-                    : "Шаблонов нет: файл " + utf8FromPath(store) + " не найден\n");
+                    ? "Шаблонов нет: в файле " + textFromPath(store) + " нет ни одного шаблона\n"
+                    : "Шаблонов нет: файл " + textFromPath(store) + " не найден\n");
     }
 }
 
@@ -115,12 +117,12 @@ void showTemplate(GameFolder& game, const std::string& which, bool json, std::os
             auto name = mapDisplayName(map);
             rotation.push_back({{"id", map}, {"name", name ? nlohmann::json(*name) : nullptr}});
         }
-        out << nlohmann::json{{"position", index + 1},
-                              {"name", content.name},
-                              {"settings", settings},
-                              {"rotation", rotation},
-                              {"commandLine", content.commandLine}}
-                   .dump(2)
+        out << jsonText({{"position", index + 1},
+                         {"name", content.name},
+                         {"settings", settings},
+                         {"rotation", rotation},
+                         {"commandLine", content.commandLine}},
+                        2)
             << "\n";
         return;
     }

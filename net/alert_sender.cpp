@@ -7,6 +7,7 @@
 #include <optional>
 #include <thread>
 
+#include "net/json_text.h"
 #include "platform/utf8.h"
 
 namespace qz7 {
@@ -53,9 +54,8 @@ std::string discordContent(const std::vector<Alert>& alerts, std::size_t dropped
 std::string alertBody(const std::vector<Alert>& alerts, AlertFormat format, std::size_t dropped) {
     if (format == AlertFormat::Discord)
         // No mention in a message pings anybody, whatever text it carries.
-        return nlohmann::json{{"content", discordContent(alerts, dropped)},
-                              {"allowed_mentions", {{"parse", nlohmann::json::array()}}}}
-            .dump();
+        return jsonText({{"content", discordContent(alerts, dropped)},
+                         {"allowed_mentions", {{"parse", nlohmann::json::array()}}}});
     if (alerts.size() == 1 && dropped == 0) return alerts.front().json;
     std::string body = "[";
     if (dropped > 0)

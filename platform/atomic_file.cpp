@@ -8,13 +8,15 @@
 #include <thread>
 #include <utility>
 
-#include "platform/game_paths.h"
+#include "platform/readable_text.h"
 #include "platform/system_error_text.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
+
+#include "platform/owner_only_access_windows.h"
 #else
 #include <fcntl.h>
 #include <sys/file.h>
@@ -97,7 +99,7 @@ class BlockWriter {
 };
 
 FileError changedMeanwhile(const fs::path& file, bool written) {
-    return FileError(std::string(kCannotWrite) + " " + utf8FromPath(file) +
+    return FileError(std::string(kCannotWrite) + " " + textFromPath(file) +
                          (written ? ": другая программа изменила файл во время записи"
                                   : ": другая программа изменила файл, запись не сделана"),
                      {}, file);
@@ -119,9 +121,10 @@ bool heldByAReader(DWORD error) {
 // Creates the temporary file for this writer alone. It is opened without sharing, so a writer of
 // the same file running meanwhile can neither open nor delete it; one that a killed writer left
 // behind is deleted.
-HANDLE createTemporary(const fs::path& temporary, const fs::path& target) {
+HANDLE createTemporary(const fs::path& temporary, const fs::path& target,
+                       SECURITY_ATTRIBUTES* security) {
     for (int attempt = 0; attempt < kBusyRetries; ++attempt) {
-        HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+        HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, security, CREATE_NEW,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE) return file;
         const DWORD error = GetLastError();
@@ -146,8 +149,16 @@ std::error_code writeAll(HANDLE file, std::string_view bytes) {
     return {};
 }
 
-void writeAndReplace(const fs::path& target, const fs::path& temporary, const Produce& produce) {
-    HANDLE file = createTemporary(temporary, target);
+void writeAndReplace(const fs::path& target, const fs::path& temporary, const Produce& produce,
+                     FileAccess access) {
+    std::optional<OwnerOnlySecurity> ownerOnly;
+    if (access == FileAccess::OwnerOnly) {
+        ownerOnly.emplace();
+        if (ownerOnly->error() != ERROR_SUCCESS)
+            throw fileError(kCannotCreate, target,
+                            std::error_code(int(ownerOnly->error()), std::system_category()));
+    }
+    HANDLE file = createTemporary(temporary, target, ownerOnly ? ownerOnly->attributes() : nullptr);
     BlockWriter writer([file](std::string_view bytes) { return writeAll(file, bytes); },
                        std::error_code(ERROR_DISK_FULL, std::system_category()));
     try {
@@ -325,21 +336,23 @@ std::error_code writeAll(int descriptor, std::string_view bytes) {
 }
 
 // Gives the new file the old one's owner, group and permission bits, as far as the process may.
-void keepOwnerAndMode(int descriptor, const struct stat& old) {
+void keepOwnerAndMode(int descriptor, const struct stat& old, FileAccess access) {
     if (::fchown(descriptor, old.st_uid, old.st_gid) != 0 &&
         ::fchown(descriptor, uid_t(-1), old.st_gid) != 0) {
         // Neither may be given away by this user: the new file stays the writer's own.
     }
     // After the change of owner, which clears the set-user and set-group bits.
-    ::fchmod(descriptor, old.st_mode & 07777);
+    ::fchmod(descriptor, access == FileAccess::OwnerOnly ? 0600 : old.st_mode & 07777);
 }
 
-void writeAndReplace(const fs::path& target, const fs::path& temporary, const Produce& produce) {
+void writeAndReplace(const fs::path& target, const fs::path& temporary, const Produce& produce,
+                     FileAccess access) {
     struct stat old {};
     const bool existed = ::stat(target.c_str(), &old) == 0;
+    const bool ownerOnly = access == FileAccess::OwnerOnly;
     // A new file gets the usual mode through the umask; a replaced one is private until it has
     // the old file's mode, so a store of passwords is never readable by others on the way.
-    Temporary file = createTemporary(temporary, target, existed ? 0600 : 0666);
+    Temporary file = createTemporary(temporary, target, existed || ownerOnly ? 0600 : 0666);
     BlockWriter writer([&file](std::string_view bytes) { return writeAll(file.writing, bytes); },
                        errnoCode(ENOSPC));
     try {
@@ -351,7 +364,9 @@ void writeAndReplace(const fs::path& target, const fs::path& temporary, const Pr
         throw;
     }
     std::error_code error = writer.finish();
-    if (!error && existed) keepOwnerAndMode(file.writing, old);
+    if (!error && existed) keepOwnerAndMode(file.writing, old, access);
+    // The umask could only have taken bits away; whatever it was, the file is the owner's alone.
+    if (!error && ownerOnly && ::fchmod(file.writing, 0600) != 0) error = errnoCode(errno);
     if (!error && ::fsync(file.writing) != 0) error = errnoCode(errno);
     if (::close(file.writing) != 0 && !error) error = errnoCode(errno);
     if (!error && std::rename(temporary.c_str(), target.c_str()) != 0) {
@@ -439,7 +454,7 @@ FileError::FileError(const std::string& text, std::error_code code, std::filesys
 
 FileError fileError(const std::string& what, const std::filesystem::path& file,
                     std::error_code code) {
-    return FileError(what + " " + utf8FromPath(file) + ": " + systemErrorText(code), code, file);
+    return FileError(what + " " + textFromPath(file) + ": " + systemErrorText(code), code, file);
 }
 
 FileError fileErrorFromErrno(const std::string& what, const std::filesystem::path& file,
@@ -477,7 +492,8 @@ void refuseWriteProtected(const std::filesystem::path& file) {
         throw fileErrorFromErrno(kCannotWrite, file, EACCES);
 }
 
-void writeFileAtomically(const std::filesystem::path& target, const Produce& produce) {
+void writeFileAtomically(const std::filesystem::path& target, const Produce& produce,
+                         FileAccess access) {
     // A rename would replace a write-protected file without asking (Windows refuses, wine and
     // POSIX do not); the user protected it, so it stays as it is on every system.
     refuseWriteProtected(target);
@@ -487,11 +503,13 @@ void writeFileAtomically(const std::filesystem::path& target, const Produce& pro
     std::error_code statusError;
     if (fs::is_directory(file, statusError))
         throw fileErrorFromErrno(kCannotReplace, target, EISDIR);
-    writeAndReplace(file, temporaryBeside(file), produce);
+    writeAndReplace(file, temporaryBeside(file), produce, access);
 }
 
-void writeFileAtomically(const std::filesystem::path& target, std::string_view bytes) {
-    writeFileAtomically(target, [bytes](const ByteSink& sink) { sink(bytes); });
+void writeFileAtomically(const std::filesystem::path& target, std::string_view bytes,
+                         FileAccess access) {
+    writeFileAtomically(
+        target, [bytes](const ByteSink& sink) { sink(bytes); }, access);
 }
 
 std::uint64_t writeAtUnitBoundary(const std::filesystem::path& file, std::string_view bytes,

@@ -32,6 +32,11 @@ FileError fileError(const std::string& what, const std::filesystem::path& file,
 // The same for an errno value.
 FileError fileErrorFromErrno(const std::string& what, const std::filesystem::path& file, int error);
 
+// Who may read the file that a write makes: as the old file allowed (below), or its owner alone,
+// from the temporary file's first byte on (mode 0600; on Windows an access list of the current
+// user alone, inherited from nothing), whatever the system's replace carries over.
+enum class FileAccess { AsBefore, OwnerOnly };
+
 // Replaces the target's whole content with the bytes: writes the temporary file
 // "<target>.qz7-tmp" beside it, flushes it to disk and moves it over the target. A crash or a full
 // disk never leaves a half file where a good one was, and a reader never sees half a file.
@@ -40,7 +45,8 @@ FileError fileErrorFromErrno(const std::string& what, const std::filesystem::pat
 // symbolic link is replaced at the file it points to; the link stays. A temporary file left by a
 // killed writer is removed first. A write-protected target is refused. Throws FileError, whose
 // code() is that of the call that failed (create, write, flush, close or rename).
-void writeFileAtomically(const std::filesystem::path& target, std::string_view bytes);
+void writeFileAtomically(const std::filesystem::path& target, std::string_view bytes,
+                         FileAccess access = FileAccess::AsBefore);
 
 // Takes the bytes of a file being written, piece by piece in file order.
 using ByteSink = std::function<void(std::string_view)>;
@@ -49,7 +55,8 @@ using ByteSink = std::function<void(std::string_view)>;
 // large file is never held whole in memory; the pieces are written in large blocks. An exception
 // from `produce` removes the temporary file and leaves the target as it was.
 void writeFileAtomically(const std::filesystem::path& target,
-                         const std::function<void(const ByteSink&)>& produce);
+                         const std::function<void(const ByteSink&)>& produce,
+                         FileAccess access = FileAccess::AsBefore);
 
 // Writes the bytes into the file at the last multiple of `unit` bytes of its size, with one write,
 // and flushes them to disk; a trailing part shorter than `unit` is overwritten (the bytes must be

@@ -34,6 +34,10 @@ class DetachedProgram {
 
     int id() const;
 
+    // Whether it had to be started inside this program's job object, which refused to let it
+    // leave (Windows): it then ends when this program ends. False elsewhere.
+    bool insideProgramJob() const;
+
     // Its exit status once it has ended (128 + the signal's number for one ended by a signal);
     // nothing while it runs. Does not wait.
     std::optional<int> exitStatus();

@@ -90,6 +90,8 @@ DetachedProgram::~DetachedProgram() = default;
 
 int DetachedProgram::id() const { return handle_->pid; }
 
+bool DetachedProgram::insideProgramJob() const { return false; }
+
 std::optional<int> DetachedProgram::exitStatus() {
     if (exitStatus_) return exitStatus_;
     int status = 0;

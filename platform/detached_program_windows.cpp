@@ -12,6 +12,7 @@ namespace qz7 {
 struct DetachedProgram::Handle {
     HANDLE process = nullptr;
     DWORD id = 0;
+    bool insideJob = false;
 };
 
 std::unique_ptr<DetachedProgram> DetachedProgram::start(const std::filesystem::path& program,
@@ -43,7 +44,8 @@ std::unique_ptr<DetachedProgram> DetachedProgram::start(const std::filesystem::p
     BOOL started =
         CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
                        flags | CREATE_BREAKAWAY_FROM_JOB, nullptr, folder.c_str(), &startup, &info);
-    if (!started && GetLastError() == ERROR_ACCESS_DENIED)
+    const bool insideJob = !started && GetLastError() == ERROR_ACCESS_DENIED;
+    if (insideJob)
         started = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, flags,
                                  nullptr, folder.c_str(), &startup, &info);
     if (!started) {
@@ -54,6 +56,7 @@ std::unique_ptr<DetachedProgram> DetachedProgram::start(const std::filesystem::p
     auto handle = std::make_unique<Handle>();
     handle->process = info.hProcess;
     handle->id = info.dwProcessId;
+    handle->insideJob = insideJob;
     return std::unique_ptr<DetachedProgram>(new DetachedProgram(std::move(handle)));
 }
 
@@ -63,6 +66,8 @@ DetachedProgram::DetachedProgram(std::unique_ptr<Handle> handle) : handle_(std::
 DetachedProgram::~DetachedProgram() { CloseHandle(handle_->process); }
 
 int DetachedProgram::id() const { return int(handle_->id); }
+
+bool DetachedProgram::insideProgramJob() const { return handle_->insideJob; }
 
 std::optional<int> DetachedProgram::exitStatus() {
     if (exitStatus_) return exitStatus_;

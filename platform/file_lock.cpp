@@ -18,13 +18,17 @@ namespace qz7 {
 
 struct FileLock::Handle {
     HANDLE file = INVALID_HANDLE_VALUE;
+    bool marked = false;
 };
 
 namespace {
 
-// The byte that is locked lies far beyond any content, so that the content stays readable by
-// others (a locked range cannot be read on Windows).
+// The bytes that are locked lie far beyond any content, so that the content stays readable by
+// others (a locked range cannot be read on Windows): the first is the lock, the next marks the
+// content as the holder's own.
 constexpr DWORD kLockedByteHigh = 0x7fffffff;
+constexpr DWORD kLockByte = 0;
+constexpr DWORD kContentMarkByte = 1;
 
 HANDLE openLockFile(const std::filesystem::path& file, DWORD disposition) {
     return CreateFileW(file.c_str(), GENERIC_READ | GENERIC_WRITE,
@@ -32,16 +36,28 @@ HANDLE openLockFile(const std::filesystem::path& file, DWORD disposition) {
                        FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-bool lockByte(HANDLE file, DWORD flags) {
+bool lockByte(HANDLE file, DWORD flags, DWORD byte = kLockByte) {
     OVERLAPPED at{};
+    at.Offset = byte;
     at.OffsetHigh = kLockedByteHigh;
     return LockFileEx(file, flags | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at) != 0;
 }
 
-void unlockByte(HANDLE file) {
+void unlockByte(HANDLE file, DWORD byte = kLockByte) {
     OVERLAPPED at{};
+    at.Offset = byte;
     at.OffsetHigh = kLockedByteHigh;
     UnlockFileEx(file, 0, 1, 0, &at);
+}
+
+// Whether another holds the byte: a shared lock on it is refused.
+bool byteHeld(const std::filesystem::path& path, DWORD byte) {
+    HANDLE handle = openLockFile(path, OPEN_EXISTING);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    const bool free = lockByte(handle, 0, byte);
+    if (free) unlockByte(handle, byte);
+    CloseHandle(handle);
+    return !free;
 }
 
 }  // namespace
@@ -63,22 +79,23 @@ std::unique_ptr<FileLock> FileLock::tryTake(const std::filesystem::path& file) {
 FileLock::~FileLock() { CloseHandle(handle_->file); }
 
 void FileLock::replaceContent(std::string_view bytes) {
+    if (handle_->marked) unlockByte(handle_->file, kContentMarkByte);
+    handle_->marked = false;
     DWORD written = 0;
     LARGE_INTEGER start{};
     if (!SetFilePointerEx(handle_->file, start, nullptr, FILE_BEGIN) ||
         !WriteFile(handle_->file, bytes.data(), DWORD(bytes.size()), &written, nullptr) ||
-        written != bytes.size() || !SetEndOfFile(handle_->file))
+        written != bytes.size() || !SetEndOfFile(handle_->file) ||
+        !lockByte(handle_->file, LOCKFILE_EXCLUSIVE_LOCK, kContentMarkByte))
         throw fileError("Не удалось записать файл", file_,
                         std::error_code(int(GetLastError()), std::system_category()));
+    handle_->marked = true;
 }
 
-bool isFileLocked(const std::filesystem::path& file) {
-    HANDLE handle = openLockFile(file, OPEN_EXISTING);
-    if (handle == INVALID_HANDLE_VALUE) return false;
-    const bool free = lockByte(handle, 0);
-    if (free) unlockByte(handle);
-    CloseHandle(handle);
-    return !free;
+bool isFileLocked(const std::filesystem::path& file) { return byteHeld(file, kLockByte); }
+
+bool isFileContentCurrent(const std::filesystem::path& file) {
+    return byteHeld(file, kContentMarkByte);
 }
 
 #else
@@ -103,9 +120,27 @@ std::unique_ptr<FileLock> FileLock::tryTake(const std::filesystem::path& file) {
 
 FileLock::~FileLock() { ::close(handle_->fd); }
 
+namespace {
+
+// The content's mark is a lock of the open file on its first byte (fcntl's OFD lock: it belongs
+// to the open file as flock's does, and the two kinds do not meet, so the flock stays the lock).
+struct flock contentMark(short type) {
+    struct flock mark {};
+    mark.l_type = type;
+    mark.l_whence = SEEK_SET;
+    mark.l_start = 0;
+    mark.l_len = 1;
+    return mark;
+}
+
+}  // namespace
+
 void FileLock::replaceContent(std::string_view bytes) {
-    if (::ftruncate(handle_->fd, 0) != 0 ||
-        ::pwrite(handle_->fd, bytes.data(), bytes.size(), 0) != ssize_t(bytes.size()))
+    struct flock unmark = contentMark(F_UNLCK);
+    struct flock mark = contentMark(F_WRLCK);
+    if (::fcntl(handle_->fd, F_OFD_SETLK, &unmark) != 0 || ::ftruncate(handle_->fd, 0) != 0 ||
+        ::pwrite(handle_->fd, bytes.data(), bytes.size(), 0) != ssize_t(bytes.size()) ||
+        ::fcntl(handle_->fd, F_OFD_SETLK, &mark) != 0)
         throw fileErrorFromErrno("Не удалось записать файл", file_, errno);
 }
 
@@ -116,6 +151,15 @@ bool isFileLocked(const std::filesystem::path& file) {
     const bool locked = ::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
     ::close(fd);
     return locked;
+}
+
+bool isFileContentCurrent(const std::filesystem::path& file) {
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct flock mark = contentMark(F_WRLCK);
+    const bool marked = ::fcntl(fd, F_OFD_GETLK, &mark) == 0 && mark.l_type != F_UNLCK;
+    ::close(fd);
+    return marked;
 }
 
 #endif

@@ -19,7 +19,9 @@ class FileLock {
     FileLock(const FileLock&) = delete;
     FileLock& operator=(const FileLock&) = delete;
 
-    // Replaces the locked file's content. Throws FileError when that fails.
+    // Replaces the locked file's content and marks it as the holder's own (isFileContentCurrent),
+    // so that a look never takes what an earlier holder wrote for this one's. Throws FileError
+    // when that fails.
     void replaceContent(std::string_view bytes);
 
     struct Handle;
@@ -32,5 +34,10 @@ class FileLock {
 
 // Whether a process holds the lock on the file now; false when there is no such file.
 bool isFileLocked(const std::filesystem::path& file);
+
+// Whether the file's content is its present holder's: written by replaceContent since the lock
+// was taken. False while a new holder has not written it yet (the content is then an earlier
+// holder's, whose process id may now belong to any program) and when nobody holds the lock.
+bool isFileContentCurrent(const std::filesystem::path& file);
 
 }  // namespace qz7

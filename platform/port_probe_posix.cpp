@@ -12,6 +12,7 @@
 #include <set>
 #include <sstream>
 
+#include "platform/directory_entries.h"
 #include "platform/port_probe.h"
 #include "platform/process_tree.h"
 
@@ -104,8 +105,7 @@ int parentProcessId(const std::filesystem::path& processFolder) {
 // The process and all its descendants.
 std::set<int> processTree(int processId) {
     std::multimap<int, int> children;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
+    for (const auto& entry : directoryEntries("/proc")) {
         const std::string name = entry.path().filename().string();
         if (!isProcessFolderName(name)) continue;
         children.emplace(parentProcessId(entry.path()), std::stoi(name));
@@ -136,12 +136,10 @@ std::vector<std::string> programsHoldingPort(int port, std::string_view protocol
     if (inodes.empty()) return programs;
 
     // Every process's open files that this user may look at; the others stay unnamed.
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
+    for (const auto& entry : directoryEntries("/proc")) {
         const std::string pid = entry.path().filename().string();
         if (!isProcessFolderName(pid)) continue;
-        std::error_code fdError;
-        for (const auto& fd : std::filesystem::directory_iterator(entry.path() / "fd", fdError)) {
+        for (const auto& fd : directoryEntries(entry.path() / "fd")) {
             std::error_code linkError;
             const std::string target = std::filesystem::read_symlink(fd.path(), linkError);
             if (linkError || inodes.count(target) == 0) continue;
@@ -159,9 +157,8 @@ std::vector<int> udpPortsOfProcessTree(int processId) {
     collectPortsByInode("/proc/net/udp", portsByInode);
     collectPortsByInode("/proc/net/udp6", portsByInode);
     for (int member : processTree(processId)) {
-        std::error_code fdError;
         const std::filesystem::path fds = "/proc/" + std::to_string(member) + "/fd";
-        for (const auto& fd : std::filesystem::directory_iterator(fds, fdError)) {
+        for (const auto& fd : directoryEntries(fds)) {
             std::error_code linkError;
             const std::string target = std::filesystem::read_symlink(fd.path(), linkError);
             if (linkError) continue;

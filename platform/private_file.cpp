@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "platform/atomic_file.h"
-#include "platform/game_paths.h"
+#include "platform/readable_text.h"
 
 #ifdef _WIN32
 #include <aclapi.h>
@@ -14,11 +14,10 @@
 #include <memory>
 #include <vector>
 
+#include "platform/owner_only_access_windows.h"
 #include "platform/windows_text.h"
 #else
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 #endif
 
 namespace qz7 {
@@ -33,23 +32,6 @@ constexpr const char* kCannotCreate = "Не удалось создать фай
 struct LocalFree_ {
     void operator()(void* memory) const { LocalFree(memory); }
 };
-
-// The security identifier of the user running the program.
-std::vector<unsigned char> currentUserSid() {
-    HANDLE token = nullptr;
-    std::vector<unsigned char> buffer;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return buffer;
-    DWORD size = 0;
-    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
-    std::vector<unsigned char> user(size);
-    if (size && GetTokenInformation(token, TokenUser, user.data(), size, &size)) {
-        const PSID sid = reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid;
-        buffer.assign(static_cast<unsigned char*>(sid),
-                      static_cast<unsigned char*>(sid) + GetLengthSid(sid));
-    }
-    CloseHandle(token);
-    return buffer;
-}
 
 std::string accountName(PSID sid) {
     wchar_t name[256], domain[256];
@@ -67,7 +49,7 @@ std::string accountName(PSID sid) {
 }
 
 std::string icaclsHint(const std::filesystem::path& file) {
-    return "; выполните icacls \"" + utf8FromPath(file) +
+    return "; выполните icacls \"" + textFromPath(file) +
            "\" /inheritance:r /grant:r \"%USERNAME%:F\"";
 }
 
@@ -109,36 +91,20 @@ std::optional<std::string> othersMayRead(const std::filesystem::path& file) {
 }
 
 void writePrivateFile(const std::filesystem::path& file, std::string_view bytes) {
-    std::vector<unsigned char> user = currentUserSid();
-    if (!std::filesystem::exists(file)) {
-        HANDLE created = CreateFileW(file.wstring().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (created == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS)
-            throw fileError(kCannotCreate, file,
-                            std::error_code(int(GetLastError()), std::system_category()));
-        if (created != INVALID_HANDLE_VALUE) CloseHandle(created);
-    }
-    // One entry: the current user may do everything; nothing is inherited from the folder.
-    EXPLICIT_ACCESSW access{};
-    access.grfAccessPermissions = GENERIC_ALL;
-    access.grfAccessMode = SET_ACCESS;
-    access.grfInheritance = NO_INHERITANCE;
-    access.Trustee.TrusteeForm = TRUSTEE_IS_SID;
-    access.Trustee.TrusteeType = TRUSTEE_IS_USER;
-    access.Trustee.ptstrName = reinterpret_cast<LPWSTR>(user.data());
-    PACL acl = nullptr;
-    DWORD error = user.empty() ? ERROR_NO_TOKEN : SetEntriesInAclW(1, &access, nullptr, &acl);
-    if (error == ERROR_SUCCESS) {
+    OwnerOnlySecurity ownerOnly;
+    DWORD error = ownerOnly.error();
+    // The file there now is made private first: Windows' replace keeps its access list (wine's
+    // keeps the new file's, which the write makes private from its creation).
+    if (error == ERROR_SUCCESS && std::filesystem::exists(file)) {
         std::wstring name = file.wstring();
         error =
             SetNamedSecurityInfoW(name.data(), SE_FILE_OBJECT,
                                   DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
-                                  nullptr, nullptr, acl, nullptr);
-        LocalFree(acl);
+                                  nullptr, nullptr, ownerOnly.accessList(), nullptr);
     }
     if (error != ERROR_SUCCESS)
         throw fileError(kCannotCreate, file, std::error_code(int(error), std::system_category()));
-    writeFileAtomically(file, bytes);
+    writeFileAtomically(file, bytes, FileAccess::OwnerOnly);
 }
 
 #else
@@ -151,18 +117,11 @@ std::optional<std::string> othersMayRead(const std::filesystem::path& file) {
     std::snprintf(mode, sizeof mode, "%04o", unsigned(status.st_mode & 07777));
     return std::string("права ") + mode +
            ": файл могут читать или менять не только его владелец; выполните chmod 600 " +
-           utf8FromPath(file);
+           textFromPath(file);
 }
 
 void writePrivateFile(const std::filesystem::path& file, std::string_view bytes) {
-    const int created = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (created >= 0)
-        ::close(created);
-    else if (errno != EEXIST)
-        throw fileErrorFromErrno(kCannotCreate, file, errno);
-    // writeFileAtomically keeps the mode of the file it replaces.
-    if (::chmod(file.c_str(), 0600) != 0) throw fileErrorFromErrno(kCannotCreate, file, errno);
-    writeFileAtomically(file, bytes);
+    writeFileAtomically(file, bytes, FileAccess::OwnerOnly);
 }
 
 #endif

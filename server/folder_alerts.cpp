@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "net/alert_address.h"
+#include "platform/directory_entries.h"
 #include "platform/private_file.h"
+#include "platform/readable_text.h"
 #include "server/operation_error.h"
 #include "server/serve_alerts.h"
 
@@ -21,7 +23,7 @@ constexpr const char* kHeading =
 std::vector<fs::path> templateAlertFiles(const fs::path& gameFolder) {
     std::vector<fs::path> files;
     std::error_code error;
-    for (const fs::directory_entry& entry : fs::directory_iterator(gameFolder, error)) {
+    for (const fs::directory_entry& entry : directoryEntries(gameFolder)) {
         const std::string name = entry.path().filename().string();
         if (name.starts_with("qz7-serve-") && entry.path().extension() == ".alerts" &&
             entry.is_regular_file(error))
@@ -63,7 +65,7 @@ std::string adoptTemplateAlertFiles(const fs::path& gameFolder) {
         for (const std::string& address : readAlertAddressFile(file))
             if (std::find(addresses.begin(), addresses.end(), address) == addresses.end())
                 addresses.push_back(address);
-        names += (names.empty() ? "" : ", ") + file.filename().string();
+        names += (names.empty() ? "" : ", ") + textFromPath(file.filename());
     }
     std::vector<std::string> sound;
     for (const std::string& address : addresses)

@@ -4,6 +4,7 @@
 
 #include "net/alert_address.h"
 #include "platform/game_paths.h"
+#include "platform/readable_text.h"
 #include "server/folder_alerts.h"
 #include "server/operation_error.h"
 #include "server/serve_settings.h"
@@ -25,7 +26,7 @@ fs::path existingFolder(const fs::path& gameFolder) {
     std::error_code error;
     fs::path folder = fs::canonical(gameFolder, error);
     if (error || !fs::is_directory(folder, error))
-        throw usageError("Нет папки игры " + utf8FromPath(gameFolder));
+        throw usageError("Нет папки игры " + textFromPath(gameFolder));
     return folder;
 }
 
@@ -84,12 +85,12 @@ std::string installFolderService(const ServiceHosts& hosts, const FolderServiceI
     } else {
         if (settingsGiven) {
             writeServeSettings(folder, settings);
-            said += "Настройки записаны в " + utf8FromPath(folder / kServeSettingsFile) + "\n";
+            said += "Настройки записаны в " + textFromPath(folder / kServeSettingsFile) + "\n";
         }
         if (input.alertAddresses) {
             writeFolderAlerts(folder, *input.alertAddresses);
             said += "Адреса оповещений (" + std::to_string(input.alertAddresses->size()) +
-                    ") записаны в " + utf8FromPath(folderAlertFile(folder)) + "\n";
+                    ") записаны в " + textFromPath(folderAlertFile(folder)) + "\n";
         } else if (const std::string adopted = adoptTemplateAlertFiles(folder); !adopted.empty()) {
             said += adopted + "\n";
         }

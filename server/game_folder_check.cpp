@@ -3,6 +3,7 @@
 #include <array>
 
 #include "platform/game_paths.h"
+#include "platform/readable_text.h"
 #include "server/launchers.h"
 #include "server/server_files.h"
 #include "settings/template_store.h"
@@ -26,10 +27,10 @@ bool looksLikeGameFolder(const std::filesystem::path& folder) {
 std::string notAGameFolderText(const std::filesystem::path& folder) {
     // The relative paths without their leading backslash, such as admin\Manual_Mod_default.dsr.
     auto relative = [](std::string_view path) { return std::string(path.substr(1)); };
-    return "В папке " + utf8FromPath(folder) + " нет файлов игры: ни " + kServerLauncherName +
+    return "В папке " + textFromPath(folder) + " нет файлов игры: ни " + kServerLauncherName +
            " или " + kClientLauncherName + ", ни " + relative(kBaseRecipePath) + " или " +
            relative(kBaseConfigurationPath) + ", ни файла шаблонов " +
-           utf8FromPath(templateStoreFile(folder).filename()) + ".";
+           textFromPath(templateStoreFile(folder).filename()) + ".";
 }
 
 }  // namespace qz7

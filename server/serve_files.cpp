@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <fstream>
 
+#include "net/json_text.h"
 #include "platform/atomic_file.h"
 #include "platform/local_time.h"
 #include "platform/watched_process.h"
@@ -103,7 +104,7 @@ void ServeStateFile::ended(std::chrono::system_clock::time_point moment) {
     write();
 }
 
-void ServeStateFile::write() { writeFileAtomically(file_, state_.dump(2) + "\n"); }
+void ServeStateFile::write() { writeFileAtomically(file_, jsonText(state_, 2) + "\n"); }
 
 std::filesystem::path olderLogFile(const std::filesystem::path& file, int n) {
     std::filesystem::path older = file;

@@ -37,9 +37,17 @@ ServeHolder parseHolder(const std::string& content) {
 
 }  // namespace
 
-std::optional<ServeHolder> findServeHolder(const std::filesystem::path& gameFolder) {
+std::optional<ServeHolder> findServeHolder(const std::filesystem::path& gameFolder,
+                                           std::chrono::milliseconds waitForName) {
     const std::filesystem::path file = gameFolder / kServeLockFile;
-    if (!isFileLocked(file)) return std::nullopt;
+    const auto deadline = std::chrono::steady_clock::now() + waitForName;
+    for (;;) {
+        if (!isFileLocked(file)) return std::nullopt;
+        // What the file names before its holder has written it is an earlier serve's.
+        if (isFileContentCurrent(file)) break;
+        if (std::chrono::steady_clock::now() >= deadline) return ServeHolder{};
+        std::this_thread::sleep_for(kLockRetryPause);
+    }
     try {
         return parseHolder(readWholeFile(file));
     } catch (const FileError&) {

@@ -17,15 +17,22 @@ inline constexpr const char* kServeStateFile = "qz7-serve.json";
 inline constexpr const char* kServeLogFile = "qz7-serve.log";
 
 // The serve that holds a game folder: its process id and since when (UTC, as in its log), as it
-// wrote them into its lock file; 0 and empty when it has not written them yet.
+// wrote them into its lock file; 0 and empty when it has not written them yet (the file may then
+// still name the serve before it, whose process id is nobody's to act on).
 struct ServeHolder {
     int processId = 0;
     std::string since;
 };
 
 // The serve that holds the game folder now, by its lock; nothing when none does (a lock file left
-// by a killed serve holds nothing).
-std::optional<ServeHolder> findServeHolder(const std::filesystem::path& gameFolder);
+// by a killed serve holds nothing). A serve writes its id just after it has taken the lock: a look
+// in between waits up to waitForName for it, and gives a holder without id when it has not come.
+std::optional<ServeHolder> findServeHolder(
+    const std::filesystem::path& gameFolder,
+    std::chrono::milliseconds waitForName = std::chrono::milliseconds(0));
+
+// How long a request that signals the serve (stop, restart) waits for its id.
+inline constexpr std::chrono::milliseconds kServeNameWait{1500};
 
 // Takes the game folder for this process and writes its id and `since` into the lock file.
 // A lock held for a moment by a look (findServeHolder) is waited for, about half a second.

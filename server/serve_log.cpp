@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <ostream>
 
+#include "net/json_text.h"
+#include "platform/readable_text.h"
 #include "server/counted_words.h"
 #include "server/launchers.h"
 
@@ -46,13 +48,14 @@ nlohmann::json eventObject(const ServeEvent& event) {
 }
 
 std::string eventLine(const ServeEvent& event, bool json) {
-    if (json) return eventObject(event).dump();
+    if (json) return jsonText(eventObject(event));
     return localTimeText(event.time) + " " + event.message;
 }
 
 void ServeLog::note(const std::string& name, const std::string& message,
                     const nlohmann::json& fields) {
-    publish({std::chrono::system_clock::now(), name, message, fields});
+    // Paths and names in the message may come from the file system in any bytes.
+    publish({std::chrono::system_clock::now(), name, readableText(message), readableJson(fields)});
 }
 
 void ServeLog::addListener(std::function<void(const ServeEvent&)> listener) {

@@ -35,6 +35,16 @@ int numberIn(const std::optional<nlohmann::json>& state, const char* key) {
     return value.is_number_integer() ? value.get<int>() : 0;
 }
 
+// A serve that has not written its id into the lock file is asked nothing: the id the file holds
+// then is an earlier serve's, and may belong to any program by now.
+void refuseUnnamed(const ServeHolder& holder, const char* asked) {
+    if (holder.processId != 0) return;
+    throw OperationError(std::string("Папку игры держит qz7ctl serve, который так и не записал "
+                                     "свой номер процесса в ") +
+                         kServeLockFile + ": просьба " + asked +
+                         " никому не отправлена. Повторите её чуть позже.");
+}
+
 void tell(const ServeRequestProgress& progress, const std::string& text) {
     if (progress) progress(text);
 }
@@ -43,9 +53,10 @@ void tell(const ServeRequestProgress& progress, const std::string& text) {
 
 ServeRequestResult stopServe(const std::filesystem::path& gameFolder,
                              const ServeRequestProgress& progress) {
-    const std::optional<ServeHolder> holder = findServeHolder(gameFolder);
+    const std::optional<ServeHolder> holder = findServeHolder(gameFolder, kServeNameWait);
     if (!holder) return {false, kNotRunning};
-    if (holder->processId == 0 || !StopSignals::requestStopOf(holder->processId))
+    refuseUnnamed(*holder, "остановить");
+    if (!StopSignals::requestStopOf(holder->processId))
         throw OperationError("Не удалось попросить " + serveHolderText(*holder) + " остановиться");
     tell(progress, "Остановка " + serveHolderText(*holder) + "...");
     const std::chrono::seconds wait = waitFor(readServeState(gameFolder));
@@ -61,12 +72,13 @@ ServeRequestResult stopServe(const std::filesystem::path& gameFolder,
 
 ServeRequestResult restartServedServer(const std::filesystem::path& gameFolder,
                                        const ServeRequestProgress& progress) {
-    const std::optional<ServeHolder> holder = findServeHolder(gameFolder);
+    const std::optional<ServeHolder> holder = findServeHolder(gameFolder, kServeNameWait);
     if (!holder) return {false, kNotRunning};
+    refuseUnnamed(*holder, "перезапустить сервер");
     const std::optional<nlohmann::json> before = readServeState(gameFolder);
     const int restartsBefore = numberIn(before, "restarts");
     const std::string askedAt = utcTimestamp(std::chrono::system_clock::now());
-    if (holder->processId == 0 || !StopSignals::requestRestartOf(holder->processId))
+    if (!StopSignals::requestRestartOf(holder->processId))
         throw OperationError("Не удалось попросить " + serveHolderText(*holder) +
                              " перезапустить сервер");
     tell(progress, "Перезапуск сервера: " + serveHolderText(*holder) + " останавливает его...");

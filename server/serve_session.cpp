@@ -7,6 +7,7 @@
 #include "net/port_mapping.h"
 #include "platform/game_paths.h"
 #include "platform/platform.h"
+#include "platform/readable_text.h"
 #include "platform/stop_signals.h"
 #include "server/busy_ports_check.h"
 #include "server/launchers.h"
@@ -186,7 +187,7 @@ bool serve(const std::filesystem::path& gameFolder, const ServeOptions& options,
         for (const AlertTarget& target : alertTargetList)
             shown += (shown.empty() ? "" : ", ") + redactedAddress(target.url);
         log.note("alerts", "оповещения: " + shown);
-        const AlertSource source{machineName(), utf8FromPath(gameFolder), templateName};
+        const AlertSource source{machineName(), textFromPath(gameFolder), templateName};
         alerts.emplace(alertTargetList, source,
                        [&log](const std::string& message) { log.note("alert-failed", message); });
         log.addListener(

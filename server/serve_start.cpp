@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "platform/game_paths.h"
+#include "platform/readable_text.h"
 #include "server/launchers.h"
 #include "server/operation_error.h"
 #include "server/serve_lock.h"
@@ -24,8 +25,8 @@ fs::path servingProgram() { return companionProgram("qz7ctl"); }
 std::optional<std::string> serveStartProblem(const fs::path& qz7ctl, const fs::path& gameFolder) {
     std::error_code error;
     if (!fs::is_regular_file(qz7ctl, error))
-        return "Не найден " + utf8FromPath(qz7ctl.filename()) + " рядом с программой (" +
-               utf8FromPath(qz7ctl.parent_path()) +
+        return "Не найден " + textFromPath(qz7ctl.filename()) + " рядом с программой (" +
+               textFromPath(qz7ctl.parent_path()) +
                "): сервер под присмотром запускает он. Распакуйте или установите программу "
                "целиком.";
     if (std::optional<ServeHolder> holder = findServeHolder(gameFolder))

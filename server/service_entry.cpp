@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "platform/game_paths.h"
+#include "platform/readable_text.h"
 #include "platform/utf8.h"
 #include "platform/windows_command_line.h"
 #include "server/serve_settings.h"
@@ -143,9 +144,9 @@ std::vector<std::string> serviceArguments(const ServiceRequest& request,
 
 std::string serviceDescription(const ServiceRequest& request) {
     if (request.templateName.empty())
-        return "QZ7: сервер в " + utf8FromPath(request.gameFolder) + " по настройкам " +
+        return "QZ7: сервер в " + textFromPath(request.gameFolder) + " по настройкам " +
                kServeSettingsFile;
-    return "QZ7: сервер «" + request.templateName + "» в " + utf8FromPath(request.gameFolder);
+    return "QZ7: сервер «" + request.templateName + "» в " + textFromPath(request.gameFolder);
 }
 
 std::chrono::seconds serviceStopTimeout(std::chrono::milliseconds stopGrace) {

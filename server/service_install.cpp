@@ -3,8 +3,9 @@
 #include <algorithm>
 
 #include "platform/atomic_file.h"
-#include "platform/game_paths.h"
+#include "platform/directory_entries.h"
 #include "platform/platform.h"
+#include "platform/readable_text.h"
 #include "platform/windows_command_line.h"
 #include "server/folder_alerts.h"
 #include "server/operation_error.h"
@@ -80,7 +81,7 @@ std::string installUnit(SystemdHost& host, const ServiceRequest& request, bool p
         std::optional<std::string> owner = host.ownerName(request.gameFolder);
         if (!owner)
             throw OperationError("Не удалось узнать владельца папки игры " +
-                                 utf8FromPath(request.gameFolder));
+                                 textFromPath(request.gameFolder));
         placement.user = *owner;
     }
     const std::string unit = systemdUnit(request, placement);
@@ -95,7 +96,7 @@ std::string installUnit(SystemdHost& host, const ServiceRequest& request, bool p
                             : systemctl(folder, {"enable", "--now", name + ".service"})};
     std::string said;
     if (print) {
-        said += "# " + utf8FromPath(unitFile) + "\n" + unit + "\n# затем:\n";
+        said += "# " + textFromPath(unitFile) + "\n" + unit + "\n# затем:\n";
         for (const auto& command : commands) said += "#   " + shown(command) + "\n";
         return said;
     }
@@ -105,12 +106,12 @@ std::string installUnit(SystemdHost& host, const ServiceRequest& request, bool p
         std::error_code error;
         if (placement.systemWide && fs::exists(file, error) &&
             !host.giveToOwnerOf(file, request.gameFolder))
-            throw OperationError("Не удалось передать файл " + utf8FromPath(file) +
+            throw OperationError("Не удалось передать файл " + textFromPath(file) +
                                  " владельцу папки игры");
     }
     fs::create_directories(folder.path);
     writeFileAtomically(unitFile, unit);
-    said += "Служба " + name + " записана: " + utf8FromPath(unitFile) + "\n";
+    said += "Служба " + name + " записана: " + textFromPath(unitFile) + "\n";
     if (handOver) {
         said +=
             "Сервер передаётся службе: сначала останавливается " + serveHolderText(*holder) + "\n";
@@ -157,8 +158,7 @@ struct ListedEntry {
 std::vector<ListedEntry> listUnits(SystemdHost& host) {
     const UnitFolder folder = host.unitFolder();
     std::vector<ListedEntry> entries;
-    std::error_code error;
-    for (const fs::directory_entry& entry : fs::directory_iterator(folder.path, error)) {
+        for (const fs::directory_entry& entry : directoryEntries(folder.path)) {
         const std::string file = entry.path().filename().string();
         if (!file.starts_with(kNamePrefix) || entry.path().extension() != ".service") continue;
         const std::string description = descriptionIn(readWholeFile(entry.path()));
@@ -254,7 +254,7 @@ bool removeFolderEntry(const ServiceHosts& hosts, const std::string& name, std::
 // The entries earlier versions wrote for templates of the game folder, as listServices shows
 // them: each would start a serve of its own beside the folder's.
 std::string earlierEntriesOf(const ServiceHosts& hosts, const fs::path& gameFolder) {
-    const std::string folder = utf8FromPath(gameFolder);
+    const std::string folder = textFromPath(gameFolder);
     std::string found;
     for (const ListedEntry& entry : listedEntries(hosts))
         if (!entry.folder && entry.what.ends_with("» в " + folder))
@@ -343,7 +343,7 @@ std::string serviceSwitchCaption(const ServiceHosts& hosts) {
     if (hosts.taskScheduler) return "Запускать сервер при входе в Windows (задача планировщика)";
     const UnitFolder folder = hosts.systemd->unitFolder();
     if (folder.overridden)
-        return "Служба systemd в " + utf8FromPath(folder.path) + " (systemctl не вызывается)";
+        return "Служба systemd в " + textFromPath(folder.path) + " (systemctl не вызывается)";
     if (!hosts.systemd->systemdRuns()) return "Служба systemd (systemd здесь не запущен)";
     if (folder.systemWide) return "Запускать сервер при загрузке системы (служба systemd)";
     if (hosts.systemd->userLingers())

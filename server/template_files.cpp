@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/game_paths.h"
+#include "platform/readable_text.h"
 #include "platform/windows1251.h"
 #include "server/launchers.h"
 #include "server/operation_error.h"
@@ -16,7 +17,7 @@ TemplateLookup findTemplateIn(const std::filesystem::path& gameFolder, const std
     TemplateLookup found = findTemplate(store, which);
     std::error_code error;
     if (!found.index && !std::filesystem::exists(store, error))
-        found.error += ": файл " + utf8FromPath(store) + " не найден";
+        found.error += ": файл " + textFromPath(store) + " не найден";
     return found;
 }
 
@@ -89,7 +90,7 @@ std::string launcherParameters(const std::filesystem::path& gameFolder,
 }
 
 std::string inGameFolderText(const std::filesystem::path& gameFolder) {
-    return " (папка игры: " + utf8FromPath(gameFolder) + ")";
+    return " (папка игры: " + textFromPath(gameFolder) + ")";
 }
 
 }  // namespace qz7
