@@ -16,6 +16,8 @@ const char* sourceKey(QueryPortSource source) {
     switch (source) {
         case QueryPortSource::Explicit:
             return "query-port";
+        case QueryPortSource::Served:
+            return "serve";
         case QueryPortSource::CommandLine:
             return "command-line";
         case QueryPortSource::ServerProcess:
@@ -77,7 +79,7 @@ int showPlayers(GameFolder& game, const PlayersOptions& options, std::ostream& o
     QueryPortInputs inputs;
     inputs.explicitPort = options.queryPort;
     if (std::optional<ServedServer> served = findServedServer(game.path())) {
-        inputs.commandLine = served->commandLine;
+        inputs.servedPort = served->queryPort;
         inputs.serverProcessId = served->serverProcessId;
     }
     const LocalServerQuery query = queryLocalServer(inputs);

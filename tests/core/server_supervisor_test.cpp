@@ -279,6 +279,25 @@ TEST_F(ScheduledSupervisor, AScheduledRestartStartsTheCrashCountAndTheBackOffAfr
     EXPECT_EQ(starts, 7);
 }
 
+// A restart asked for while a crash's back-off runs starts the server at once, as asked for: no
+// crash, and the count and the back-off start afresh.
+TEST_F(ScheduledSupervisor, ARestartAskedForDuringTheBackOffStartsTheServerAtOnce) {
+    timing.firstRestartDelay = timing.longestRestartDelay = std::chrono::seconds(30);
+    const Run crash{milliseconds(1000), {3, 0}};
+    runs = {crash, crash, Run{}};
+    restartRequestsAt = {std::chrono::seconds(5)};
+    EXPECT_EQ(supervise(std::chrono::minutes(2)), SupervisorOutcome::Stopped);
+    EXPECT_EQ(kinds(),
+              (std::vector<Kind>{Kind::Started, Kind::Crashed, Kind::Restarting,
+                                 Kind::ScheduledRestart, Kind::Started, Kind::Crashed,
+                                 Kind::Restarting, Kind::Started, Kind::Stopping, Kind::Stopped}));
+    EXPECT_TRUE(events[3].requested);
+    EXPECT_EQ(events[3].processId, 0);
+    // Started at 5 s, not after the 30 s back-off; its crash is the first of a new series.
+    EXPECT_EQ(momentsOf(Kind::Started)[1] - momentsOf(Kind::Started)[0], std::chrono::seconds(5));
+    EXPECT_EQ(events[5].crashesInWindow, 1);
+}
+
 TEST_F(ScheduledSupervisor, CleanEndsThatAreRestartedCountTowardTheCrashLimit) {
     timing.crashLimit = 3;
     timing.restartAfterCleanExit = true;
@@ -421,11 +440,16 @@ TEST_F(SupervisedStandIn, AStopDuringTheBackOffStartsNothingMore) {
     EXPECT_EQ(starts(), 1);
 }
 
-TEST_F(SupervisedStandIn, ALauncherThatCannotRunIsNotRetried) {
+// A start that fails counts as a crash: tried again after the back-off, within the crash limit.
+TEST_F(SupervisedStandIn, ALauncherThatCannotRunIsRetriedWithinTheCrashLimit) {
     std::filesystem::permissions(folder.path() / kLauncher, std::filesystem::perms::owner_read);
-    EXPECT_EQ(supervise("crash"), SupervisorOutcome::StartFailed);
-    ASSERT_EQ(kinds(), std::vector<Kind>{Kind::StartFailed});
+    timing.crashLimit = 2;
+    EXPECT_EQ(supervise("crash"), SupervisorOutcome::CrashLoop);
+    ASSERT_EQ(kinds(), (std::vector<Kind>{Kind::StartFailed, Kind::Restarting, Kind::StartFailed,
+                                          Kind::GaveUp}));
     EXPECT_EQ(events[0].error, "нет права на запуск этого файла");
+    EXPECT_EQ(events[0].crashesInWindow, 1);
+    EXPECT_EQ(events[2].crashesInWindow, 2);
 }
 
 #endif
