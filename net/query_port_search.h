@@ -11,12 +11,13 @@ namespace qz7 {
 // What is known of the server to be asked; the search takes the first that names ports.
 struct QueryPortInputs {
     std::optional<int> explicitPort;  // the host named it (--query-port)
-    // The port the game folder's serve asks its server on (its state file keeps it).
-    std::optional<int> servedPort;
     std::string commandLine;             // the server's parameter text, for +set net_port
     std::optional<int> serverProcessId;  // the running server's process, for its UDP ports
     std::vector<int> tablePorts;         // empty: the UDP ports of the server port table
     std::vector<std::string> addresses;  // empty: this machine's own (localIPv4Addresses)
+    // The port the game folder's serve asks its server on (its state file keeps it); after the
+    // explicit port, before the command line.
+    std::optional<int> servedPort = std::nullopt;
 };
 
 // Where the asked ports came from.

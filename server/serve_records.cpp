@@ -25,13 +25,18 @@ std::optional<ServeRecords::Said> ServeRecords::Watch::write(const ServeGuard& g
         write();
     } catch (const std::exception& error) {
         if (std::exchange(failing_, true)) return std::nullopt;
+        const auto now = std::chrono::steady_clock::now();
+        if (lastSaid_ && now - *lastSaid_ < kRepeatAfter) return std::nullopt;
+        lastSaid_ = now;
+        failureSaid_ = true;
         return Said{"write-failed",
                     std::string("не удалось записать ") + file_ + ": " + error.what() +
                         "; сервер работает дальше, а пока запись не наладится, это не "
                         "повторяется",
                     {{"file", file_}, {"error", error.what()}}};
     }
-    if (!std::exchange(failing_, false)) return std::nullopt;
+    failing_ = false;
+    if (!std::exchange(failureSaid_, false)) return std::nullopt;
     return Said{"write-restored", std::string(file_) + " снова записывается", {{"file", file_}}};
 }
 

@@ -40,16 +40,21 @@ class ServeRecords {
         std::string message;
         nlohmann::json fields;
     };
-    // One file's writes: the first failure and the recovery after it are said.
+    // One file's writes: the first failure and the recovery after it are said. On the edge of a
+    // full disk writes fail and work by turns: a failure is said again only kRepeatAfter after
+    // the last one said, and a recovery only after a failure said.
     class Watch {
       public:
         Watch(const char* file, const char* step) : file_(file), step_(step) {}
         std::optional<Said> write(const ServeGuard& guard, const std::function<void()>& write);
 
       private:
+        static constexpr std::chrono::minutes kRepeatAfter{10};
         const char* file_;
         const char* step_;
         bool failing_ = false;
+        bool failureSaid_ = false;
+        std::optional<std::chrono::steady_clock::time_point> lastSaid_;
     };
 
     void take(const ServeEvent& event);

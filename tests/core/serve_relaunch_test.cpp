@@ -53,8 +53,9 @@ TEST(ServeRelaunch, StartsAfreshAfterAnErrorAtMostThreeTimesAnHourAsTheUnitDoes)
         for (std::size_t run = 1; run < startedAt.size(); ++run)
             EXPECT_EQ(startedAt[run] - startedAt[run - 1],
                       c.runsFor[std::min(run - 1, c.runsFor.size() - 1)] + seconds(30));
-        if (c.expectedRuns == 4)
+        if (c.expectedRuns == 4) {
             EXPECT_NE(err.str().find("больше не перезапускается"), std::string::npos) << err.str();
+        }
     }
 }
 
