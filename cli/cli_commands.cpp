@@ -162,8 +162,16 @@ void CliCommands::addServeTo(CLI::App& app) {
         "параметров — по настройкам папки (" +
             std::string(kServeSettingsFile) + ")");
     addServeOptionsTo(serveCommand_, serveOptions_, false);
-    serveCommand_->add_flag("--minimized", minimized_,
+    serveCommand_->add_flag("--minimized", serveRun_.minimized,
                             "свернуть своё окно консоли (Windows; так запускает служба)");
+    serveCommand_->add_flag("--restart-on-failure", serveRun_.restartOnFailure,
+                            "после завершения с ошибкой (кроме ошибки в командной строке) "
+                            "запускаться заново через 30 с, не больше 3 раз за час (Windows; "
+                            "так запускает служба, как systemd перезапускает свою)");
+    serveCommand_->add_flag("--bounded-output", serveOptions_.boundedOutput,
+                            "стандартный вывод ошибок — файл qz7-serve.err (так serve "
+                            "запускает окно): больше 1 МиБ он не растёт, старые строки "
+                            "отрезаются");
 }
 
 void CliCommands::addServeOptionsTo(CLI::App* command, ServeOptions& options, bool settingsOnly) {
@@ -333,7 +341,7 @@ int CliCommands::run(const std::string& gameDir, std::ostream& out, std::ostream
     if (*startServerCommand_ || *startClientCommand_ || *serveCommand_)
         std::filesystem::current_path(game.path());
     if (*serveCommand_)
-        return runServe(game, serveOptions_, givenOptionNames(*serveCommand_), minimized_, err);
+        return runServe(game, serveOptions_, givenOptionNames(*serveCommand_), serveRun_, err);
     if (*statusCommand_) return runStatus(game, json_, out);
     if (*stopCommand_) return runStop(game, out);
     if (*restartCommand_) return runRestart(game, out);

@@ -7,6 +7,7 @@
 
 #include "cli/players_command.h"
 #include "cli/port_commands.h"
+#include "cli/serve_commands.h"
 #include "server/serve_session.h"
 
 namespace qz7::cli {
@@ -64,7 +65,7 @@ class CliCommands {
     std::string profile_;
     bool force_ = false;
     ServeOptions serveOptions_;
-    bool minimized_ = false;
+    ServeRunOptions serveRun_;
     ServeOptions serviceOptions_;
     bool servicePrint_ = false;
     std::string notifyTestUrl_;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+#include <iosfwd>
 #include <stdexcept>
 #include <string>
 
@@ -20,5 +22,9 @@ class CliError : public std::runtime_error {
   private:
     int exitCode_;
 };
+
+// Runs a command and gives its exit status; what it throws is said on err and gives the status
+// of its kind (a CliError its own, a usage error 2, any other failure 1).
+int statusOfCommand(const std::function<int()>& command, std::ostream& err);
 
 }  // namespace qz7::cli

@@ -17,6 +17,8 @@ const char* sourceKey(QueryPortSource source) {
     switch (source) {
         case QueryPortSource::Explicit:
             return "query-port";
+        case QueryPortSource::Served:
+            return "serve";
         case QueryPortSource::CommandLine:
             return "command-line";
         case QueryPortSource::ServerProcess:
@@ -78,7 +80,7 @@ int showPlayers(GameFolder& game, const PlayersOptions& options, std::ostream& o
     QueryPortInputs inputs;
     inputs.explicitPort = options.queryPort;
     if (std::optional<ServedServer> served = findServedServer(game.path())) {
-        inputs.commandLine = served->commandLine;
+        inputs.servedPort = served->queryPort;
         inputs.serverProcessId = served->serverProcessId;
     }
     const LocalServerQuery query = queryLocalServer(inputs);

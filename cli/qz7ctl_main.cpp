@@ -45,16 +45,5 @@ int main(int argc, char** argv) {
         return kExitUsage;
     }
 
-    try {
-        return commands.run(gameDir, std::cout, std::cerr);
-    } catch (const CliError& e) {
-        std::cerr << e.what() << "\n";
-        return e.exitCode();
-    } catch (const qz7::OperationError& e) {
-        std::cerr << e.what() << "\n";
-        return e.kind() == qz7::OperationError::Kind::Usage ? kExitUsage : kExitFailed;
-    } catch (const std::exception& e) {
-        std::cerr << e.what() << "\n";
-        return kExitFailed;
-    }
+    return statusOfCommand([&] { return commands.run(gameDir, std::cout, std::cerr); }, std::cerr);
 }

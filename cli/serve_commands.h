@@ -12,12 +12,27 @@ namespace qz7::cli {
 
 // The exit status of status, stop and restart when no serve holds the folder.
 constexpr int kExitNotRunning = 3;
+// The exit status of a serve that ended on an internal error (an exception nobody expected),
+// after it stopped the server, removed the ports and ended its state.
+constexpr int kExitInternalError = 4;
+
+// How the serve command itself runs.
+struct ServeRunOptions {
+    bool minimized = false;  // the console window is minimised first (Windows entries)
+    // Started afresh 30 s after an end with an error, at most 3 times an hour (Windows entries,
+    // where nothing else restarts it).
+    bool restartOnFailure = false;
+};
 
 // `qz7ctl serve`: serves in the game folder (the event lines on err) until it ends, on the
 // folder's settings with the options given on the command line (givenOptions) instead; 0 when it
-// ended well, 1 otherwise. minimized: the console window is minimised first.
+// ended well, kExitInternalError after an internal error, 1 otherwise.
 int runServe(GameFolder& game, const ServeOptions& commandLine,
-             const std::vector<std::string>& givenOptions, bool minimized, std::ostream& err);
+             const std::vector<std::string>& givenOptions, const ServeRunOptions& run,
+             std::ostream& err);
+
+// The exit status of a serve that ended so.
+int serveExitStatus(ServeEnd end);
 
 // `qz7ctl status [--json]`: 0 while a serve holds the folder, kExitNotRunning otherwise.
 int runStatus(GameFolder& game, bool json, std::ostream& out);

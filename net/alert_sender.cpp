@@ -80,10 +80,12 @@ std::string sendAlertNow(const std::string& url, AlertFormat format, const Alert
 class AlertSender::Channel {
   public:
     Channel(AlertTarget target, const std::function<void(const std::string&)>& log,
-            const AlertTiming& timing, const HttpSender& send)
-        : target_(std::move(target)), log_(log), timing_(timing), send_(send), thread_([this] {
-              run();
-          }) {}
+            const AlertTiming& timing, const HttpSender& send, const ThreadGuard& guard)
+        : target_(std::move(target)),
+          log_(log),
+          timing_(timing),
+          send_(send),
+          thread_([this, &guard] { runGuarded(guard, [this] { run(); }); }) {}
 
     ~Channel() {
         {
@@ -180,10 +182,11 @@ class AlertSender::Channel {
 
 AlertSender::AlertSender(std::vector<AlertTarget> targets,
                          std::function<void(const std::string&)> log, AlertTiming timing,
-                         HttpSender send)
-    : log_(std::move(log)), timing_(timing), send_(std::move(send)) {
+                         HttpSender send, ThreadGuard guard)
+    : log_(std::move(log)), timing_(timing), send_(std::move(send)), guard_(std::move(guard)) {
     for (AlertTarget& target : targets)
-        channels_.push_back(std::make_unique<Channel>(std::move(target), log_, timing_, send_));
+        channels_.push_back(
+            std::make_unique<Channel>(std::move(target), log_, timing_, send_, guard_));
 }
 
 AlertSender::~AlertSender() = default;

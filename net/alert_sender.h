@@ -9,6 +9,7 @@
 
 #include "net/alert_address.h"
 #include "platform/http_post.h"
+#include "platform/thread_guard.h"
 
 namespace qz7 {
 
@@ -49,8 +50,9 @@ using HttpSender =
 // told to log (the address redacted), not every attempt.
 class AlertSender {
   public:
+    // guard: what each address's thread runs under (an exception it did not expect).
     AlertSender(std::vector<AlertTarget> targets, std::function<void(const std::string&)> log,
-                AlertTiming timing = {}, HttpSender send = httpPost);
+                AlertTiming timing = {}, HttpSender send = httpPost, ThreadGuard guard = {});
     // Sends what still waits (keeping to the interval, one attempt each) and tells log about
     // alerts that could not be delivered.
     ~AlertSender();
@@ -65,6 +67,7 @@ class AlertSender {
     std::function<void(const std::string&)> log_;
     AlertTiming timing_;
     HttpSender send_;
+    ThreadGuard guard_;
     std::vector<std::unique_ptr<Channel>> channels_;  // last: their threads use the members above
 };
 

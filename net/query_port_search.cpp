@@ -24,6 +24,8 @@ std::string sourceText(QueryPortSource source) {
     switch (source) {
         case QueryPortSource::Explicit:
             return "указанный порт";
+        case QueryPortSource::Served:
+            return "порт, который спрашивает qz7ctl serve";
         case QueryPortSource::CommandLine:
             return "порт из +set net_port строки запуска";
         case QueryPortSource::ServerProcess:
@@ -93,6 +95,11 @@ LocalServerQuery queryLocalServer(const QueryPortInputs& inputs, const QueryTimi
     if (inputs.explicitPort) {
         result.source = QueryPortSource::Explicit;
         askPorts({*inputs.explicitPort}, addresses, timing, result);
+        return result;
+    }
+    if (inputs.servedPort) {
+        result.source = QueryPortSource::Served;
+        askPorts({*inputs.servedPort}, addresses, timing, result);
         return result;
     }
     if (std::optional<int> port = commandLineGamePort(inputs.commandLine)) {

@@ -20,7 +20,9 @@ const std::set<std::string> kAlertEvents = {
     // a scheduled restart made, put off with why, or waiting for the players to leave
     "stopped-for-restart", "restart-postponed", "files-not-written", "restart-waits",
     // what the server's answers tell: back online, hung (restarted or only said)
-    "back-online", "hung", "not-answering"};
+    "back-online", "hung", "not-answering",
+    // what the host has to mend: ports left forwarded, a serve that ended on an internal error
+    "ports-failed", "internal-error"};
 
 std::string trimmed(const std::string& line) {
     const std::size_t start = line.find_first_not_of(" \t\r");
@@ -88,12 +90,12 @@ Alert alertFor(const AlertSource& source, const nlohmann::json& event) {
 }
 
 ServeAlerts::ServeAlerts(std::vector<AlertTarget> targets, AlertSource source,
-                         std::function<void(const std::string&)> log)
-    : source_(std::move(source)), sender_(std::move(targets), std::move(log)) {}
+                         std::function<void(const std::string&)> log, ThreadGuard guard)
+    : source_(std::move(source)),
+      sender_(std::move(targets), std::move(log), AlertTiming{}, httpPost, std::move(guard)) {}
 
-void ServeAlerts::observe(const nlohmann::json& event) {
-    if (kAlertEvents.count(event.value("event", std::string())))
-        sender_.post(alertFor(source_, event));
+void ServeAlerts::observe(const ServeEvent& event) {
+    if (kAlertEvents.count(event.name)) sender_.post(alertFor(source_, eventObject(event)));
 }
 
 std::string sendTestAlert(const std::string& url, const std::optional<std::string>& format,

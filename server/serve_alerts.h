@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "net/alert_sender.h"
+#include "server/serve_companion.h"
 
 namespace qz7 {
 
@@ -42,13 +43,15 @@ struct AlertSource {
 Alert alertFor(const AlertSource& source, const nlohmann::json& event);
 
 // The alerts of one serve: the events that matter to a host (started, start failed, crashed,
-// gave up, scheduled restarts, ended, stopped) go to every address.
-class ServeAlerts {
+// gave up, scheduled restarts, ended, stopped, ports that could not be removed, an internal
+// error) go to every address.
+// A companion of serve: the sending threads run under the guard given.
+class ServeAlerts final : public ServeCompanion {
   public:
     ServeAlerts(std::vector<AlertTarget> targets, AlertSource source,
-                std::function<void(const std::string&)> log);
+                std::function<void(const std::string&)> log, ThreadGuard guard = {});
     // Called with every event line of serve.
-    void observe(const nlohmann::json& event);
+    void observe(const ServeEvent& event) override;
 
   private:
     AlertSource source_;

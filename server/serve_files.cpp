@@ -32,8 +32,22 @@ ServeStateFile::ServeStateFile(std::filesystem::path file, const std::string& te
               {"portsForwarded", false},
               {"sleepBlocked", false},
               {"lastAnswer", nullptr},
+              {"queryPort", nullptr},
               {"stopGraceSeconds", double(stopGrace.count()) / 1000.0},
+              {"endReason", nullptr},
               {"lastEvent", nullptr}};
+}
+
+void ServeStateFile::begin() {
+    std::lock_guard lock(mutex_);
+    write();
+}
+
+void ServeStateFile::queryPortAsked(std::optional<int> port) {
+    std::lock_guard lock(mutex_);
+    const nlohmann::json value = port ? nlohmann::json(*port) : nlohmann::json(nullptr);
+    if (state_["queryPort"] == value) return;
+    state_["queryPort"] = value;
     write();
 }
 
@@ -66,6 +80,13 @@ void ServeStateFile::take(const ServeEvent& event) {
             state_["crashesInWindow"] = 0;
         }
         if (name == "stopped") state_["nextRestart"] = nullptr;
+    } else if (name == "start-failed") {
+        state_["lastCrash"] = moment;
+        state_["crashesInWindow"] = field("crashesInWindow");
+    } else if (name == "requested-restart" && field("pid") == 0) {
+        // Asked for while a restart after a crash waited: the start that follows is asked for.
+        state_["requestedRestarts"] = state_["requestedRestarts"].get<int>() + 1;
+        state_["crashesInWindow"] = 0;
     } else if (name == "restart-postponed") {
         state_["nextRestart"] = field("nextRestart");
         if (field("requested") == true) state_["lastRefusedRestart"] = moment;
@@ -93,9 +114,11 @@ void ServeStateFile::serverAnswered(std::chrono::system_clock::time_point time,
     write();
 }
 
-void ServeStateFile::ended(std::chrono::system_clock::time_point moment) {
+void ServeStateFile::ended(std::chrono::system_clock::time_point moment,
+                           const std::string& reason) {
     std::lock_guard lock(mutex_);
     state_["serveEnded"] = utcTimestamp(moment);
+    state_["endReason"] = reason.empty() ? nlohmann::json(nullptr) : nlohmann::json(reason);
     state_["serverPid"] = nullptr;
     state_["serverStarted"] = nullptr;
     state_["nextRestart"] = nullptr;

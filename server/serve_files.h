@@ -23,13 +23,18 @@ class ServeStateFile {
                    std::chrono::system_clock::time_point serveStarted,
                    std::chrono::milliseconds stopGrace = {});
 
+    // Writes the state as it begins (the constructor writes nothing).
+    void begin();
     // Takes the event into the state and rewrites the file.
     void take(const ServeEvent& event);
     // The running server answered a query: when, its map, how many play and how many may.
     void serverAnswered(std::chrono::system_clock::time_point time, const std::string& map,
                         int players, std::optional<int> maxPlayers);
-    // serve ends: no server runs any more.
-    void ended(std::chrono::system_clock::time_point moment);
+    // The query port serve asks its server on (for `qz7ctl players`); nothing while it searches.
+    void queryPortAsked(std::optional<int> port);
+    // serve ends: no server runs any more; reason says why when it ended of itself (an internal
+    // error), empty otherwise.
+    void ended(std::chrono::system_clock::time_point moment, const std::string& reason = {});
 
     const nlohmann::json& state() const { return state_; }
 

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <ostream>
+#include <utility>
 
 #include "net/json_text.h"
 #include "platform/readable_text.h"
@@ -62,10 +63,42 @@ void ServeLog::addListener(std::function<void(const ServeEvent&)> listener) {
     listeners_.push_back(std::move(listener));
 }
 
-void ServeLog::publish(const ServeEvent& event) {
+void ServeLog::publish(ServeEvent event) {
     std::lock_guard lock(publishing_);
-    err_ << eventLine(event, json_) << std::endl;
-    for (const auto& listener : listeners_) listener(event);
+    waiting_.push_back(std::move(event));
+    // Noted by a listener of the event being published: it comes next.
+    if (publishingNow_) return;
+    publishingNow_ = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{publishingNow_};
+    while (!waiting_.empty()) {
+        const ServeEvent next = std::move(waiting_.front());
+        waiting_.pop_front();
+        writeLine(next);
+        for (const auto& listener : listeners_) runGuarded(guard_, [&] { listener(next); });
+    }
+}
+
+void ServeLog::writeLine(const ServeEvent& event) {
+    const std::string line = eventLine(event, json_) + "\n";
+    err_ << line << std::flush;
+    if (err_) {
+        if (wrote_) wrote_(line);
+        if (!std::exchange(errFailing_, false)) return;
+        waiting_.push_back({std::chrono::system_clock::now(), "output-restored",
+                            "вывод serve снова записывается (стандартный вывод ошибок)",
+                            nlohmann::json::object()});
+        return;
+    }
+    err_.clear();
+    if (std::exchange(errFailing_, true)) return;
+    waiting_.push_back({std::chrono::system_clock::now(), "output-failed",
+                        "вывод serve не записывается (стандартный вывод ошибок): сервер работает "
+                        "дальше, события идут в журнал; пока запись не наладится, это не "
+                        "повторяется",
+                        nlohmann::json::object()});
 }
 
 void ServeLog::report(const SupervisorEvent& event) {
@@ -133,8 +166,10 @@ void ServeLog::report(const SupervisorEvent& event) {
             return;
         case SupervisorEventKind::StartFailed:
             note("start-failed",
-                 "не удалось запустить " + std::string(kServerLauncherName) + ": " + event.error,
-                 {{"error", event.error}});
+                 "не удалось запустить " + std::string(kServerLauncherName) + ": " + event.error +
+                     " (считается падением; падений за последние " + secondsText(crashWindow_) +
+                     ": " + std::to_string(event.crashesInWindow) + ")",
+                 {{"error", event.error}, {"crashesInWindow", event.crashesInWindow}});
             return;
         case SupervisorEventKind::Stopping:
             note("stopping", "сервер просят завершиться (" + pidText(event.processId) + ")", pid);
@@ -146,6 +181,13 @@ void ServeLog::report(const SupervisorEvent& event) {
                  pid);
             return;
         case SupervisorEventKind::ScheduledRestart:
+            if (event.processId == 0) {
+                note("requested-restart",
+                     "перезапуск по запросу: сервер ждал перезапуска после падения и "
+                     "запускается сейчас",
+                     pid);
+                return;
+            }
             note(event.requested ? "requested-restart" : "scheduled-restart",
                  restartKindText(event) + " (" + pidText(event.processId) +
                      "): шаблон читается заново",

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <deque>
 #include <functional>
 #include <iosfwd>
 #include <mutex>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "platform/local_time.h"
+#include "platform/thread_guard.h"
 #include "server/server_supervisor.h"
 
 namespace qz7 {
@@ -30,7 +32,10 @@ std::string eventLine(const ServeEvent& event, bool json);
 nlohmann::json eventObject(const ServeEvent& event);
 
 // The event lines of a serve on standard error, one line per event, and the listeners
-// that take every event too. Safe to use from several threads (alerts note their failures).
+// that take every event too. Safe to use from several threads (alerts note their failures), and
+// from its own listeners: what a listener notes follows the event it heard, never inside it.
+// A line that standard error does not take is said once (to the listeners) and again when lines
+// go out again; the stream is cleared each time, so that one failed write never silences serve.
 class ServeLog {
   public:
     // crashWindow: the span in which crashes are counted, named in the crash lines.
@@ -44,12 +49,23 @@ class ServeLog {
               const nlohmann::json& fields = nlohmann::json::object());
     // Every later event is handed to the listener too, after the line on standard error.
     void addListener(std::function<void(const ServeEvent&)> listener);
+    // Each listener is called through guard (serve's: an exception it throws ends serve in order).
+    void guardListeners(ThreadGuard guard) { guard_ = std::move(guard); }
+    // After each line on standard error, told its text (with the line end): serve keeps a file
+    // it writes for weeks bounded so.
+    void afterLine(std::function<void(const std::string&)> wrote) { wrote_ = std::move(wrote); }
 
   private:
-    void publish(const ServeEvent& event);
+    void publish(ServeEvent event);
+    void writeLine(const ServeEvent& event);
 
-    std::mutex publishing_;  // notes come from the alert threads too
+    std::recursive_mutex publishing_;  // notes come from the alert threads and listeners too
+    std::deque<ServeEvent> waiting_;   // noted while an event was being published
+    bool publishingNow_ = false;
+    bool errFailing_ = false;
     std::vector<std::function<void(const ServeEvent&)>> listeners_;
+    ThreadGuard guard_;
+    std::function<void(const std::string&)> wrote_;
     std::ostream& err_;
     bool json_;
     std::chrono::milliseconds crashWindow_;

@@ -81,7 +81,11 @@ ServeRequestResult restartServedServer(const std::filesystem::path& gameFolder,
     if (!StopSignals::requestRestartOf(holder->processId))
         throw OperationError("Не удалось попросить " + serveHolderText(*holder) +
                              " перезапустить сервер");
-    tell(progress, "Перезапуск сервера: " + serveHolderText(*holder) + " останавливает его...");
+    const bool serverRuns =
+        before && before->value("serverPid", nlohmann::json()).is_number_integer();
+    // A server that crashed and waits for its restart is started at once: nothing to stop.
+    tell(progress, "Перезапуск сервера: " + serveHolderText(*holder) +
+                       (serverRuns ? " останавливает его..." : " запускает его сейчас..."));
     const std::chrono::seconds wait = waitFor(before);
     const auto deadline = std::chrono::steady_clock::now() + wait;
     while (std::chrono::steady_clock::now() < deadline) {

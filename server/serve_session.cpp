@@ -2,6 +2,7 @@
 
 #include <ostream>
 
+#include "net/console_variables.h"
 #include "net/local_address.h"
 #include "net/miniupnpc_gateway.h"
 #include "net/port_mapping.h"
@@ -9,12 +10,15 @@
 #include "platform/platform.h"
 #include "platform/readable_text.h"
 #include "platform/stop_signals.h"
+#include "server/bounded_output.h"
 #include "server/busy_ports_check.h"
 #include "server/launchers.h"
 #include "server/operation_error.h"
+#include "server/serve_companion.h"
 #include "server/serve_files.h"
 #include "server/serve_lock.h"
 #include "server/serve_log.h"
+#include "server/serve_records.h"
 #include "server/template_files.h"
 #include "settings/template_record.h"
 #include "settings/template_store.h"
@@ -29,8 +33,8 @@ constexpr std::chrono::seconds kPortBatchTime{60};
 // The ports serve forwarded, removed again through the same router when serve ends.
 class ForwardedPorts {
   public:
-    ForwardedPorts(const std::optional<std::string>& igdUrl, ServeLog& log)
-        : gateway_(MiniupnpcGateway::namedOrDiscovered(igdUrl)), log_(log) {}
+    ForwardedPorts(std::unique_ptr<PortMappingGateway> gateway, ServeLog& log)
+        : gateway_(std::move(gateway)), log_(log) {}
 
     // Forwards the 70 ports; a stop signal cancels the batch after the mapping in flight. False
     // when they could not all be forwarded for another reason.
@@ -43,7 +47,7 @@ class ForwardedPorts {
         return result.success() || result.status == PortBatchStatus::Cancelled;
     }
 
-    // Removes them again when any were forwarded; false when that failed.
+    // Removes them again when any were forwarded; false when that failed (said, and alerted).
     bool remove() {
         if (!forwarded_) return true;
         PortBatchControl control = boundedBatch();
@@ -63,7 +67,7 @@ class ForwardedPorts {
                   {{"mapped", result.succeeded}, {"total", result.total}});
     }
 
-    std::unique_ptr<MiniupnpcGateway> gateway_;
+    std::unique_ptr<PortMappingGateway> gateway_;
     ServeLog& log_;
     bool forwarded_ = false;
 };
@@ -120,23 +124,6 @@ class RestartFiles {
     std::optional<Prepared> prepared_;
 };
 
-// Runs f and tells err when it throws: the files are a record beside the events on standard
-// error, and serving goes on without them.
-template <typename Write>
-void writeOrSay(Write&& write, std::ostream& err) {
-    try {
-        write();
-    } catch (const std::exception& error) {
-        err << error.what() << std::endl;
-    }
-}
-
-// Whether the event says that the server's run is over.
-bool endsTheRun(SupervisorEventKind kind) {
-    return kind == SupervisorEventKind::Crashed || kind == SupervisorEventKind::ExitedCleanly ||
-           kind == SupervisorEventKind::Stopped || kind == SupervisorEventKind::StoppedForRestart;
-}
-
 // Keeps the machine awake while serve runs, unless allowed to sleep; says once when it cannot.
 std::unique_ptr<SleepBlock> keepAwake(const ServeOptions& options, ServeLog& log) {
     if (options.allowSleep || !options.blockSleep) return nullptr;
@@ -151,10 +138,93 @@ std::unique_ptr<SleepBlock> keepAwake(const ServeOptions& options, ServeLog& log
     return block;
 }
 
+// What no failure text may show: the alert addresses and the remote-console password.
+void hideSecrets(ServeGuard& guard, const std::vector<AlertTarget>& targets,
+                 const std::string& parameters) {
+    for (const AlertTarget& target : targets) guard.hide(target.url, redactedAddress(target.url));
+    if (std::optional<std::string> password = commandLineVariable(parameters, "rcon_password"))
+        guard.hide(*password, "***");
+}
+
+// The query port serve knows before it asks: the host's, else the net_port of the parameters.
+std::optional<int> knownQueryPort(const HealthOptions& health, const std::string& parameters) {
+    return health.queryPort ? health.queryPort : commandLineGamePort(parameters);
+}
+
+// Why serve ended, for the state file.
+std::string endReason(SupervisorOutcome outcome, bool portsForwarded, bool portsRemoved,
+                      const ServeGuard& guard) {
+    if (guard.failed()) return "внутренняя ошибка: " + guard.failure();
+    if (!portsForwarded) return "порты не проброшены";
+    if (!portsRemoved) return "порты не убраны с роутера";
+    switch (outcome) {
+        case SupervisorOutcome::CleanExit:
+            return "сервер завершился сам";
+        case SupervisorOutcome::Stopped:
+            return "остановлен по запросу";
+        case SupervisorOutcome::CrashLoop:
+            return "сервер падал слишком часто";
+    }
+    return {};
+}
+
+// The server as the supervisor sees it: its start and the questions it asks, each under the
+// guard, so that nothing it calls ends supervision but by the guard's failure, which stops the
+// server as a stop request does.
+SupervisedServer supervisedServer(const std::filesystem::path& gameFolder,
+                                  const ServeOptions& options, const std::string& parameters,
+                                  ServeGuard& guard, ServeLog& log, ServerHealth& health,
+                                  ServeRecords& records, RestartFiles& restartFiles) {
+    SupervisedServer server;
+    server.hung = [&] { return health.hung(); };
+    server.playersOnline = [&] {
+        std::optional<int> players;
+        guard.run("проверка сервера", [&] { players = health.playersOnline(); });
+        return players;
+    };
+    server.warn = [&](std::chrono::seconds left) {
+        guard.run("проверка сервера", [&] { health.warn(left); });
+    };
+    server.prepareRestart = [&] { return restartFiles.prepare(); };
+    server.writePreparedFiles = [&] { return restartFiles.write(); };
+    server.start = [&, launcher = launcherPath(gameFolder, kServerLauncherName)](
+                       std::string& error) -> std::unique_ptr<RunningProgram> {
+        try {
+            guard.step("server-start");
+            return WatchedProcess::start(
+                launcher, parameters, error,
+                options.quietServer ? ProgramOutput::Discarded : ProgramOutput::Inherited);
+        } catch (const std::exception& failure) {
+            error = failure.what();
+            return nullptr;
+        }
+    };
+    server.stopRequested = [&] { return StopSignals::received() || guard.failed(); };
+    server.restartRequested = [] { return StopSignals::takeRestartRequest(); };
+    server.report = [&](const SupervisorEvent& event) {
+        guard.run("serve", [&] {
+            const bool stopping =
+                StopSignals::received() &&
+                (event.kind == SupervisorEventKind::Stopping ||
+                 (event.kind == SupervisorEventKind::Stopped && event.processId == 0));
+            if (stopping) log.note("signal", std::string("получен ") + StopSignals::receivedName());
+            if (event.kind == SupervisorEventKind::Started)
+                records.queryPortAsked(knownQueryPort(options.health, parameters));
+            log.report(event);
+        });
+    };
+    return server;
+}
+
+std::unique_ptr<PortMappingGateway> portGateway(const ServeOptions& options) {
+    if (options.portGateway) return options.portGateway(options.igdUrl);
+    return MiniupnpcGateway::namedOrDiscovered(options.igdUrl);
+}
+
 }  // namespace
 
-bool serve(const std::filesystem::path& gameFolder, const ServeOptions& options,
-           std::ostream& err) {
+ServeEnd serve(const std::filesystem::path& gameFolder, const ServeOptions& options,
+               std::ostream& err) {
     // Stop and restart requests are taken from the start: a request that comes before the
     // supervision begins is kept for it, never the end of serve.
     StopSignals stopSignals;
@@ -173,80 +243,76 @@ bool serve(const std::filesystem::path& gameFolder, const ServeOptions& options,
     // A template named by position is followed by its name from here on.
     const std::string templateName = templateRecordName(found.record);
     std::string parameters = options.command.value_or(templateCommandLine(found.record));
+    // The start's checks come before the state file: a refused start leaves the state of the
+    // last serve as it was, and says why.
+    const std::optional<std::string> busy = checkServerPortsFree(options.force);
+    const std::string files =
+        writeTemplateServerFiles(gameFolder, found.record, options.fixedWeights);
+
+    ServeGuard guard(options.failPoint);
+    hideSecrets(guard, alertTargetList, parameters);
     ServeLog log(err, options.json, options.timing.crashWindow);
-    ServeStateFile state(gameFolder / kServeStateFile, templateName, serveStarted,
-                         options.timing.stopGrace);
-    ServeLogFile logFile(gameFolder / kServeLogFile);
-    log.addListener([&](const ServeEvent& event) {
-        writeOrSay([&] { logFile.append(eventLine(event, false)); }, err);
-        writeOrSay([&] { state.take(event); }, err);
+    log.guardListeners(guard.forPart("журнал serve"));
+    if (options.boundedOutput) log.afterLine(BoundedOutput(serveOutputBound()));
+    ServeRecords records(gameFolder, templateName, serveStarted, options.timing.stopGrace, log,
+                         guard);
+    guard.onFailure([&log](const std::string& failure) {
+        log.note("internal-error", "serve завершается из-за внутренней ошибки: " + failure,
+                 {{"error", failure}});
     });
-    std::optional<ServeAlerts> alerts;
+    // What rides along the server's runs.
+    ServeCompanions companions(log, guard, parameters);
     if (!alertTargetList.empty()) {
         std::string shown;
         for (const AlertTarget& target : alertTargetList)
             shown += (shown.empty() ? "" : ", ") + redactedAddress(target.url);
         log.note("alerts", "оповещения: " + shown);
-        const AlertSource source{machineName(), textFromPath(gameFolder), templateName};
-        alerts.emplace(alertTargetList, source,
-                       [&log](const std::string& message) { log.note("alert-failed", message); });
-        log.addListener(
-            [&alerts](const ServeEvent& event) { alerts->observe(eventObject(event)); });
+        companions.add(
+            "оповещения",
+            std::make_unique<ServeAlerts>(
+                alertTargetList, AlertSource{machineName(), textFromPath(gameFolder), templateName},
+                [&log](const std::string& failure) { log.note("alert-failed", failure); },
+                guard.forPart("оповещения")));
     }
-    if (std::optional<std::string> busy = checkServerPortsFree(options.force))
-        log.note("ports-busy", *busy);
-    log.note("files", writeTemplateServerFiles(gameFolder, found.record, options.fixedWeights));
+    auto health = std::make_unique<ServerHealth>(
+        options.health, log, gamePath(gameFolder, kConfigurationPath),
+        [&records](const ServerAnswer& answer) {
+            if (answer.port > 0) records.queryPortAsked(answer.port);
+            records.serverAnswered(answer.time, answer.map, answer.players, answer.maxPlayers);
+        },
+        [&guard](const QueryPortInputs& inputs, const QueryTiming& timing) {
+            guard.step("health-check");
+            return queryLocalServer(inputs, timing);
+        },
+        sayThroughRcon, systemSupervisorClock(), guard.forPart("проверка сервера"));
+    ServerHealth& healthChecks = *health;
+    companions.add("проверка сервера", std::move(health));
 
-    ForwardedPorts ports(options.igdUrl, log);
-    bool portsOk = true;
+    std::optional<ForwardedPorts> ports;
+    bool portsForwarded = true;
     SupervisorOutcome outcome = SupervisorOutcome::Stopped;
-    if (options.forwardPorts) portsOk = ports.forward();
-    if (portsOk) {
+    guard.run("serve", [&] {
+        if (busy) log.note("ports-busy", *busy);
+        log.note("files", files);
+        if (options.forwardPorts) {
+            ports.emplace(portGateway(options), log);
+            portsForwarded = ports->forward();
+        }
+        if (!portsForwarded) return;
         const std::unique_ptr<SleepBlock> awake = keepAwake(options, log);
-        const std::filesystem::path launcher = launcherPath(gameFolder, kServerLauncherName);
         RestartFiles restartFiles(gameFolder, templateName, options, parameters);
-        ServerHealth health(options.health, log, gamePath(gameFolder, kConfigurationPath),
-                            [&](const ServerAnswer& answer) {
-                                writeOrSay(
-                                    [&] {
-                                        state.serverAnswered(answer.time, answer.map,
-                                                             answer.players, answer.maxPlayers);
-                                    },
-                                    err);
-                            });
-        SupervisedServer server;
-        server.hung = [&] { return health.hung(); };
-        server.playersOnline = [&] { return health.playersOnline(); };
-        server.warn = [&](std::chrono::seconds left) { health.warn(left); };
-        server.prepareRestart = [&] { return restartFiles.prepare(); };
-        server.writePreparedFiles = [&] { return restartFiles.write(); };
-        server.start = [&](std::string& error) {
-            return WatchedProcess::start(
-                launcher, parameters, error,
-                options.quietServer ? ProgramOutput::Discarded : ProgramOutput::Inherited);
-        };
-        server.stopRequested = [&] { return StopSignals::received(); };
-        server.restartRequested = [] { return StopSignals::takeRestartRequest(); };
-        server.report = [&](const SupervisorEvent& event) {
-            const bool stopping =
-                StopSignals::received() &&
-                (event.kind == SupervisorEventKind::Stopping ||
-                 (event.kind == SupervisorEventKind::Stopped && event.processId == 0));
-            if (stopping) log.note("signal", std::string("получен ") + StopSignals::receivedName());
-            log.report(event);
-            if (event.kind == SupervisorEventKind::Started)
-                health.runStarted(event.processId, parameters);
-            else if (endsTheRun(event.kind))
-                health.runEnded();
-        };
-        outcome = superviseServer(server, options.timing);
-    }
-    const bool removed = ports.remove();
-    writeOrSay([&] { state.ended(std::chrono::system_clock::now()); }, err);
-
+        outcome = superviseServer(supervisedServer(gameFolder, options, parameters, guard, log,
+                                                   healthChecks, records, restartFiles),
+                                  options.timing);
+    });
+    bool portsRemoved = true;
+    guard.run("serve", [&] { portsRemoved = !ports || ports->remove(); });
+    records.ended(std::chrono::system_clock::now(),
+                  endReason(outcome, portsForwarded, portsRemoved, guard));
+    if (guard.failed()) return ServeEnd::InternalError;
     const bool serverEndedWell =
         outcome == SupervisorOutcome::CleanExit || outcome == SupervisorOutcome::Stopped;
-    return portsOk && removed && serverEndedWell;
+    return portsForwarded && portsRemoved && serverEndedWell ? ServeEnd::Done : ServeEnd::Failed;
 }
 
 }  // namespace qz7

@@ -1,12 +1,16 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <iosfwd>
+#include <memory>
 #include <optional>
 #include <string>
 
+#include "net/port_mapping_gateway.h"
 #include "platform/sleep_block.h"
 #include "server/serve_alerts.h"
+#include "server/serve_guard.h"
 #include "server/server_health.h"
 #include "server/server_supervisor.h"
 
@@ -30,6 +34,21 @@ struct ServeOptions {
     HealthOptions health;
     // How the machine is kept awake while the server runs (a test puts its own).
     SleepBlocker blockSleep = blockSystemSleep;
+    // serve's standard error is the file the window gave it (qz7-serve.err): it is kept under
+    // serveOutputBound(), its older half cut whenever it would grow past that.
+    bool boundedOutput = false;
+    // The router's port mapping for --ports; empty: UPnP (a test puts its own).
+    std::function<std::unique_ptr<PortMappingGateway>(const std::optional<std::string>& igdUrl)>
+        portGateway;
+    // A test makes a step fail once through it; empty otherwise.
+    ServeFailPoint failPoint;
+};
+
+// How a serve ended.
+enum class ServeEnd {
+    Done,           // the server ended cleanly or a stop was asked for, and the ports were removed
+    Failed,         // the crash limit, or ports that could not be forwarded or removed
+    InternalError,  // an exception nobody expected: said, alerted, and the serve ended in order
 };
 
 // Serves a template in the game folder, as `qz7ctl serve` does: takes the folder (one serve per
@@ -41,10 +60,14 @@ struct ServeOptions {
 // the players to leave and warn them first. Ctrl+C, SIGTERM and a stop request stop the server and
 // end serving; the ports it forwarded are removed whenever it ends. Every step is an event line on
 // err, in the event log and the state file of the folder, and the steps that matter to a host go
-// out as alerts. Throws OperationError (or FileError) when serving cannot begin: the launcher is
-// missing, the folder is held, the template or an alert address is refused, the ports are busy.
-// Returns whether it ended well: after a clean end of the server or a stop request, with the ports
-// removed.
-bool serve(const std::filesystem::path& gameFolder, const ServeOptions& options, std::ostream& err);
+// out as alerts. What rides along (health checks, alerts) are companions, and everything runs under
+// one guard: an exception nobody expected is said and alerted, and ends the serve in order (the
+// server stopped as by a stop request, the ports removed, the state ended with the reason). A
+// write of its files that fails, a failed alert or health check never ends it. Throws
+// OperationError (or FileError) when serving cannot begin: the launcher is missing, the folder is
+// held, the template or an alert address is refused, the ports are busy, the files cannot be
+// formed; the state file of the last serve is then left as it was.
+ServeEnd serve(const std::filesystem::path& gameFolder, const ServeOptions& options,
+               std::ostream& err);
 
 }  // namespace qz7

@@ -534,6 +534,7 @@ ServeOptions serveOptionsOverSettings(ServeOptions settings, const ServeOptions&
     settings.force = commandLine.force;
     settings.json = commandLine.json;
     settings.quietServer = commandLine.quietServer;
+    settings.boundedOutput = commandLine.boundedOutput;
     settings.alerts.urls = commandLine.alerts.urls;
     settings.alerts.file = commandLine.alerts.file;
     settings.blockSleep = commandLine.blockSleep;

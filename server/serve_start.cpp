@@ -47,9 +47,9 @@ std::optional<std::string> serveStartProblem(const fs::path& qz7ctl, const fs::p
 std::unique_ptr<DetachedProgram> startServe(const fs::path& qz7ctl, const fs::path& gameFolder,
                                             bool force, std::string& error) {
     // The serve's output goes to a file that lives as long as the serve, weeks maybe: the
-    // server's own output, without bound, stays out of it.
+    // server's own output, without bound, stays out of it, and serve keeps its own bounded.
     std::vector<std::string> arguments = {"--game-dir", utf8FromPath(gameFolder), "serve",
-                                          "--quiet-server"};
+                                          "--quiet-server", "--bounded-output"};
     if (force) arguments.push_back("--force");
     return DetachedProgram::start(qz7ctl, arguments, gameFolder, gameFolder / kServeOutputFile,
                                   error);

@@ -51,7 +51,7 @@ int humanPlayers(const ServerStatus& status) {
 
 ServerHealth::ServerHealth(HealthOptions options, ServeLog& log, std::filesystem::path configFile,
                            std::function<void(const ServerAnswer&)> answered, Ask ask, Say say,
-                           SupervisorClock& clock)
+                           SupervisorClock& clock, ThreadGuard guard)
     : options_(std::move(options)),
       log_(log),
       configFile_(std::move(configFile)),
@@ -59,6 +59,7 @@ ServerHealth::ServerHealth(HealthOptions options, ServeLog& log, std::filesystem
       ask_(std::move(ask)),
       say_(std::move(say)),
       clock_(clock),
+      guard_(std::move(guard)),
       thread_([this] { loop(); }) {}
 
 ServerHealth::~ServerHealth() {
@@ -97,7 +98,8 @@ void ServerHealth::loop() {
                        [&] { return ending_ || generation_ != generation; });
         if (ending_ || generation_ != generation || !run_) continue;
         lock.unlock();
-        checkNow();
+        // Each check under the guard: what it did not expect ends serve in order.
+        runGuarded(guard_, [this] { checkNow(); });
         lock.lock();
     }
 }
@@ -123,7 +125,19 @@ void ServerHealth::checkNow() {
         }
         asked = run_;
     }
-    take(*asked, ask_(inputsOf(*asked), options_.timing));
+    take(*asked, askSafely(*asked));
+}
+
+LocalServerQuery ServerHealth::askSafely(const Run& run) {
+    // Whatever goes wrong in a check (the server's process gone while its ports are looked up,
+    // a socket refused) is one unanswered check.
+    try {
+        return ask_(inputsOf(run), options_.timing);
+    } catch (const std::exception& error) {
+        LocalServerQuery failed;
+        failed.reason = std::string("запрос не удался: ") + error.what();
+        return failed;
+    }
 }
 
 bool ServerHealth::clockJumped(Run& run) {
@@ -148,7 +162,7 @@ void ServerHealth::take(const Run& asked, const LocalServerQuery& result) {
         run.server = result.server;
         const ServerStatus& status = *result.status;
         const ServerAnswer answer{clock_.wallNow(), safeMapName(status.map), humanPlayers(status),
-                                  status.maxClients};
+                                  status.maxClients, result.server ? result.server->port : 0};
         const bool first = !run.answered;
         run.answered = true;
         lock.unlock();
@@ -209,7 +223,7 @@ std::optional<int> ServerHealth::playersOnline() {
         if (!run_) return std::nullopt;
         asked = run_;
     }
-    const LocalServerQuery result = ask_(inputsOf(*asked), options_.timing);
+    const LocalServerQuery result = askSafely(*asked);
     if (!result.status) return std::nullopt;
     return humanPlayers(*result.status);
 }

@@ -12,6 +12,8 @@
 
 #include "net/query_port_search.h"
 #include "net/server_query.h"
+#include "platform/thread_guard.h"
+#include "server/serve_companion.h"
 #include "server/serve_log.h"
 #include "server/supervisor_clock.h"
 
@@ -35,6 +37,7 @@ struct ServerAnswer {
     std::string map;  // letters, digits and "_" only: nothing else of the network goes on
     int players = 0;
     std::optional<int> maxPlayers;
+    int port = 0;  // the query port it answered on
 };
 
 // "mp_seatown": a map name of the network with everything but letters, digits and "_" taken out.
@@ -50,8 +53,10 @@ int humanPlayers(const ServerStatus& status);
 // a server that answered before and then missed missesForHang answers in a row (hung: restarted
 // through the supervisor, or only said). A clock that jumped or a machine that slept between two
 // checks starts the count of misses afresh. It also answers the supervisor's questions before a
-// scheduled restart: who plays, and warns them through the server's remote console.
-class ServerHealth {
+// scheduled restart: who plays, and warns them through the server's remote console. A check that
+// fails in any way (a query that throws, a server process that vanished meanwhile) counts as one
+// unanswered check, never more; the thread runs under the guard given.
+class ServerHealth final : public ServeCompanion {
   public:
     using Ask = std::function<LocalServerQuery(const QueryPortInputs&, const QueryTiming&)>;
     using Say = std::function<RconOutcome(const UdpEndpoint&, const std::string& password,
@@ -61,15 +66,16 @@ class ServerHealth {
     // answered is called from the health thread with each answer.
     ServerHealth(HealthOptions options, ServeLog& log, std::filesystem::path configFile,
                  std::function<void(const ServerAnswer&)> answered, Ask ask = queryLocalServer,
-                 Say say = sayThroughRcon, SupervisorClock& clock = systemSupervisorClock());
-    ~ServerHealth();
+                 Say say = sayThroughRcon, SupervisorClock& clock = systemSupervisorClock(),
+                 ThreadGuard guard = {});
+    ~ServerHealth() override;
     ServerHealth(const ServerHealth&) = delete;
     ServerHealth& operator=(const ServerHealth&) = delete;
 
     // A run begins: the server's process and the parameter text it was given.
-    void runStarted(int processId, const std::string& commandLine);
+    void runStarted(int processId, const std::string& commandLine) override;
     // The run has ended: no asking until the next.
-    void runEnded();
+    void runEnded() override;
 
     // True when the current run counts as hung and hung servers are restarted.
     bool hung() const { return hung_; }
@@ -100,6 +106,7 @@ class ServerHealth {
 
     void loop();
     QueryPortInputs inputsOf(const Run& run) const;
+    LocalServerQuery askSafely(const Run& run);
     void take(const Run& asked, const LocalServerQuery& result);
     bool clockJumped(Run& run);
     std::optional<std::string> rconPassword(const std::string& commandLine) const;
@@ -111,6 +118,7 @@ class ServerHealth {
     Ask ask_;
     Say say_;
     SupervisorClock& clock_;
+    ThreadGuard guard_;
 
     mutable std::mutex mutex_;
     std::condition_variable wake_;

@@ -30,18 +30,21 @@ bool restartWasRequested(const SupervisedServer& server) {
     return server.restartRequested && server.restartRequested();
 }
 
-// Waits for delay, or until a restart is asked for; false when a stop was requested meanwhile.
-bool waitUnlessStopped(std::chrono::milliseconds delay, const SupervisedServer& server,
-                       const SupervisorTiming& timing) {
+enum class WaitEnd { Elapsed, RestartRequested, StopRequested };
+
+// Waits for delay, or until a restart is asked for or a stop requested.
+WaitEnd waitUnlessStopped(std::chrono::milliseconds delay, const SupervisedServer& server,
+                          const SupervisorTiming& timing) {
     SupervisorClock& clock = *server.clock;
     const SteadyTime until = clock.now() + delay;
     while (!server.stopRequested()) {
         const SteadyTime now = clock.now();
-        if (now >= until || restartWasRequested(server)) return true;
+        if (restartWasRequested(server)) return WaitEnd::RestartRequested;
+        if (now >= until) return WaitEnd::Elapsed;
         clock.sleepFor(std::min(std::chrono::ceil<std::chrono::milliseconds>(until - now),
                                 timing.pollInterval));
     }
-    return false;
+    return WaitEnd::StopRequested;
 }
 
 }  // namespace
@@ -57,9 +60,43 @@ std::chrono::milliseconds restartDelay(int crashInSeries, const SupervisorTiming
 SupervisorOutcome superviseServer(const SupervisedServer& server, const SupervisorTiming& timing) {
     SupervisorClock& clock = *server.clock;
     ScheduledRestarts schedule(timing.schedule, clock);
-    // The ends that count toward the crash limit: crashes, and clean ends that are restarted.
+    // The ends that count toward the crash limit: crashes, failed starts, and clean ends that are
+    // restarted.
     std::deque<SteadyTime> recentEnds;
     int endsInSeries = 0;
+    // Counts an end at that moment; how many there were within the crash window.
+    auto countEnd = [&](SteadyTime endedAt) {
+        ++endsInSeries;
+        recentEnds.push_back(endedAt);
+        while (endedAt - recentEnds.front() > timing.crashWindow) recentEnds.pop_front();
+        return static_cast<int>(recentEnds.size());
+    };
+    // After an end: gives up at the crash limit, else waits out the back-off. A restart a host
+    // asks for meanwhile starts the server at once, as asked for: no crash, and the count and the
+    // back-off start afresh. What ends supervision, or nothing when the server starts again.
+    auto afterEnd = [&](int endsInWindow) -> std::optional<SupervisorOutcome> {
+        if (endsInWindow >= timing.crashLimit) {
+            server.report({.kind = SupervisorEventKind::GaveUp, .crashesInWindow = endsInWindow});
+            return SupervisorOutcome::CrashLoop;
+        }
+        const std::chrono::milliseconds delay = restartDelay(endsInSeries, timing);
+        server.report({.kind = SupervisorEventKind::Restarting,
+                       .crashesInWindow = endsInWindow,
+                       .delay = delay});
+        switch (waitUnlessStopped(delay, server, timing)) {
+            case WaitEnd::StopRequested:
+                server.report({.kind = SupervisorEventKind::Stopped});
+                return SupervisorOutcome::Stopped;
+            case WaitEnd::RestartRequested:
+                server.report({.kind = SupervisorEventKind::ScheduledRestart, .requested = true});
+                recentEnds.clear();
+                endsInSeries = 0;
+                return std::nullopt;
+            case WaitEnd::Elapsed:
+                break;
+        }
+        return std::nullopt;
+    };
     while (true) {
         if (server.stopRequested()) {
             server.report({.kind = SupervisorEventKind::Stopped});
@@ -67,11 +104,16 @@ SupervisorOutcome superviseServer(const SupervisedServer& server, const Supervis
         }
         std::string error;
         std::unique_ptr<RunningProgram> process = server.start(error);
-        if (!process) {
-            server.report({.kind = SupervisorEventKind::StartFailed, .error = error});
-            return SupervisorOutcome::StartFailed;
-        }
         const SteadyTime startedAt = clock.now();
+        if (!process) {
+            // A start that fails counts as a crash: it is tried again within the crash limit.
+            const int endsInWindow = countEnd(startedAt);
+            server.report({.kind = SupervisorEventKind::StartFailed,
+                           .crashesInWindow = endsInWindow,
+                           .error = error});
+            if (std::optional<SupervisorOutcome> outcome = afterEnd(endsInWindow)) return *outcome;
+            continue;
+        }
         schedule.started();
         server.report({.kind = SupervisorEventKind::Started,
                        .processId = process->id(),
@@ -116,29 +158,14 @@ SupervisorOutcome superviseServer(const SupervisedServer& server, const Supervis
 
         const SteadyTime endedAt = clock.now();
         if (endedAt - startedAt >= timing.crashWindow) endsInSeries = 0;
-        ++endsInSeries;
-        recentEnds.push_back(endedAt);
-        while (endedAt - recentEnds.front() > timing.crashWindow) recentEnds.pop_front();
-        const int endsInWindow = static_cast<int>(recentEnds.size());
+        const int endsInWindow = countEnd(endedAt);
         server.report(
             {.kind = clean ? SupervisorEventKind::ExitedCleanly : SupervisorEventKind::Crashed,
              .processId = process->id(),
              .end = *end,
              .crashesInWindow = endsInWindow,
              .hung = hung});
-        if (endsInWindow >= timing.crashLimit) {
-            server.report({.kind = SupervisorEventKind::GaveUp, .crashesInWindow = endsInWindow});
-            return SupervisorOutcome::CrashLoop;
-        }
-
-        const std::chrono::milliseconds delay = restartDelay(endsInSeries, timing);
-        server.report({.kind = SupervisorEventKind::Restarting,
-                       .crashesInWindow = endsInWindow,
-                       .delay = delay});
-        if (!waitUnlessStopped(delay, server, timing)) {
-            server.report({.kind = SupervisorEventKind::Stopped});
-            return SupervisorOutcome::Stopped;
-        }
+        if (std::optional<SupervisorOutcome> outcome = afterEnd(endsInWindow)) return *outcome;
     }
 }
 

@@ -52,12 +52,14 @@ enum class SupervisorEventKind {
     Restarting,     // delay
     ExitedCleanly,  // processId, end; crashesInWindow when it is restarted
     GaveUp,         // crashesInWindow: the crash limit was reached
-    StartFailed,    // error
-    Stopping,       // processId: the server was asked to end (a stop, or a scheduled restart)
-    Killed,         // processId: it did not end within the grace period
-    Stopped,        // processId (0 when no server was running), end
+    // error, crashesInWindow: the server could not be started; counted as a crash.
+    StartFailed,
+    Stopping,  // processId: the server was asked to end (a stop, or a scheduled restart)
+    Killed,    // processId: it did not end within the grace period
+    Stopped,   // processId (0 when no server was running), end
     // A scheduled restart is due, or one was asked for (requested) (processId); the template is
-    // read afresh.
+    // read afresh. Asked for while a restart after a crash waits (processId 0): the server starts
+    // at once.
     ScheduledRestart,
     // The template could not be read or formed (error); the server stays up (until nextRestart
     // for a scheduled one).
@@ -89,10 +91,9 @@ struct SupervisorEvent {
 };
 
 enum class SupervisorOutcome {
-    CleanExit,    // the server ended with status 0
-    Stopped,      // a stop was requested
-    CrashLoop,    // the crash limit was reached
-    StartFailed,  // the server could not be started at all
+    CleanExit,  // the server ended with status 0
+    Stopped,    // a stop was requested
+    CrashLoop,  // the crash limit was reached
 };
 
 struct SupervisedServer {
@@ -124,8 +125,8 @@ struct SupervisedServer {
 };
 
 // Starts the server and keeps it running by the timing rules until it ends cleanly (unless
-// restarted after clean ends), a stop is requested, the crash limit is reached or it cannot be
-// started; restarts it on its schedule meanwhile.
+// restarted after clean ends), a stop is requested or the crash limit is reached (a start that
+// fails counts as a crash); restarts it on its schedule meanwhile.
 SupervisorOutcome superviseServer(const SupervisedServer& server, const SupervisorTiming& timing);
 
 }  // namespace qz7

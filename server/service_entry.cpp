@@ -94,9 +94,11 @@ bool hasControlCharacter(const std::string& text) {
     return false;
 }
 
-// The arguments of a Windows entry: serve minimises the console window it is given.
+// The arguments of a Windows entry: serve minimises the console window it is given, and starts
+// afresh after an end with an error as the systemd unit does (neither the Task Scheduler nor the
+// Run key restarts it).
 std::vector<std::string> windowsArguments(const ServiceRequest& request) {
-    return serviceArguments(request, {"--minimized"});
+    return serviceArguments(request, {"--minimized", "--restart-on-failure"});
 }
 
 }  // namespace
@@ -200,7 +202,8 @@ std::string systemdUnit(const ServiceRequest& request, const SystemdPlacement& p
         "TimeoutStopSec=" + std::to_string(serviceStopTimeout(request.stopGrace).count()) + "\n";
     unit += "Restart=on-failure\n";
     unit += "RestartSec=30\n";
-    // A usage error (status 2) does not mend itself.
+    // A usage error (status 2) does not mend itself; every other failure, the end on an internal
+    // error (status 4) too, is restarted.
     unit += "RestartPreventExitStatus=2\n";
     unit += "\n[Install]\n";
     unit += std::string("WantedBy=") +

@@ -158,7 +158,7 @@ struct ListedEntry {
 std::vector<ListedEntry> listUnits(SystemdHost& host) {
     const UnitFolder folder = host.unitFolder();
     std::vector<ListedEntry> entries;
-        for (const fs::directory_entry& entry : directoryEntries(folder.path)) {
+    for (const fs::directory_entry& entry : directoryEntries(folder.path)) {
         const std::string file = entry.path().filename().string();
         if (!file.starts_with(kNamePrefix) || entry.path().extension() != ".service") continue;
         const std::string description = descriptionIn(readWholeFile(entry.path()));

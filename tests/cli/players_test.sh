@@ -59,7 +59,8 @@ diff expected.txt players.txt >&2 || fail "players text"
 "$qz7ctl" players --query-port "$port" >/dev/null || fail "players --query-port"
 "$qz7ctl" stop >/dev/null || fail "stop"
 
-# A template whose command line sets net_port: that port is asked, as the serve's template says.
+# A template whose command line sets net_port: that port is asked, as the serve records the port it
+# asks (from the command line it really runs).
 "$qz7ctl" export 'Турнир' -o port.txt >/dev/null || fail "export"
 sed -i 's/^CommandLine=.*/CommandLine=+set dedicated 1 +set net_port 27020 +start_map_rotate/' port.txt
 "$qz7ctl" import port.txt --name 'С портом' >/dev/null || fail "import"
@@ -68,7 +69,7 @@ QZ7_STAND_IN=run "$qz7ctl" serve 'С портом' 2>serve-port.txt &
 started+=("$!")
 wait_for_file stand-in-ready
 "$qz7ctl" players --json >port.json || fail "players of the template with net_port"
-[ "$(json_field port.json "['portSource']")" = command-line ] || fail "net_port not taken"
+[ "$(json_field port.json "['portSource']")" = serve ] || fail "net_port not taken"
 [ "$(json_field port.json "['port']")" = 27020 ] || fail "not the port of net_port"
 "$qz7ctl" stop >/dev/null || fail "stop"
 

@@ -59,7 +59,7 @@ class ServeSession : public ::testing::Test {
 
     std::string serveNow() {
         std::ostringstream err;
-        EXPECT_TRUE(serve(folder.path(), options, err)) << err.str();
+        EXPECT_EQ(serve(folder.path(), options, err), ServeEnd::Done) << err.str();
         return err.str();
     }
 

@@ -156,17 +156,18 @@ TEST_F(ScheduledSupervisor, ARequestedRestartIsMadeAtOnceAndARefusedOneKeepsTheS
     };
     EXPECT_EQ(supervise(std::chrono::seconds(30)), SupervisorOutcome::Stopped);
     // At 5 s a restart; the second server crashes at 6 s; the request at 7 s ends the back-off
-    // at once; the one at 8 s cannot be formed and leaves the third server up.
+    // at once, as asked for; the one at 8 s cannot be formed and leaves the third server up.
     EXPECT_EQ(kinds(), (std::vector<Kind>{Kind::Started, Kind::ScheduledRestart, Kind::Stopping,
                                           Kind::StoppedForRestart, Kind::Started, Kind::Crashed,
-                                          Kind::Restarting, Kind::Started, Kind::ScheduledRestart,
-                                          Kind::RestartPostponed, Kind::Stopping, Kind::Stopped}));
-    for (const std::size_t i : {1u, 3u, 8u, 9u}) EXPECT_TRUE(events[i].requested) << i;
+                                          Kind::Restarting, Kind::ScheduledRestart, Kind::Started,
+                                          Kind::ScheduledRestart, Kind::RestartPostponed,
+                                          Kind::Stopping, Kind::Stopped}));
+    for (const std::size_t i : {1u, 3u, 7u, 9u, 10u}) EXPECT_TRUE(events[i].requested) << i;
     const auto started = momentsOf(Kind::Started);
     EXPECT_EQ(started[1] - started[0], std::chrono::seconds(5));
     EXPECT_EQ(started[2] - started[0], std::chrono::seconds(7));
     // The refused request puts off no scheduled restart: the next is due a minute after the start.
-    EXPECT_EQ(events[9].nextRestart, started[2] + std::chrono::seconds(60));
+    EXPECT_EQ(events[10].nextRestart, started[2] + std::chrono::seconds(60));
     EXPECT_EQ(written, 1);
 }
 
@@ -277,6 +278,25 @@ TEST_F(ScheduledSupervisor, AScheduledRestartStartsTheCrashCountAndTheBackOffAfr
     EXPECT_EQ(delays, (std::vector<milliseconds>{milliseconds(1000), milliseconds(2000),
                                                  milliseconds(1000), milliseconds(2000)}));
     EXPECT_EQ(starts, 7);
+}
+
+// A restart asked for while a crash's back-off runs starts the server at once, as asked for: no
+// crash, and the count and the back-off start afresh.
+TEST_F(ScheduledSupervisor, ARestartAskedForDuringTheBackOffStartsTheServerAtOnce) {
+    timing.firstRestartDelay = timing.longestRestartDelay = std::chrono::seconds(30);
+    const Run crash{milliseconds(1000), {3, 0}};
+    runs = {crash, crash, Run{}};
+    restartRequestsAt = {std::chrono::seconds(5)};
+    EXPECT_EQ(supervise(std::chrono::minutes(2)), SupervisorOutcome::Stopped);
+    EXPECT_EQ(kinds(),
+              (std::vector<Kind>{Kind::Started, Kind::Crashed, Kind::Restarting,
+                                 Kind::ScheduledRestart, Kind::Started, Kind::Crashed,
+                                 Kind::Restarting, Kind::Started, Kind::Stopping, Kind::Stopped}));
+    EXPECT_TRUE(events[3].requested);
+    EXPECT_EQ(events[3].processId, 0);
+    // Started at 5 s, not after the 30 s back-off; its crash is the first of a new series.
+    EXPECT_EQ(momentsOf(Kind::Started)[1] - momentsOf(Kind::Started)[0], std::chrono::seconds(5));
+    EXPECT_EQ(events[5].crashesInWindow, 1);
 }
 
 TEST_F(ScheduledSupervisor, CleanEndsThatAreRestartedCountTowardTheCrashLimit) {
@@ -421,11 +441,16 @@ TEST_F(SupervisedStandIn, AStopDuringTheBackOffStartsNothingMore) {
     EXPECT_EQ(starts(), 1);
 }
 
-TEST_F(SupervisedStandIn, ALauncherThatCannotRunIsNotRetried) {
+// A start that fails counts as a crash: tried again after the back-off, within the crash limit.
+TEST_F(SupervisedStandIn, ALauncherThatCannotRunIsRetriedWithinTheCrashLimit) {
     std::filesystem::permissions(folder.path() / kLauncher, std::filesystem::perms::owner_read);
-    EXPECT_EQ(supervise("crash"), SupervisorOutcome::StartFailed);
-    ASSERT_EQ(kinds(), std::vector<Kind>{Kind::StartFailed});
+    timing.crashLimit = 2;
+    EXPECT_EQ(supervise("crash"), SupervisorOutcome::CrashLoop);
+    ASSERT_EQ(kinds(), (std::vector<Kind>{Kind::StartFailed, Kind::Restarting, Kind::StartFailed,
+                                          Kind::GaveUp}));
     EXPECT_EQ(events[0].error, "нет права на запуск этого файла");
+    EXPECT_EQ(events[0].crashesInWindow, 1);
+    EXPECT_EQ(events[2].crashesInWindow, 2);
 }
 
 #endif

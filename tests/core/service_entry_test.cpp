@@ -116,16 +116,10 @@ TEST(ServiceEntry, LogonTaskStartsServeInTheGameFolderWithoutLimits) {
         for (std::size_t at; (at = arguments.find(entity)) != std::string::npos;)
             arguments.replace(at, std::string(entity).size(), character);
     // The template last, after the end of options: a name may begin with a dash.
-    const std::vector<std::string> expected = {"--game-dir",
-                                               "C:\\Games\\Steel & Horizon",
-                                               "serve",
-                                               "--restart-delay",
-                                               "5",
-                                               "--notify-file",
-                                               "/srv/a b/qz7.alerts",
-                                               "--minimized",
-                                               "--",
-                                               r.templateName};
+    const std::vector<std::string> expected = {
+        "--game-dir",    "C:\\Games\\Steel & Horizon", "serve",       "--restart-delay",      "5",
+        "--notify-file", "/srv/a b/qz7.alerts",        "--minimized", "--restart-on-failure", "--",
+        r.templateName};
     EXPECT_EQ(splitWindowsCommandLine(arguments), expected);
 
     std::vector<std::string> run = splitWindowsCommandLine(runKeyCommand(r));

@@ -129,7 +129,8 @@ TEST(FolderServiceEntry, TheLogonTaskOrTheRunKeyServesTheFolder) {
 
     std::string said = installService(hosts, folderRequest(folder.path()), false);
     ASSERT_EQ(scheduler.tasks.count(name), 1u);
-    EXPECT_TRUE(contains(scheduler.tasks[name], "serve --minimized</Arguments>"))
+    EXPECT_TRUE(
+        contains(scheduler.tasks[name], "serve --minimized --restart-on-failure</Arguments>"))
         << scheduler.tasks[name];
     EXPECT_TRUE(contains(said, "запустится при входе в систему")) << said;
     EXPECT_TRUE(folderServiceInstalled(hosts, folder.path()));

@@ -348,7 +348,8 @@ class SupervisedServerTest : public QObject {
         const std::string name = serviceName(setup.gameFolder());
 #ifdef _WIN32
         QVERIFY(scheduler.tasks.count(name) == 1);
-        QVERIFY(scheduler.tasks[name].find("serve --minimized</Arguments>") != std::string::npos);
+        QVERIFY(scheduler.tasks[name].find("serve --minimized --restart-on-failure</Arguments>") !=
+                std::string::npos);
         QVERIFY(window->RzLabelServiceReport->text().startsWith(
             QStringLiteral("Задача планировщика «qz7-serve-")));
 #else
