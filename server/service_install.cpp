@@ -4,6 +4,7 @@
 
 #include "platform/atomic_file.h"
 #include "platform/directory_entries.h"
+#include "platform/game_paths.h"
 #include "platform/platform.h"
 #include "platform/readable_text.h"
 #include "platform/windows_command_line.h"
