@@ -22,10 +22,9 @@ grep -q "70 из 70" "$work/progress.txt" || fail "no progress line"
 [ "$(mapped)" -eq 70 ] || fail "$(mapped) mappings on the gateway, not 70"
 
 # Named routers that do not answer: a refused port, a missing description, a name that does not
-# resolve, a host that is not there, and no address at all.
+# resolve and a host that is not there.
 for url in "http://192.168.77.1:1/rootDesc.xml" "http://192.168.77.1:5000/none.xml" \
-    "http://qz7-no-such-router.invalid:5000/rootDesc.xml" "http://192.168.77.99:5000/rootDesc.xml" \
-    "garbage"; do
+    "http://qz7-no-such-router.invalid:5000/rootDesc.xml" "http://192.168.77.99:5000/rootDesc.xml"; do
     "$qz7ctl" ports close --igd "$url" >"$work/out.txt" 2>"$work/err.txt"
     status=$?
     [ "$status" -eq 1 ] || fail "close through $url gave $status: $(cat "$work/out.txt" "$work/err.txt")"
@@ -34,6 +33,12 @@ for url in "http://192.168.77.1:1/rootDesc.xml" "http://192.168.77.1:5000/none.x
         "$work/err.txt" || fail "close through $url said: $(cat "$work/err.txt")"
     [ "$(mapped)" -eq 70 ] || fail "close through $url left $(mapped) mappings, not 70"
 done
+# No address at all is refused before any router is asked.
+"$qz7ctl" ports close --igd garbage >"$work/out.txt" 2>"$work/err.txt"
+status=$?
+[ "$status" -eq 2 ] || fail "close through garbage gave $status: $(cat "$work/out.txt" "$work/err.txt")"
+grep -qF "недопустимое значение --igd" "$work/err.txt" || fail "garbage said: $(cat "$work/err.txt")"
+[ "$(mapped)" -eq 70 ] || fail "close through garbage left $(mapped) mappings, not 70"
 "$qz7ctl" ports open --igd "http://192.168.77.1:1/none.xml" >/dev/null 2>&1
 [ $? -eq 1 ] || fail "forwarding through an unreachable gateway did not fail with 1"
 
