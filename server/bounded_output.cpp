@@ -1,5 +1,6 @@
 #include "server/bounded_output.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
@@ -13,7 +14,7 @@ std::uintmax_t serveOutputBound() {
     std::uintmax_t bound = 0;
     if (given && std::from_chars(given, given + std::strlen(given), bound).ec == std::errc() &&
         bound > 0)
-        return bound;
+        return std::min(bound, kServeOutputBound);
     return kServeOutputBound;
 }
 

@@ -9,7 +9,7 @@
 namespace qz7 {
 
 // How large the output file of a serve started from the window (qz7-serve.err) may grow: 1 MiB.
-// A test names a smaller bound in QZ7_TEST_SERVE_OUTPUT_BOUND (bytes).
+// A test names a smaller bound in QZ7_TEST_SERVE_OUTPUT_BOUND (bytes); never a larger one.
 inline constexpr std::uintmax_t kServeOutputBound = 1024 * 1024;
 std::uintmax_t serveOutputBound();
 
