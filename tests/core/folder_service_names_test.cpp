@@ -45,7 +45,10 @@ TEST(FolderServiceNames, OneFolderWrittenInDifferentWaysHasOneName) {
     const fs::path game = top.path() / pathFromUtf8("Игра");
     fs::create_directories(game);
     EXPECT_EQ(serviceName(writtenDifferently(game)), serviceName(game));
-    EXPECT_EQ(folderIdentity(writtenDifferently(game)), utf8FromPath(fs::canonical(game)));
+    EXPECT_EQ(folderIdentity(writtenDifferently(game)), folderIdentity(game));
+#ifndef _WIN32
+    EXPECT_EQ(folderIdentity(game), utf8FromPath(fs::canonical(game)));
+#endif
     std::error_code linkRefused;
     fs::create_directory_symlink(game, top.path() / "link", linkRefused);
     if (!linkRefused) {
@@ -54,7 +57,7 @@ TEST(FolderServiceNames, OneFolderWrittenInDifferentWaysHasOneName) {
     EXPECT_NE(serviceName(top.path()), serviceName(game));
 #ifdef _WIN32
     EXPECT_EQ(folderIdentity("c:/games/QZ7/"), folderIdentity("C:\\Games\\qz7"));
-    EXPECT_EQ(folderIdentity("c:\\игры\\QZ7"), "C:\\игры\\qz7");
+    EXPECT_EQ(folderIdentity(pathFromUtf8("c:\\игры\\QZ7")), "C:\\игры\\qz7");
 #endif
 }
 

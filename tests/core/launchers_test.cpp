@@ -98,10 +98,16 @@ TEST_F(Launchers, AProfileCopyThatFailsLeavesTheSettingsAsTheyWere) {
     writeBytes(game("Client/Player/teknogods.ini"), "player");
     writeBytes(game("teknogods.ini"), "current");
     std::filesystem::permissions(game("teknogods.ini"), std::filesystem::perms::owner_read);
+#ifdef _WIN32
+    // Windows cannot start the POSIX stand-in: the start is asked for with no launcher there.
+    const std::optional<std::string> started = "Не могу найти файл: TeknoQZ7_Client_Launcher.exe";
+#else
     installLauncher(kClientLauncherName);
+    const std::optional<std::string> started = std::nullopt;
+#endif
     std::string profile = "Player";
     ProfileCopy copy;
-    EXPECT_EQ(startClientLauncher(folder.path(), "x", profile, &copy), std::nullopt);
+    EXPECT_EQ(startClientLauncher(folder.path(), "x", profile, &copy), started);
     EXPECT_EQ(copy.outcome, ProfileCopy::Outcome::Failed);
     EXPECT_FALSE(copy.failure.empty());
     EXPECT_EQ(readBytes(game("teknogods.ini")), "current");
