@@ -350,8 +350,9 @@ class SupervisedServerTest : public QObject {
         QVERIFY(scheduler.tasks.count(name) == 1);
         QVERIFY(scheduler.tasks[name].find("serve --minimized --restart-on-failure</Arguments>") !=
                 std::string::npos);
-        QVERIFY(window->RzLabelServiceReport->text().startsWith(
-            QStringLiteral("Задача планировщика «qz7-serve-")));
+        QVERIFY2(window->RzLabelServiceReport->text().contains(
+                     QStringLiteral("Задача планировщика «qz7-serve-")),
+                 qPrintable(window->RzLabelServiceReport->text()));
 #else
         const std::string unit =
             testing::readBytes(units.path() / (name + ".service")).value_or("");
