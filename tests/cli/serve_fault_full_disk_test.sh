@@ -34,6 +34,10 @@ wait_count() {  # <pattern> <count> <file>: at most 30 s until the file has coun
 mount -t tmpfs -o size=512k tmpfs "$disk" || { echo "serve_fault_full_disk: SKIPPED: cannot mount" >&2; exit 77; }
 cp -r "$demo/." "$disk/"
 cd "$disk" || fail "no game folder"
+# The stand-in launcher counts its starts and logs its parameters beside itself: off the full disk,
+# so that its steps advance whatever room is left (a lost count would start "run" again).
+ln -s "$logs/stand-in-starts" "$disk/stand-in-starts"
+ln -sf "$logs/launchers.log" "$disk/launchers.log"
 
 # The server runs, then (once killed) crashes four times and runs again: events enough to fill
 # what room the log's last page had left, and none that writes other files.
