@@ -60,6 +60,18 @@ bool byteHeld(const std::filesystem::path& path, DWORD byte) {
     return !free;
 }
 
+// Takes the content's mark. A look (isFileContentCurrent) holds the mark byte for a moment with
+// its shared test lock, so the holder tries again for up to about a second before it fails.
+bool markContent(HANDLE file) {
+    constexpr int kAttempts = 200;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        if (lockByte(file, LOCKFILE_EXCLUSIVE_LOCK, kContentMarkByte)) return true;
+        if (GetLastError() != ERROR_LOCK_VIOLATION) return false;
+        Sleep(5);
+    }
+    return false;
+}
+
 }  // namespace
 
 std::unique_ptr<FileLock> FileLock::tryTake(const std::filesystem::path& file) {
@@ -85,8 +97,7 @@ void FileLock::replaceContent(std::string_view bytes) {
     LARGE_INTEGER start{};
     if (!SetFilePointerEx(handle_->file, start, nullptr, FILE_BEGIN) ||
         !WriteFile(handle_->file, bytes.data(), DWORD(bytes.size()), &written, nullptr) ||
-        written != bytes.size() || !SetEndOfFile(handle_->file) ||
-        !lockByte(handle_->file, LOCKFILE_EXCLUSIVE_LOCK, kContentMarkByte))
+        written != bytes.size() || !SetEndOfFile(handle_->file) || !markContent(handle_->file))
         throw fileError("Не удалось записать файл", file_,
                         std::error_code(int(GetLastError()), std::system_category()));
     handle_->marked = true;
