@@ -538,6 +538,7 @@ ServeOptions serveOptionsOverSettings(ServeOptions settings, const ServeOptions&
     settings.alerts.urls = commandLine.alerts.urls;
     settings.alerts.file = commandLine.alerts.file;
     settings.blockSleep = commandLine.blockSleep;
+    settings.failPoint = commandLine.failPoint;
     return settings;
 }
 
