@@ -306,6 +306,54 @@ class SupervisedServerTest : public QObject {
         QCOMPARE(boxes.shown, QStringList());
     }
 
+    // An alert address added in the window reaches the serve the window starts: the file the
+    // window writes passes serve's own check that nobody else may read it, and the serve's first
+    // alert arrives. The address is shown nowhere.
+    void anAlertAddressAddedInTheWindowReachesTheServeItStarts() {
+        GameFolder game;
+        testing::CurrentDirectory current(game.path);
+        prepareGame(game.path);
+        testing::RecordingMessageBoxes boxes;
+        testing::LoopbackHttpServer webhook(204);
+        QVERIFY(webhook.listening());
+        const QString address = QString::fromStdString(webhook.address("/hook/SeCrEt"));
+        ProgramState program;
+        TFmQZ7ServerSetup setup(program);
+        setup.show();
+        setup.openSupervisedServer();
+        TFmQZ7Prismotr* window = setup.supervisedServerWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+
+        window->RzEditAlert->setFocus();
+        QTest::keyClicks(window->RzEditAlert, address);
+        QTest::keyClick(window->RzEditAlert, Qt::Key_Return);
+        QCOMPARE(window->RzListBoxAlerts->count(), 1);
+        window->RzBitBtnServeStart->setFocus();
+        QTest::keyClick(window->RzBitBtnServeStart, Qt::Key_Space);
+        // A serve that refuses the file ends at once and the window says why.
+        QTRY_VERIFY_WITH_TIMEOUT(!webhook.requests().empty() || !boxes.shown.isEmpty(),
+                                 kServeWait);
+        QCOMPARE(boxes.shown, QStringList());
+        const std::string first = webhook.requests().front().body;
+        QVERIFY2(first.find("\"event\":\"started\"") != std::string::npos, first.c_str());
+        QCOMPARE(readFolderAlerts(game.path), std::vector<std::string>{address.toStdString()});
+
+        window->RzBitBtnServeStop->setFocus();
+        QTRY_VERIFY_WITH_TIMEOUT(window->RzBitBtnServeStop->isEnabled(), kServeWait);
+        QTest::keyClick(window->RzBitBtnServeStop, Qt::Key_Space);
+        QTRY_COMPARE_WITH_TIMEOUT(window->RzLabelServeProgress->text(),
+                                  QStringLiteral("qz7ctl serve остановлен"), kServeWait);
+        QCOMPARE(boxes.shown, QStringList());
+        const QString shown = window->RzMemoServeLog->toPlainText() +
+                              window->RzLabelServeState->text() +
+                              window->RzListBoxAlerts->item(0)->text();
+        QVERIFY2(!shown.contains(QStringLiteral("SeCrEt")), qPrintable(shown));
+        for (const char* file : {"qz7-serve.log", "qz7-serve.json", "qz7-serve.err"}) {
+            const std::string bytes = testing::readBytes(game.path / file).value_or("");
+            QVERIFY2(bytes.find("SeCrEt") == std::string::npos, file);
+        }
+    }
+
     // The switch installs and removes the folder's entry off the window's thread and reports what
     // it did; the entry serves the folder on its settings.
     void theServiceSwitchInstallsAndRemovesTheFolderEntry() {
