@@ -14,7 +14,10 @@ namespace qz7 {
 void TFmQZ7ServerSetup::RzBtnPrismotrClick() { openSupervisedServer(); }
 
 void TFmQZ7ServerSetup::openSupervisedServer() {
-    if (!FmQZ7Prismotr) FmQZ7Prismotr = std::make_unique<TFmQZ7Prismotr>(*this);
+    if (!FmQZ7Prismotr) {
+        FmQZ7Prismotr = std::make_unique<TFmQZ7Prismotr>(*this);
+        if (serviceHosts_) FmQZ7Prismotr->setServiceHosts(*serviceHosts_);
+    }
     FmQZ7Prismotr->show();
     FmQZ7Prismotr->raise();
     FmQZ7Prismotr->activateWindow();

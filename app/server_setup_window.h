@@ -4,12 +4,14 @@
 #include <array>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/program_state.h"
 #include "net/firewall_rules.h"
 #include "net/port_mapping_gateway.h"
+#include "platform/service_host.h"
 #include "settings/settings_fields.h"
 #include "settings/template_store_file.h"
 
@@ -166,6 +168,9 @@ class TFmQZ7ServerSetup : public QWidget {
     // Shows the supervised server's window, made when first opened.
     void openSupervisedServer();
     TFmQZ7Prismotr* supervisedServerWindow() { return FmQZ7Prismotr.get(); }
+    // The service managers the supervised server's window installs the folder's entry with, from
+    // its first show on: the system's unless given (tests give stand-ins).
+    void useServiceHosts(const ServiceHosts& hosts) { serviceHosts_ = hosts; }
     // Reads the serve's state and shows it on RzBtnPrismotr, cut to its width.
     void refreshServeButton();
     // The selected template's name; empty when none is selected.
@@ -242,6 +247,7 @@ class TFmQZ7ServerSetup : public QWidget {
 
     // Supervised server state
     std::unique_ptr<TFmQZ7Prismotr> FmQZ7Prismotr;
+    std::optional<ServiceHosts> serviceHosts_;
     QTimer* serveButtonTimer_ = nullptr;
     // Stores the controls into the template of that row, asking for a name when askName.
     bool storeControlsInTemplate(int row, bool askName);

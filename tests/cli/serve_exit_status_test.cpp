@@ -26,8 +26,7 @@ TEST(ServeExitStatus, EachEndHasItsOwnStatus) {
         const char* said;
     };
     for (const Case c : {Case{"clean", false, kExitSuccess, "сервер завершился сам"},
-                         Case{"crash crash crash", false, kExitFailed,
-                              "перезапуски прекращены"},
+                         Case{"crash crash crash", false, kExitFailed, "перезапуски прекращены"},
                          Case{"run", true, kExitInternalError, "внутренней ошибки"}}) {
         SCOPED_TRACE(c.standIn);
         testing::TemporaryFolder folder;

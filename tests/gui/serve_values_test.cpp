@@ -81,7 +81,10 @@ class ServeValuesTest : public QObject {
         testing::CurrentDirectory current(game);
         testing::RecordingMessageBoxes boxes;
         ProgramState program;
+        testing::TemporaryFolder units;
+        testing::FakeSystemdHost systemd(units.path());
         TFmQZ7ServerSetup setup(program);
+        setup.useServiceHosts({&systemd, nullptr});
         setup.openSupervisedServer();
         TFmQZ7Prismotr* window = setup.supervisedServerWindow();
         auto* edit = window->findChild<QLineEdit*>(control);
@@ -102,10 +105,6 @@ class ServeValuesTest : public QObject {
         QCOMPARE(window->focusWidget(), static_cast<QWidget*>(edit));
 
         // The service switch refuses the same before it writes or installs anything.
-        testing::TemporaryFolder units;
-        testing::FakeSystemdHost systemd(units.path());
-        testing::FakeTaskSchedulerHost scheduler;
-        window->setServiceHosts({&systemd, nullptr});
         QTRY_VERIFY_WITH_TIMEOUT(window->RzCheckBoxService->isEnabled(), kWait);
         QTest::mouseClick(window->RzCheckBoxService, Qt::LeftButton, {},
                           QPoint(8, window->RzCheckBoxService->height() / 2));
@@ -144,12 +143,9 @@ class ServeValuesTest : public QObject {
 #endif
         ProgramState program;
         TFmQZ7ServerSetup setup(program);
+        setup.useServiceHosts(hosts);
         setup.openSupervisedServer();
         TFmQZ7Prismotr* window = setup.supervisedServerWindow();
-        window->setServiceHosts(hosts);
-        window->hide();
-        QTRY_VERIFY_WITH_TIMEOUT(window->RzCheckBoxService->isEnabled(), kWait);
-        window->show();
         QTRY_VERIFY_WITH_TIMEOUT(window->RzCheckBoxService->isEnabled(), kWait);
         QVERIFY(window->RzCheckBoxService->isChecked());
         const QPoint onTheBox(8, window->RzCheckBoxService->height() / 2);

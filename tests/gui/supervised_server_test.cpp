@@ -331,8 +331,7 @@ class SupervisedServerTest : public QObject {
         window->RzBitBtnServeStart->setFocus();
         QTest::keyClick(window->RzBitBtnServeStart, Qt::Key_Space);
         // A serve that refuses the file ends at once and the window says why.
-        QTRY_VERIFY_WITH_TIMEOUT(!webhook.requests().empty() || !boxes.shown.isEmpty(),
-                                 kServeWait);
+        QTRY_VERIFY_WITH_TIMEOUT(!webhook.requests().empty() || !boxes.shown.isEmpty(), kServeWait);
         QCOMPARE(boxes.shown, QStringList());
         const std::string first = webhook.requests().front().body;
         QVERIFY2(first.find("\"event\":\"started\"") != std::string::npos, first.c_str());
@@ -371,13 +370,9 @@ class SupervisedServerTest : public QObject {
 #endif
         ProgramState program;
         TFmQZ7ServerSetup setup(program);
+        setup.useServiceHosts(hosts);
         setup.openSupervisedServer();
         TFmQZ7Prismotr* window = setup.supervisedServerWindow();
-        window->setServiceHosts(hosts);
-        window->hide();
-        // The look with the system's own service manager at the first show may still run.
-        QTRY_VERIFY_WITH_TIMEOUT(window->RzCheckBoxService->isEnabled(), kServeWait);
-        window->show();
         QTRY_VERIFY_WITH_TIMEOUT(window->RzCheckBoxService->isEnabled(), kServeWait);
         QVERIFY(!window->RzCheckBoxService->isChecked());
         // On the box itself: a click right of a short caption misses the check box.
