@@ -19,6 +19,7 @@
 #include "app/template_name_dialog.h"
 #include "support/caption_fit.h"
 #include "support/served_folder.h"
+#include "tests/fakes/fake_service_hosts.h"
 #include "tests/support/temporary_folder.h"
 
 #ifdef _WIN32
@@ -128,7 +129,10 @@ class AtOneScaleTest : public QObject {
             QVERIFY2(cut.isEmpty(), qPrintable(name + ": " + cut.join(QStringLiteral(", "))));
             window->hide();
         }
-        // The supervised server's own window fits too.
+        // The supervised server's own window fits too (its switch asks a stand-in for the
+        // folder's service entry, not the system).
+        testing::FakeTaskSchedulerHost scheduler;
+        windows.serverSetup().useServiceHosts({nullptr, &scheduler});
         windows.serverSetup().openSupervisedServer();
         QWidget* supervised = windows.serverSetup().supervisedServerWindow();
         QVERIFY(QTest::qWaitForWindowExposed(supervised));
