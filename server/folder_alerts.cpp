@@ -8,6 +8,7 @@
 #include "platform/readable_text.h"
 #include "server/operation_error.h"
 #include "server/serve_alerts.h"
+#include "settings/kept_versions.h"
 
 namespace qz7 {
 
@@ -51,6 +52,8 @@ void writeFolderAlerts(const fs::path& gameFolder, const std::vector<std::string
             throw OperationError(*problem, OperationError::Kind::Usage);
         text += address + "\n";
     }
+    keepVersionBeforeChange(folderAlertFile(gameFolder), FileChange::Rewrite,
+                            FileAccess::OwnerOnly);
     writePrivateFile(folderAlertFile(gameFolder), text);
 }
 

@@ -15,6 +15,7 @@
 #include "server/restart_schedule.h"
 #include "server/server_health.h"
 #include "server/value_rules.h"
+#include "settings/kept_versions.h"
 
 namespace qz7 {
 
@@ -509,6 +510,7 @@ void writeServeSettings(const fs::path& gameFolder, const ServeOptions& settings
             earlier.clear();
         }
     }
+    keepVersionBeforeChange(file, FileChange::Rewrite);
     writeFileAtomically(file, serveSettingsText(settings, earlier));
 }
 

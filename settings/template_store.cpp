@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "platform/atomic_file.h"
+#include "settings/kept_versions.h"
 #include "settings/template_record.h"
 
 namespace qz7 {
@@ -112,17 +113,20 @@ std::size_t appendTemplateRecord(const std::filesystem::path& store, std::string
     requireWholeRecord(record);
     // Appending does not replace the file, so a write-protected store must be refused here.
     refuseWriteProtected(store);
+    keepVersionBeforeChange(store, FileChange::Append);
     return std::size_t(writeAtUnitBoundary(store, record, kTemplateRecordSize) /
                        kTemplateRecordSize) +
            1;
 }
 
 void writeTemplateRecords(const std::filesystem::path& store, const TemplateRecords& records) {
+    keepVersionBeforeChange(store, FileChange::Rewrite);
     writeFileAtomically(store, records.bytes());
 }
 
 void writeTemplateRecords(const std::filesystem::path& store,
                           const std::function<void(const TemplateRecordSink&)>& produce) {
+    keepVersionBeforeChange(store, FileChange::Rewrite);
     writeFileAtomically(store, [&produce](const ByteSink& bytes) {
         produce([&bytes](std::string_view record) {
             requireWholeRecord(record);

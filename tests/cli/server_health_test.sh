@@ -74,8 +74,13 @@ hang | alert)
     started+=("$!")
     wait_for '"event":"back-online"' serve.txt
     grep -q '"map":"mp_seatown","maxPlayers":18,.*"players":2' serve.txt || fail "back online"
-    "$qz7ctl" status >status.txt && grep -q "Игроки: 2 из 18, карта mp_seatown" status.txt ||
-        fail "status shows no players"
+    # The state file takes the answer just after the event line is written.
+    for _ in $(seq 1 50); do
+        "$qz7ctl" status >status.txt && grep -q "Игроки: 2 из 18, карта mp_seatown" status.txt &&
+            break
+        sleep 0.1
+    done
+    grep -q "Игроки: 2 из 18, карта mp_seatown" status.txt || fail "status shows no players"
     first=$(pid_of)
     : >stand-in-silent
     if [ "$scenario" = hang ]; then
