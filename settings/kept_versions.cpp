@@ -1,7 +1,6 @@
 #include "settings/kept_versions.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <iostream>
 #include <map>
 #include <mutex>
@@ -10,6 +9,7 @@
 
 #include "platform/directory_entries.h"
 #include "platform/game_paths.h"
+#include "platform/local_time.h"
 #include "platform/readable_text.h"
 
 namespace qz7 {
@@ -86,17 +86,10 @@ void forgetWhatIsNoLongerKept(const fs::path& folder, system_clock::time_point n
 }  // namespace
 
 std::string keptVersionName(const std::string& fileName, system_clock::time_point time) {
-    using namespace std::chrono;
-    const auto milliseconds = floor<std::chrono::milliseconds>(time);
-    const auto day = floor<days>(milliseconds);
-    const year_month_day date(day);
-    const hh_mm_ss clock(milliseconds - day);
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d%02u%02uT%02d%02d%02d%03dZ", int(date.year()),
-                  unsigned(date.month()), unsigned(date.day()), int(clock.hours().count()),
-                  int(clock.minutes().count()), int(clock.seconds().count()),
-                  int(clock.subseconds().count()));
-    return fileName + "." + text;
+    // The timestamp of the state files without the separators a file name may not hold.
+    std::string compact = utcTimestamp(time);
+    std::erase_if(compact, [](char c) { return c == '-' || c == ':' || c == '.'; });
+    return fileName + "." + compact;
 }
 
 std::optional<std::pair<std::string, system_clock::time_point>> parseKeptVersionName(
