@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <ostream>
 
+#include "cli/backup_commands.h"
 #include "cli/cli_error.h"
 #include "cli/firewall_commands.h"
 #include "cli/game_folder.h"
@@ -108,6 +109,7 @@ void CliCommands::addTo(CLI::App& app) {
     addServeTo(app);
     addServiceTo(app);
     addServeControlTo(app);
+    addBackupsTo(app);
     playersCommand_ = addPlayersCommand(app, playersOptions_);
 
     startClientCommand_ =
@@ -297,6 +299,26 @@ void CliCommands::addServeControlTo(CLI::App& app) {
         "читается заново (код 3, когда serve не работает)");
 }
 
+void CliCommands::addBackupsTo(CLI::App& app) {
+    backupsCommand_ = app.add_subcommand(
+        "backups",
+        "сохранённые версии шаблонов, настроек serve и адресов оповещений (qz7-backups)");
+    backupsCommand_->add_flag("--json", json_, "вывод в JSON");
+    backupsCommand_
+        ->add_option("--forget", forgetFile_,
+                     "удалить все версии этого файла (например qz7-serve.alerts)")
+        ->type_name(kFileValue);
+    restoreTemplateCommand_ = app.add_subcommand(
+        "restore-template", "вернуть шаблон из сохранённой версии в конец списка");
+    restoreTemplateCommand_->add_option("ВЕРСИЯ", version_, "имя версии (qz7ctl backups)")
+        ->required();
+    restoreTemplateCommand_->add_option(kTemplateValue, template_, kTemplateHelp)->required();
+    restoreCommand_ = app.add_subcommand(
+        "restore", "вернуть файл из сохранённой версии целиком (нынешний сохраняется как версия)");
+    restoreCommand_->add_option("ВЕРСИЯ", version_, "имя версии (qz7ctl backups)")->required();
+    restoreCommand_->add_flag("--force", force_, kForceServedHelp);
+}
+
 int CliCommands::run(const std::string& gameDir, std::ostream& out, std::ostream& err) {
     // serve runs in the game folder; an address file named relative to where qz7ctl was started
     // stays the same file.
@@ -348,6 +370,19 @@ int CliCommands::run(const std::string& gameDir, std::ostream& out, std::ostream
     if (*playersCommand_) return showPlayers(game, playersOptions_, out);
     if (*logCommand_) {
         runLog(game, logLines_, follow_, out);
+        return kExitSuccess;
+    }
+    if (*backupsCommand_) {
+        runBackups(game, json_, forgetFile_, out);
+        return kExitSuccess;
+    }
+    if (*restoreTemplateCommand_) {
+        runRestoreTemplate(game, version_, template_, out);
+        return kExitSuccess;
+    }
+    if (*restoreCommand_) {
+        refuseWhileServed(game, force_, err);
+        runRestore(game, version_, out);
         return kExitSuccess;
     }
     if (*listCommand_) {

@@ -27,6 +27,7 @@ class CliCommands {
     static void addAlertOptionsTo(CLI::App* command, ServeOptions& options);
     static void addHealthOptionsTo(CLI::App* command, ServeOptions& options);
     void addServeControlTo(CLI::App& app);
+    void addBackupsTo(CLI::App& app);
 
     CLI::App* listCommand_ = nullptr;
     CLI::App* showCommand_ = nullptr;
@@ -48,6 +49,9 @@ class CliCommands {
     CLI::App* stopCommand_ = nullptr;
     CLI::App* restartCommand_ = nullptr;
     CLI::App* playersCommand_ = nullptr;
+    CLI::App* backupsCommand_ = nullptr;
+    CLI::App* restoreTemplateCommand_ = nullptr;
+    CLI::App* restoreCommand_ = nullptr;
 
     bool json_ = false;
     std::string template_;
@@ -73,6 +77,8 @@ class CliCommands {
     int logLines_ = 20;
     bool follow_ = false;
     PlayersOptions playersOptions_;
+    std::string version_;
+    std::optional<std::string> forgetFile_;
 };
 
 }  // namespace qz7::cli

@@ -32,6 +32,7 @@ qz7ctl ports close|1|no-router:порты не удалены
 qz7ctl ports close --igd http://192.168.1.1:5000/rootDesc.xml|1|no-router
 qz7ctl export 'Турнир' -o tournament.txt|0|file:tournament.txt=Map=mp_hardhat
 qz7ctl import tournament.txt --name 'Турнир 2'|0|out:#4
+qz7ctl backups|0|out:ServerSetup_QZ7.cfg.20
 qz7ctl serve 'Турнир'|0|err:сервер завершился сам (код выхода 0
 qz7ctl serve 'Турнир' --json --restart-delay 5 --crash-limit 3 --crash-window 300|0|err:"event":"exited"
 qz7ctl serve 'Турнир' --ports|1|no-router
