@@ -70,6 +70,11 @@ void TFmQZ7ServerSetup::createTemplateControls() {
     PopupMenu1 = named(new QMenu(this), "PopupMenu1");
     N1 = PopupMenu1->addAction(QStringLiteral("копировать"));
     N1->setObjectName(QStringLiteral("N1"));
+    N7 = PopupMenu1->addAction(QStringLiteral("Вернуть шаблон…"));
+    N7->setObjectName(QStringLiteral("N7"));
+    N7->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+    N7->setShortcutVisibleInContextMenu(true);
+    addAction(N7);  // the shortcut works anywhere in the window, not only in the open menu
     // A mouse's context menu request comes in viewport coordinates; the Menu key's is taken
     // apart in eventFilter.
     connect(RzListBoxListShablon, &QWidget::customContextMenuRequested, this,
@@ -88,6 +93,10 @@ void TFmQZ7ServerSetup::createTemplateControls() {
     RzBitBtnDelShablon =
         commandButton(this, QStringLiteral("Удалить"), "RzBitBtnDelShablon", {706, 98, 151, 30});
     RzBitBtnDelShablon->setToolTip(QStringLiteral("Удалить шаблон настроек"));
+    RzLabelRestoreHint = named(new QLabel(this), "RzLabelRestoreHint");
+    RzLabelRestoreHint->setGeometry(320, kSettingsTop, kWidth + kMargin - 320, 18);
+    RzLabelRestoreHint->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    RzLabelRestoreHint->hide();
 }
 
 void TFmQZ7ServerSetup::createSettingsControls() {

@@ -1,11 +1,13 @@
 // Template store commands of the setup window.
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QTimer>
 #include <memory>
 #include <vector>
 
@@ -14,6 +16,7 @@
 #include "app/server_setup_window.h"
 #include "app/template_name_dialog.h"
 #include "app/template_problem_message.h"
+#include "app/template_restore_dialog.h"
 #include "platform/windows1251.h"
 #include "settings/template_record.h"
 #include "settings/template_rules.h"
@@ -291,7 +294,20 @@ void TFmQZ7ServerSetup::RzBitBtnDelShablonClick() {
         }
     }
     updateTemplateButtons();
-    if (row >= 0) writeTemplateStore();
+    if (row < 0) return;
+    writeTemplateStore();
+    // Said beside the list for a moment, without a box and without taking the focus.
+    RzLabelRestoreHint->setText(
+        QStringLiteral("Шаблон удалён. Вернуть: «Вернуть шаблон…» в меню списка (Ctrl+Shift+Z)"));
+    RzLabelRestoreHint->show();
+    restoreHintTimer_->start();
+}
+
+void TFmQZ7ServerSetup::N7Click() {
+    restoreDialog_ = std::make_unique<TemplateRestoreDialog>(gameFolder_, this);
+    connect(restoreDialog_.get(), &TemplateRestoreDialog::storeChanged, this,
+            [this] { runWithDefaultErrorHandling([this] { reloadTemplateList(); }); });
+    restoreDialog_->open();
 }
 
 }  // namespace qz7

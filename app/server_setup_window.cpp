@@ -16,6 +16,7 @@
 #include "app/list_selection.h"
 #include "app/message_boxes.h"
 #include "app/supervised_server_window.h"
+#include "app/template_restore_dialog.h"
 #include "platform/platform.h"
 #include "platform/version_label.h"
 #include "settings/settings_fields.h"
@@ -58,6 +59,11 @@ void TFmQZ7ServerSetup::connectEvents() {
     connectListClick(RzListBoxListShablon, guarded(&Self::LoadShablon));
     RzListBoxListShablon->installEventFilter(this);
     connect(N1, &QAction::triggered, this, guarded(&Self::N1Click));
+    connect(N7, &QAction::triggered, this, guarded(&Self::N7Click));
+    restoreHintTimer_ = new QTimer(this);
+    restoreHintTimer_->setSingleShot(true);
+    restoreHintTimer_->setInterval(5000);
+    connect(restoreHintTimer_, &QTimer::timeout, RzLabelRestoreHint, &QWidget::hide);
     onClick(RzBitBtnListShabUp, &Self::RzBitBtnListShabUpClick);
     onClick(RzBitBtnListShabDown, &Self::RzBitBtnListShabDownClick);
     onClick(RzBitBtnNewShablon, &Self::RzBitBtnNewShablonClick);

@@ -30,6 +30,7 @@ namespace qz7 {
 
 class TFmQZ7_Save;
 class TFmQZ7Prismotr;
+class TemplateRestoreDialog;
 
 // The server setup window: templates, game settings, maps, command line and commands. Its
 // controls are the working state; handlers read them into snapshots, call the subsystem's
@@ -60,7 +61,9 @@ class TFmQZ7ServerSetup : public QWidget {
     QLabel* RzLabelPrivat;  // version label at the top right: caption, file version, file date
     QListWidget* RzListBoxListShablon;
     QMenu* PopupMenu1;  // context menu of the template list
-    QAction* N1;        // its one item, "копировать": copies the template name
+    QAction* N1;        // its first item, "копировать": copies the template name
+    QAction* N7;  // "Вернуть шаблон…" (Ctrl+Shift+Z): templates of the kept versions
+    QLabel* RzLabelRestoreHint;  // for a few seconds after "Удалить": how to get it back
     QPushButton* RzBitBtnListShabUp;
     QPushButton* RzBitBtnListShabDown;
     QPushButton* RzBitBtnNewShablon;
@@ -139,6 +142,9 @@ class TFmQZ7ServerSetup : public QWidget {
     void RzBitBtnNewShablonClick();
     void RzBitBtnSaveShablonClick();
     void RzBitBtnDelShablonClick();
+    // Opens "Вернуть шаблон…" afresh: the kept versions of the store and their templates.
+    void N7Click();
+    TemplateRestoreDialog* templateRestoreDialog() { return restoreDialog_.get(); }
 
     // Maps
     void RzListBoxMapRepositClick();
@@ -247,6 +253,8 @@ class TFmQZ7ServerSetup : public QWidget {
 
     // Supervised server state
     std::unique_ptr<TFmQZ7Prismotr> FmQZ7Prismotr;
+    std::unique_ptr<TemplateRestoreDialog> restoreDialog_;
+    QTimer* restoreHintTimer_ = nullptr;
     std::optional<ServiceHosts> serviceHosts_;
     QTimer* serveButtonTimer_ = nullptr;
     // Stores the controls into the template of that row, asking for a name when askName.

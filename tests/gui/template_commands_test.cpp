@@ -16,18 +16,13 @@
 #include "support/template_session.h"
 
 using namespace qz7;
+using testing::listed;
 using testing::templateBytes;
 using testing::TemplateSession;
 
 namespace {
 
 constexpr std::size_t kRecord = 1737;
-
-QStringList listed(const QListWidget* list) {
-    QStringList names;
-    for (int row = 0; row < list->count(); ++row) names << list->item(row)->text();
-    return names;
-}
 
 QStringList rotationOf(const TFmQZ7ServerSetup& setup) {
     QStringList rotation;

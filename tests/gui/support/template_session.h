@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QComboBox>
+#include <QListWidget>
 #include <QPushButton>
 #include <deque>
 #include <memory>
@@ -15,6 +16,13 @@
 #include "tests/support/temporary_folder.h"
 
 namespace qz7::testing {
+
+// The names a list shows, in order.
+inline QStringList listed(const QListWidget* list) {
+    QStringList names;
+    for (int row = 0; row < list->count(); ++row) names << list->item(row)->text();
+    return names;
+}
 
 // The record of a template with default settings and the given name, maps, password and command.
 inline std::string templateBytes(std::string_view name, std::vector<std::string> rotation = {},
