@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "settings/kept_versions.h"
 #include "settings/template_content.h"
 #include "settings/template_record.h"
 #include "settings/template_store.h"
@@ -398,6 +399,23 @@ int runWindowChild(int argc, char** argv) {
 }
 #endif
 
+// What keeping the earlier version adds to saving a store of state.range(0) templates: a rewrite
+// keeps it by a link, an append ("Новый", qz7ctl import) by a copy.
+void keepVersion(benchmark::State& state, FileChange change) {
+    const auto folder = benchFolder("keep" + std::to_string(state.range(0)));
+    const auto store = folder / "ServerSetup_QZ7.cfg";
+    writeTemplateRecords(store, [&state](const TemplateRecordSink& sink) {
+        for (int i = 0; i < state.range(0); ++i) sink(benchRecord(i));
+    });
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::filesystem::remove_all(folder / kKeptVersionsFolder);
+        state.ResumeTiming();
+        keepVersionBeforeChange(store, change);
+    }
+    std::filesystem::remove_all(folder);
+}
+
 #define QZ7_FILE_BENCHMARK(name)        \
     BENCHMARK(name)                     \
         ->Unit(benchmark::kMillisecond) \
@@ -413,6 +431,22 @@ int runWindowChild(int argc, char** argv) {
         ->Repetitions(repetitions)             \
         ->ReportAggregatesOnly(true)
 
+BENCHMARK_CAPTURE(keepVersion, rewrite, FileChange::Rewrite)
+    ->Arg(1000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Repetitions(7)
+    ->Iterations(1)
+    ->ReportAggregatesOnly(true);
+BENCHMARK_CAPTURE(keepVersion, append, FileChange::Append)
+    ->Arg(1000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Repetitions(7)
+    ->Iterations(1)
+    ->ReportAggregatesOnly(true);
 QZ7_FILE_BENCHMARK(BM_StoreLoad);
 QZ7_FILE_BENCHMARK(BM_RawRead);
 QZ7_FILE_BENCHMARK(BM_StoreFullWrite);
