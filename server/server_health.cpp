@@ -168,6 +168,9 @@ void ServerHealth::take(const Run& asked, const LocalServerQuery& result) {
         const bool first = !run.answered;
         run.answered = true;
         lock.unlock();
+        // The answer is kept (the state file) before it is said, so that whoever reads the line
+        // finds the state file already telling the same.
+        if (answered_) answered_(answer);
         if (first) {
             std::string players = std::to_string(answer.players);
             if (answer.maxPlayers) players += " из " + std::to_string(*answer.maxPlayers);
@@ -179,7 +182,6 @@ void ServerHealth::take(const Run& asked, const LocalServerQuery& result) {
                        {"maxPlayers", answer.maxPlayers ? nlohmann::json(*answer.maxPlayers)
                                                         : nlohmann::json(nullptr)}});
         }
-        if (answered_) answered_(answer);
         return;
     }
     // Several servers answered: none is guessed, nor is a miss counted.
