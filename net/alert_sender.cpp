@@ -1,6 +1,5 @@
 #include "net/alert_sender.h"
 
-#include <condition_variable>
 #include <deque>
 #include <mutex>
 #include <nlohmann/json.hpp>
@@ -13,8 +12,6 @@
 namespace qz7 {
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 // Discord refuses a message longer than this many characters.
 constexpr std::size_t kDiscordLimit = 2000;
@@ -80,11 +77,13 @@ std::string sendAlertNow(const std::string& url, AlertFormat format, const Alert
 class AlertSender::Channel {
   public:
     Channel(AlertTarget target, const std::function<void(const std::string&)>& log,
-            const AlertTiming& timing, const HttpSender& send, const ThreadGuard& guard)
+            const AlertTiming& timing, const HttpSender& send, const ThreadGuard& guard,
+            WaitClock& clock)
         : target_(std::move(target)),
           log_(log),
           timing_(timing),
           send_(send),
+          clock_(clock),
           thread_([this, &guard] { runGuarded(guard, [this] { run(); }); }) {}
 
     ~Channel() {
@@ -92,7 +91,7 @@ class AlertSender::Channel {
             std::lock_guard lock(mutex_);
             stopping_ = true;
         }
-        wake_.notify_all();
+        wake_.wake();
         thread_.join();
     }
 
@@ -102,7 +101,7 @@ class AlertSender::Channel {
             pending_.push_back(alert);
             trimToLimit();
         }
-        wake_.notify_all();
+        wake_.wake();
     }
 
   private:
@@ -116,13 +115,20 @@ class AlertSender::Channel {
     void run() {
         std::unique_lock lock(mutex_);
         while (true) {
-            wake_.wait(lock, [&] { return stopping_ || !pending_.empty(); });
-            if (pending_.empty()) break;
-            // Keep to the interval, also when stopping: what waits goes in one last message.
-            if (lastAttempt_) {
-                const Clock::time_point due = *lastAttempt_ + timing_.interval;
-                wake_.wait_until(lock, due, [&] { return Clock::now() >= due; });
+            // Every wait is the clock's: for an alert, then for the interval since the last
+            // attempt, also when stopping (what waits goes in one last message). A post or the
+            // end wakes the thread, which looks again.
+            const bool forAlert = pending_.empty() && !stopping_;
+            const WaitClock::TimePoint until = forAlert || !lastAttempt_
+                                                   ? WaitClock::kNoDeadline
+                                                   : *lastAttempt_ + timing_.interval;
+            if (forAlert || (lastAttempt_ && !pending_.empty() && clock_.now() < until)) {
+                lock.unlock();
+                clock_.sleepUntil(until, wake_);
+                lock.lock();
+                continue;
             }
+            if (pending_.empty()) break;
             std::vector<Alert> batch(pending_.begin(), pending_.end());
             pending_.clear();
             const std::size_t dropped = std::exchange(dropped_, 0);
@@ -135,7 +141,7 @@ class AlertSender::Channel {
                 noteResult(response, batch.size() + dropped, lastChance);
             if (message) log_(*message);
             lock.lock();
-            lastAttempt_ = Clock::now();
+            lastAttempt_ = clock_.now();
             if (!response.delivered()) {
                 if (lastChance) continue;
                 // Tried again with the next message, before what came meanwhile.
@@ -170,23 +176,28 @@ class AlertSender::Channel {
     const std::function<void(const std::string&)>& log_;
     const AlertTiming& timing_;
     const HttpSender& send_;
+    WaitClock& clock_;
     std::mutex mutex_;
-    std::condition_variable wake_;
+    ClockWake wake_;
     std::deque<Alert> pending_;
     std::size_t dropped_ = 0;
     bool stopping_ = false;
     bool failing_ = false;  // touched by the channel's thread only
-    std::optional<Clock::time_point> lastAttempt_;
+    std::optional<WaitClock::TimePoint> lastAttempt_;
     std::thread thread_;  // last: it starts once everything above is ready
 };
 
 AlertSender::AlertSender(std::vector<AlertTarget> targets,
-                         std::function<void(const std::string&)> log, AlertTiming timing,
-                         HttpSender send, ThreadGuard guard)
-    : log_(std::move(log)), timing_(timing), send_(std::move(send)), guard_(std::move(guard)) {
+                         std::function<void(const std::string&)> log, WaitClock& clock,
+                         AlertTiming timing, HttpSender send, ThreadGuard guard)
+    : log_(std::move(log)),
+      timing_(timing),
+      send_(std::move(send)),
+      guard_(std::move(guard)),
+      clock_(clock) {
     for (AlertTarget& target : targets)
         channels_.push_back(
-            std::make_unique<Channel>(std::move(target), log_, timing_, send_, guard_));
+            std::make_unique<Channel>(std::move(target), log_, timing_, send_, guard_, clock_));
 }
 
 AlertSender::~AlertSender() = default;

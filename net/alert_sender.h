@@ -10,6 +10,7 @@
 #include "net/alert_address.h"
 #include "platform/http_post.h"
 #include "platform/thread_guard.h"
+#include "platform/wait_clock.h"
 
 namespace qz7 {
 
@@ -50,9 +51,11 @@ using HttpSender =
 // told to log (the address redacted), not every attempt.
 class AlertSender {
   public:
-    // guard: what each address's thread runs under (an exception it did not expect).
+    // guard: what each address's thread runs under (an exception it did not expect); clock: what
+    // the threads wait on, for an alert and for the interval.
     AlertSender(std::vector<AlertTarget> targets, std::function<void(const std::string&)> log,
-                AlertTiming timing = {}, HttpSender send = httpPost, ThreadGuard guard = {});
+                WaitClock& clock, AlertTiming timing = {}, HttpSender send = httpPost,
+                ThreadGuard guard = {});
     // Sends what still waits (keeping to the interval, one attempt each) and tells log about
     // alerts that could not be delivered.
     ~AlertSender();
@@ -68,6 +71,7 @@ class AlertSender {
     AlertTiming timing_;
     HttpSender send_;
     ThreadGuard guard_;
+    WaitClock& clock_;
     std::vector<std::unique_ptr<Channel>> channels_;  // last: their threads use the members above
 };
 

@@ -90,9 +90,11 @@ Alert alertFor(const AlertSource& source, const nlohmann::json& event) {
 }
 
 ServeAlerts::ServeAlerts(std::vector<AlertTarget> targets, AlertSource source,
-                         std::function<void(const std::string&)> log, ThreadGuard guard)
+                         std::function<void(const std::string&)> log, ThreadGuard guard,
+                         SupervisorClock& clock)
     : source_(std::move(source)),
-      sender_(std::move(targets), std::move(log), AlertTiming{}, httpPost, std::move(guard)) {}
+      sender_(std::move(targets), std::move(log), clock, AlertTiming{}, httpPost,
+              std::move(guard)) {}
 
 void ServeAlerts::observe(const ServeEvent& event) {
     if (kAlertEvents.count(event.name)) sender_.post(alertFor(source_, eventObject(event)));

@@ -9,6 +9,7 @@
 
 #include "net/alert_sender.h"
 #include "server/serve_companion.h"
+#include "server/supervisor_clock.h"
 
 namespace qz7 {
 
@@ -45,11 +46,12 @@ Alert alertFor(const AlertSource& source, const nlohmann::json& event);
 // The alerts of one serve: the events that matter to a host (started, start failed, crashed,
 // gave up, scheduled restarts, ended, stopped, ports that could not be removed, an internal
 // error) go to every address.
-// A companion of serve: the sending threads run under the guard given.
+// A companion of serve: the sending threads run under the guard given and wait on serve's clock.
 class ServeAlerts final : public ServeCompanion {
   public:
     ServeAlerts(std::vector<AlertTarget> targets, AlertSource source,
-                std::function<void(const std::string&)> log, ThreadGuard guard = {});
+                std::function<void(const std::string&)> log, ThreadGuard guard = {},
+                SupervisorClock& clock = systemSupervisorClock());
     // Called with every event line of serve.
     void observe(const ServeEvent& event) override;
 

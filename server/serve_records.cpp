@@ -9,23 +9,25 @@ namespace qz7 {
 
 ServeRecords::ServeRecords(const std::filesystem::path& gameFolder, const std::string& templateName,
                            std::chrono::system_clock::time_point serveStarted,
-                           std::chrono::milliseconds stopGrace, ServeLog& log, ServeGuard& guard)
+                           std::chrono::milliseconds stopGrace, ServeLog& log, ServeGuard& guard,
+                           SupervisorClock& clock)
     : log_(log),
       guard_(guard),
+      clock_(clock),
       state_(gameFolder / kServeStateFile, templateName, serveStarted, stopGrace),
       logFile_(gameFolder / kServeLogFile) {
     write(stateWatch_, [&] { state_.begin(); });
     log_.addListener([this](const ServeEvent& event) { take(event); });
 }
 
-std::optional<ServeRecords::Said> ServeRecords::Watch::write(const ServeGuard& guard,
-                                                             const std::function<void()>& write) {
+std::optional<ServeRecords::Said> ServeRecords::Watch::write(
+    const ServeGuard& guard, const std::function<void()>& write,
+    std::chrono::steady_clock::time_point now) {
     try {
         guard.step(step_);
         write();
     } catch (const std::exception& error) {
         if (std::exchange(failing_, true)) return std::nullopt;
-        const auto now = std::chrono::steady_clock::now();
         if (lastSaid_ && now - *lastSaid_ < kRepeatAfter) return std::nullopt;
         lastSaid_ = now;
         failureSaid_ = true;
@@ -44,7 +46,7 @@ void ServeRecords::write(Watch& watch, const std::function<void()>& write) {
     std::optional<Said> said;
     {
         std::lock_guard lock(writing_);
-        said = watch.write(guard_, write);
+        said = watch.write(guard_, write, clock_.now());
     }
     if (said) log_.note(said->event, said->message, said->fields);
 }

@@ -11,6 +11,7 @@
 #include "server/serve_guard.h"
 #include "server/serve_lock.h"
 #include "server/serve_log.h"
+#include "server/supervisor_clock.h"
 
 namespace qz7 {
 
@@ -20,10 +21,12 @@ namespace qz7 {
 // once that file is written again.
 class ServeRecords {
   public:
-    // Begins the state file and listens to the log's events.
+    // Begins the state file and listens to the log's events. clock: serve's, for the pacing of
+    // what is said about failed writes.
     ServeRecords(const std::filesystem::path& gameFolder, const std::string& templateName,
                  std::chrono::system_clock::time_point serveStarted,
-                 std::chrono::milliseconds stopGrace, ServeLog& log, ServeGuard& guard);
+                 std::chrono::milliseconds stopGrace, ServeLog& log, ServeGuard& guard,
+                 SupervisorClock& clock);
 
     // The running server answered a query.
     void serverAnswered(std::chrono::system_clock::time_point time, const std::string& map,
@@ -46,7 +49,9 @@ class ServeRecords {
     class Watch {
       public:
         Watch(const char* file, const char* step) : file_(file), step_(step) {}
-        std::optional<Said> write(const ServeGuard& guard, const std::function<void()>& write);
+        // now: the moment of the write on serve's clock.
+        std::optional<Said> write(const ServeGuard& guard, const std::function<void()>& write,
+                                  std::chrono::steady_clock::time_point now);
 
       private:
         static constexpr std::chrono::minutes kRepeatAfter{10};
@@ -64,6 +69,7 @@ class ServeRecords {
 
     ServeLog& log_;
     ServeGuard& guard_;
+    SupervisorClock& clock_;
     std::mutex writing_;  // events come from serve's thread, answers from the health thread
     ServeStateFile state_;
     ServeLogFile logFile_;

@@ -176,6 +176,7 @@ SupervisedServer supervisedServer(const std::filesystem::path& gameFolder,
                                   ServeGuard& guard, ServeLog& log, ServerHealth& health,
                                   ServeRecords& records, RestartFiles& restartFiles) {
     SupervisedServer server;
+    server.clock = options.clock;
     server.hung = [&] { return health.hung(); };
     server.playersOnline = [&] {
         std::optional<int> players;
@@ -191,9 +192,11 @@ SupervisedServer supervisedServer(const std::filesystem::path& gameFolder,
                        std::string& error) -> std::unique_ptr<RunningProgram> {
         try {
             guard.step("server-start");
-            return WatchedProcess::start(
-                launcher, parameters, error,
-                options.quietServer ? ProgramOutput::Discarded : ProgramOutput::Inherited);
+            const ProgramOutput output =
+                options.quietServer ? ProgramOutput::Discarded : ProgramOutput::Inherited;
+            if (options.startServer)
+                return options.startServer(launcher, parameters, output, error);
+            return WatchedProcess::start(launcher, parameters, error, output);
         } catch (const std::exception& failure) {
             error = failure.what();
             return nullptr;
@@ -232,7 +235,7 @@ ServeEnd serve(const std::filesystem::path& gameFolder, const ServeOptions& opti
     if (auto missing = missingLauncherError(gameFolder, kServerLauncherName))
         throw OperationError(*missing + inGameFolderText(gameFolder));
     // One serve per game folder: the lock dies with this process, however it ends.
-    const auto serveStarted = std::chrono::system_clock::now();
+    const auto serveStarted = options.clock->wallNow();
     std::optional<ServeHolder> holder;
     const std::unique_ptr<FileLock> lock = takeServeLock(gameFolder, serveStarted, holder);
     if (!lock)
@@ -255,7 +258,7 @@ ServeEnd serve(const std::filesystem::path& gameFolder, const ServeOptions& opti
     log.guardListeners(guard.forPart("журнал serve"));
     if (options.boundedOutput) log.afterLine(BoundedOutput(serveOutputBound()));
     ServeRecords records(gameFolder, templateName, serveStarted, options.timing.stopGrace, log,
-                         guard);
+                         guard, *options.clock);
     guard.onFailure([&log](const std::string& failure) {
         log.note("internal-error", "serve завершается из-за внутренней ошибки: " + failure,
                  {{"error", failure}});
@@ -272,7 +275,7 @@ ServeEnd serve(const std::filesystem::path& gameFolder, const ServeOptions& opti
             std::make_unique<ServeAlerts>(
                 alertTargetList, AlertSource{machineName(), textFromPath(gameFolder), templateName},
                 [&log](const std::string& failure) { log.note("alert-failed", failure); },
-                guard.forPart("оповещения")));
+                guard.forPart("оповещения"), *options.clock));
     }
     auto health = std::make_unique<ServerHealth>(
         options.health, log, gamePath(gameFolder, kConfigurationPath),
@@ -284,7 +287,7 @@ ServeEnd serve(const std::filesystem::path& gameFolder, const ServeOptions& opti
             guard.step("health-check");
             return queryLocalServer(inputs, timing);
         },
-        sayThroughRcon, systemSupervisorClock(), guard.forPart("проверка сервера"));
+        sayThroughRcon, *options.clock, guard.forPart("проверка сервера"));
     ServerHealth& healthChecks = *health;
     companions.add("проверка сервера", std::move(health));
 
@@ -307,7 +310,7 @@ ServeEnd serve(const std::filesystem::path& gameFolder, const ServeOptions& opti
     });
     bool portsRemoved = true;
     guard.run("serve", [&] { portsRemoved = !ports || ports->remove(); });
-    records.ended(std::chrono::system_clock::now(),
+    records.ended(options.clock->wallNow(),
                   endReason(outcome, portsForwarded, portsRemoved, guard));
     if (guard.failed()) return ServeEnd::InternalError;
     const bool serverEndedWell =

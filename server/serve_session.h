@@ -42,6 +42,15 @@ struct ServeOptions {
         portGateway;
     // A test makes a step fail once through it; empty otherwise.
     ServeFailPoint failPoint;
+    // Starts the server's launcher; empty: as a watched process of the system (tests give a
+    // scripted server that lives on their clock).
+    std::function<std::unique_ptr<RunningProgram>(const std::filesystem::path& launcher,
+                                                  const std::string& parameters,
+                                                  ProgramOutput output, std::string& error)>
+        startServer;
+    // Every wait of serve goes through this clock: the supervisor's back-offs, schedule, empty
+    // server wait and warnings, the health checks and the pacing of alerts (tests drive a fake).
+    SupervisorClock* clock = &systemSupervisorClock();
 };
 
 // How a serve ended.

@@ -67,7 +67,7 @@ ServerHealth::~ServerHealth() {
         std::lock_guard lock(mutex_);
         ending_ = true;
     }
-    wake_.notify_all();
+    wake_.wake();
     thread_.join();
 }
 
@@ -80,7 +80,7 @@ void ServerHealth::runStarted(int processId, const std::string& commandLine) {
         run_->commandLine = commandLine;
         hung_ = false;
     }
-    wake_.notify_all();
+    wake_.wake();
 }
 
 void ServerHealth::runEnded() {
@@ -93,9 +93,11 @@ void ServerHealth::loop() {
     std::unique_lock lock(mutex_);
     while (!ending_) {
         // A run's first check comes an interval after its start: the server needs that to load.
+        // The wait is the clock's, so that a test's clock drives it; a new run or the end wakes it.
         const int generation = generation_;
-        wake_.wait_for(lock, options_.interval,
-                       [&] { return ending_ || generation_ != generation; });
+        lock.unlock();
+        clock_.sleepUntil(clock_.now() + options_.interval, wake_);
+        lock.lock();
         if (ending_ || generation_ != generation || !run_) continue;
         lock.unlock();
         // Each check under the guard: what it did not expect ends serve in order.
@@ -166,6 +168,9 @@ void ServerHealth::take(const Run& asked, const LocalServerQuery& result) {
         const bool first = !run.answered;
         run.answered = true;
         lock.unlock();
+        // The answer is kept (the state file) before it is said, so that whoever reads the line
+        // finds the state file already telling the same.
+        if (answered_) answered_(answer);
         if (first) {
             std::string players = std::to_string(answer.players);
             if (answer.maxPlayers) players += " из " + std::to_string(*answer.maxPlayers);
@@ -177,7 +182,6 @@ void ServerHealth::take(const Run& asked, const LocalServerQuery& result) {
                        {"maxPlayers", answer.maxPlayers ? nlohmann::json(*answer.maxPlayers)
                                                         : nlohmann::json(nullptr)}});
         }
-        if (answered_) answered_(answer);
         return;
     }
     // Several servers answered: none is guessed, nor is a miss counted.

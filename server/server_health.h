@@ -2,7 +2,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <filesystem>
 #include <functional>
 #include <mutex>
@@ -121,7 +120,7 @@ class ServerHealth final : public ServeCompanion {
     ThreadGuard guard_;
 
     mutable std::mutex mutex_;
-    std::condition_variable wake_;
+    ClockWake wake_;  // before the thread, which sleeps on it
     bool ending_ = false;
     std::optional<Run> run_;
     int generation_ = 0;

@@ -22,6 +22,9 @@ class SystemSupervisorClock final : public SupervisorClock {
     void sleepFor(std::chrono::milliseconds duration) override {
         std::this_thread::sleep_for(duration);
     }
+    bool sleepUntil(TimePoint deadline, ClockWake& wake) override {
+        return sleepInRealTime(deadline, wake);
+    }
 };
 
 }  // namespace

@@ -2,15 +2,16 @@
 
 #include <chrono>
 
+#include "platform/wait_clock.h"
+
 namespace qz7 {
 
 // The supervisor's sense of time, given from outside so that tests run days of schedule at once:
 // a steady clock for back-offs, crash windows and intervals, the wall clock and the host's local
-// time for times of day.
-class SupervisorClock {
+// time for times of day. Every wait of a serve goes through it: the supervisor's own (sleepFor)
+// and those of the companions' threads (sleepUntil, which another thread can cut short).
+class SupervisorClock : public WaitClock {
   public:
-    virtual ~SupervisorClock() = default;
-    virtual std::chrono::steady_clock::time_point now() = 0;
     virtual std::chrono::system_clock::time_point wallNow() = 0;
     // How far local time is ahead of UTC at a moment.
     virtual std::chrono::seconds utcOffset(std::chrono::system_clock::time_point moment) = 0;

@@ -6,6 +6,7 @@
 #include <mutex>
 #include <nlohmann/json.hpp>
 
+#include "tests/core/supervisor_fakes.h"
 #include "tests/support/loopback_http_server.h"
 
 namespace qz7 {
@@ -103,7 +104,7 @@ TEST(AlertSender, DeliversBothFormatsAndJoinsAlertsWithinTheInterval) {
     {
         AlertSender sender({{discord.address("/api/webhooks/1/token"), AlertFormat::Discord},
                             {json.address("/hook"), AlertFormat::Json}},
-                           log.sink(), timing);
+                           log.sink(), systemSupervisorClock(), timing);
         sender.post(alert("сервер запущен \"1\""));
         discord.waitForRequests(1);
         json.waitForRequests(1);
@@ -145,7 +146,7 @@ TEST(AlertSender, DeadAndRefusingAddressesAreLoggedOncePerOutage) {
         AlertSender sender({{silent.address("/hook/SeCrEt"), AlertFormat::Json},
                             {refusing, AlertFormat::Json},
                             {good.address("/hook"), AlertFormat::Json}},
-                           log.sink(),
+                           log.sink(), systemSupervisorClock(),
                            {.interval = milliseconds(100), .timeout = milliseconds(300)});
         sender.post(alert("первое"));
         good.waitForRequests(1);
@@ -170,6 +171,7 @@ TEST(AlertSender, RecoveryDeliversWhatWaitedAndIsLogged) {
     CollectedLog log;
     {
         AlertSender sender({{server.address("/hook"), AlertFormat::Discord}}, log.sink(),
+                           systemSupervisorClock(),
                            {.interval = milliseconds(1000), .timeout = milliseconds(5000)});
         sender.post(alert("упал"));
         server.waitForRequests(1);
@@ -203,7 +205,8 @@ TEST(AlertSender, FullQueueCountsWhatItLost) {
     {
         AlertSender sender(
             {{"http://127.0.0.1/hook", AlertFormat::Discord}}, [](auto&) {},
-            {.interval = milliseconds(0), .queueLimit = 3}, blockingSender);
+            systemSupervisorClock(), {.interval = milliseconds(0), .queueLimit = 3},
+            blockingSender);
         sender.post(alert("1"));
         {
             std::unique_lock lock(mutex);
@@ -217,6 +220,68 @@ TEST(AlertSender, FullQueueCountsWhatItLost) {
     ASSERT_EQ(bodies.size(), 2u);
     EXPECT_EQ(nlohmann::json::parse(bodies[1])["content"],
               "(пропущено событий: 2, очередь оповещений переполнена)\n4\n5\n6");
+}
+
+// The pacing waits on the clock given: on a fake clock the messages to one address keep the
+// interval, with alerts that came meanwhile joined, and a failed message goes again with the
+// next, without any waiting in real time.
+TEST(AlertSender, PacingKeepsTheIntervalOfTheClockGiven) {
+    struct Step {
+        std::vector<std::string> post;  // posted at once, in order
+        milliseconds advance;           // then the clock moves on by this
+        std::vector<std::string> sent;  // every message so far: its alerts' texts, one a line
+    };
+    struct Case {
+        const char* name;
+        std::vector<bool> delivered;  // the address's answers in turn; then it takes all
+        std::vector<Step> steps;
+    };
+    const std::vector<Case> cases = {
+        {"alerts within the interval wait and go together",
+         {},
+         {{{"a"}, milliseconds(0), {"a"}},
+          {{"b", "c"}, milliseconds(4999), {"a"}},
+          {{}, milliseconds(1), {"a", "b\nc"}},
+          {{}, milliseconds(60000), {"a", "b\nc"}},
+          {{"d"}, milliseconds(0), {"a", "b\nc", "d"}},
+          {{"e"}, milliseconds(5000), {"a", "b\nc", "d", "e"}}}},
+        {"a failed message goes again with the next, an interval later",
+         {false, false},
+         {{{"a"}, milliseconds(0), {"a"}},
+          {{"b"}, milliseconds(4000), {"a"}},
+          {{}, milliseconds(1000), {"a", "a\nb"}},
+          {{}, milliseconds(5000), {"a", "a\nb", "a\nb"}},
+          {{}, milliseconds(50000), {"a", "a\nb", "a\nb"}}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        testing::FakeClock clock(testing::utcMoment(2026, 12, 8, 12, 0), testing::FakeTimeZone{});
+        std::mutex mutex;
+        std::vector<std::string> sent;
+        const HttpSender send = [&](const std::string&, const std::string&, const std::string& body,
+                                    milliseconds) {
+            std::lock_guard lock(mutex);
+            const bool ok = sent.size() >= c.delivered.size() || c.delivered[sent.size()];
+            sent.push_back(nlohmann::json::parse(body)["content"].get<std::string>());
+            return HttpResponse{ok ? HttpFailure::None : HttpFailure::TimedOut, ok ? 204 : 0, {}};
+        };
+        CollectedLog log;
+        {
+            AlertSender sender(
+                {{"https://hooks.example/alert", AlertFormat::Discord}}, log.sink(), clock,
+                {.interval = milliseconds(5000), .timeout = milliseconds(1000)}, send);
+            ASSERT_TRUE(clock.awaitSleepers(1));
+            for (std::size_t i = 0; i < c.steps.size(); ++i) {
+                const Step& step = c.steps[i];
+                for (const std::string& text : step.post) sender.post(alert(text));
+                clock.advance(step.advance);
+                std::lock_guard lock(mutex);
+                EXPECT_EQ(sent, step.sent) << "after step " << i;
+            }
+        }
+        EXPECT_EQ(clock.stalls(), 0);
+        EXPECT_EQ(log.countHolding("не доставлено"), c.delivered.empty() ? 0u : 1u);
+    }
 }
 
 }  // namespace

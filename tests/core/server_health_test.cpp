@@ -26,8 +26,10 @@ ServerStatus statusWith(std::string map, int players, std::optional<std::string>
 // and the remote console records what it was told.
 class Health : public ::testing::Test {
   protected:
-    std::unique_ptr<ServerHealth> make(HealthOptions options = {}) {
-        options.interval = std::chrono::hours(1);  // the thread never checks by itself here
+    // The thread checks by itself every `interval` of the fake clock: by default never here.
+    std::unique_ptr<ServerHealth> make(HealthOptions options = {},
+                                       std::chrono::milliseconds interval = std::chrono::hours(1)) {
+        options.interval = interval;
         return std::make_unique<ServerHealth>(
             options, log, folder.path() / "server_mod.cfg",
             [this](const ServerAnswer& answer) { answers.push_back(answer); },
@@ -228,6 +230,67 @@ TEST_F(Health, AWarningBeforeAnyAnswerCannotBeGiven) {
     health->warn(seconds(90));
     EXPECT_TRUE(said.empty());
     EXPECT_EQ(logged(), (std::vector<std::string>{"cannot-warn"}));
+}
+
+// The health thread waits on serve's clock: a fake clock moved on makes its checks, one per
+// interval from the run's start, and none without a run, with no waiting in real time.
+TEST_F(Health, ChecksComeEveryIntervalOfTheClockFromTheRunsStart) {
+    enum class Do { Start, End, Advance };
+    struct Step {
+        Do what;
+        seconds by;
+        std::size_t checksSoFar;
+    };
+    struct Case {
+        const char* name;
+        seconds interval;
+        std::vector<Step> steps;
+    };
+    const std::vector<Case> cases = {
+        {"one check each interval",
+         seconds(30),
+         {{Do::Start, {}, 0},
+          {Do::Advance, seconds(29), 0},
+          {Do::Advance, seconds(1), 1},
+          {Do::Advance, seconds(30), 2},
+          {Do::Advance, seconds(15), 2},
+          {Do::Advance, seconds(15), 3}}},
+        {"a long step is one check: the thread waits for the next interval from its check",
+         seconds(10),
+         {{Do::Start, {}, 0}, {Do::Advance, seconds(35), 1}, {Do::Advance, seconds(10), 2}}},
+        {"a new run waits a whole interval before its first check",
+         seconds(30),
+         {{Do::Start, {}, 0},
+          {Do::Advance, seconds(20), 0},
+          {Do::Start, {}, 0},
+          {Do::Advance, seconds(20), 0},
+          {Do::Advance, seconds(10), 1}}},
+        {"no checks between runs",
+         seconds(30),
+         {{Do::Advance, seconds(90), 0},
+          {Do::Start, {}, 0},
+          {Do::Advance, seconds(30), 1},
+          {Do::End, {}, 1},
+          {Do::Advance, seconds(300), 1},
+          {Do::Start, {}, 1},
+          {Do::Advance, seconds(30), 2}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        asked.clear();
+        std::unique_ptr<ServerHealth> health = make({}, c.interval);
+        ASSERT_TRUE(clock.awaitSleepers(1));
+        for (std::size_t i = 0; i < c.steps.size(); ++i) {
+            const Step& step = c.steps[i];
+            if (step.what == Do::Start) health->runStarted(812, "");
+            if (step.what == Do::End) health->runEnded();
+            // Moving by nothing returns once the thread has taken in a start or an end.
+            clock.advance(step.by);
+            EXPECT_EQ(asked.size(), step.checksSoFar) << "after step " << i;
+        }
+        health.reset();
+    }
+    EXPECT_EQ(clock.stalls(), 0);
 }
 
 }  // namespace

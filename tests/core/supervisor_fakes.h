@@ -1,6 +1,10 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <map>
+#include <mutex>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -30,30 +34,116 @@ struct FakeTimeZone {
     }
 };
 
-// Time that passes only when the supervisor waits: its steady and wall clocks move together,
-// and a test may set the wall clock as a host's clock is set.
+// Time that passes only when the supervisor waits or a test moves it on: its steady and wall
+// clocks move together, and a test may set the wall clock as a host's clock is set. Threads of
+// serve's companions sleep on it (sleepUntil) and wake when it reaches their time; advance()
+// returns once each of them has done what was due and sleeps again, so a test sees the checks
+// and messages of a span without waiting in real time. Safe to use from several threads.
 class FakeClock final : public SupervisorClock {
   public:
+    // The longest any wait on this clock lasts in real time: a thread that does not go back to
+    // sleep, or a sleep nobody moves the clock for, ends a fault in a wrong count (and a stall
+    // counted), never in a test that hangs.
+    static constexpr std::chrono::seconds kRealTimeBound{30};
+
     FakeClock(std::chrono::system_clock::time_point wall, FakeTimeZone zone)
         : wall_(wall), zone_(std::move(zone)) {}
+    ~FakeClock() override {
+        std::lock_guard lock(mutex_);
+        for (auto& [wake, sleeper] : sleepers_) setForget(*wake, nullptr);
+    }
 
-    std::chrono::steady_clock::time_point now() override { return steady_; }
-    std::chrono::system_clock::time_point wallNow() override { return wall_; }
+    TimePoint now() override { return steady_.load(); }
+    std::chrono::system_clock::time_point wallNow() override { return wall_.load(); }
     std::chrono::seconds utcOffset(std::chrono::system_clock::time_point moment) override {
         return zone_(moment);
     }
     void sleepFor(std::chrono::milliseconds duration) override { advance(duration); }
 
+    bool sleepUntil(TimePoint deadline, ClockWake& wake) override {
+        {
+            std::lock_guard lock(mutex_);
+            auto [entry, added] = sleepers_.try_emplace(&wake);
+            if (added) setForget(wake, [this, &wake] { forget(wake); });
+            entry->second = {true, deadline};
+        }
+        settled_.notify_all();
+        bool inTime = false;
+        {
+            std::unique_lock lock(mutexOf(wake));
+            inTime = signalOf(wake).wait_for(
+                lock, kRealTimeBound, [&] { return wokenOf(wake) || steady_.load() >= deadline; });
+        }
+        std::lock_guard lock(mutex_);
+        if (!inTime && deadline != kNoDeadline) {
+            ++stalls_;
+            moveOn(deadline - steady_.load());
+        }
+        std::lock_guard wakeLock(mutexOf(wake));
+        sleepers_[&wake].asleep = false;
+        return std::exchange(wokenOf(wake), false);
+    }
+
     void advance(std::chrono::milliseconds duration) {
-        steady_ += duration;
-        wall_ += duration;
+        std::unique_lock lock(mutex_);
+        settle(lock);
+        moveOn(duration);
+        settle(lock);
     }
     void setWall(std::chrono::system_clock::time_point wall) { wall_ = wall; }
 
+    // Waits until `count` threads sleep on the clock with nothing due: a companion made by the
+    // test has begun its first wait. False when they did not within the bound.
+    bool awaitSleepers(std::size_t count) {
+        std::unique_lock lock(mutex_);
+        return settled_.wait_for(lock, kRealTimeBound,
+                                 [&] { return sleepers_.size() >= count && allAsleep(); });
+    }
+    // Waits that ran into the real-time bound: none in a sound test.
+    int stalls() const { return stalls_.load(); }
+
   private:
-    std::chrono::steady_clock::time_point steady_{};
-    std::chrono::system_clock::time_point wall_;
+    struct Sleeper {
+        bool asleep = false;
+        TimePoint deadline{};
+    };
+
+    // Under mutex_.
+    void moveOn(std::chrono::steady_clock::duration duration) {
+        steady_ = steady_.load() + duration;
+        wall_ = wall_.load() +
+                std::chrono::duration_cast<std::chrono::system_clock::duration>(duration);
+        for (auto& [wake, sleeper] : sleepers_) {
+            std::lock_guard wakeLock(mutexOf(*wake));
+            signalOf(*wake).notify_all();
+        }
+    }
+    bool allAsleep() {
+        for (auto& [wake, sleeper] : sleepers_) {
+            std::lock_guard wakeLock(mutexOf(*wake));
+            if (!sleeper.asleep || sleeper.deadline <= steady_.load() || wokenOf(*wake))
+                return false;
+        }
+        return true;
+    }
+    void settle(std::unique_lock<std::mutex>& lock) {
+        if (!settled_.wait_for(lock, kRealTimeBound, [&] { return allAsleep(); })) ++stalls_;
+    }
+    void forget(ClockWake& wake) {
+        {
+            std::lock_guard lock(mutex_);
+            sleepers_.erase(&wake);
+        }
+        settled_.notify_all();
+    }
+
+    std::atomic<TimePoint> steady_{};
+    std::atomic<std::chrono::system_clock::time_point> wall_;
     FakeTimeZone zone_;
+    std::mutex mutex_;  // before a wake's own mutex, when both are held
+    std::condition_variable settled_;
+    std::map<ClockWake*, Sleeper> sleepers_;
+    std::atomic<int> stalls_{0};
 };
 
 // A server that runs on the fake clock: it ends at a set moment, or when asked to stop.

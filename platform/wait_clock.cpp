@@ -1,0 +1,30 @@
+#include "platform/wait_clock.h"
+
+#include <utility>
+
+namespace qz7 {
+
+ClockWake::~ClockWake() {
+    if (forget_) forget_();
+}
+
+void ClockWake::wake() {
+    {
+        std::lock_guard lock(mutex_);
+        woken_ = true;
+    }
+    changed_.notify_all();
+}
+
+bool WaitClock::sleepInRealTime(TimePoint deadline, ClockWake& wake) {
+    std::unique_lock lock(wake.mutex_);
+    const auto woken = [&] { return wake.woken_; };
+    // A wait until the largest time point overflows in the library's conversions.
+    if (deadline == kNoDeadline)
+        wake.changed_.wait(lock, woken);
+    else
+        wake.changed_.wait_until(lock, deadline, woken);
+    return std::exchange(wake.woken_, false);
+}
+
+}  // namespace qz7
