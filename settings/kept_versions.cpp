@@ -181,9 +181,16 @@ void keepVersionBeforeChange(const fs::path& file, FileChange change, FileAccess
         }
         fs::create_directories(versionsFolder);
         // Later than the newest kept, whatever the clock did meanwhile: names stay in order.
-        const auto time =
-            latest && latest->time >= now ? latest->time + std::chrono::milliseconds(1) : now;
-        const fs::path version = versionsFolder / pathFromUtf8(keptVersionName(fileName, time));
+        // Names hold milliseconds: two versions within one must not share a name.
+        const auto nowInMilliseconds = std::chrono::floor<std::chrono::milliseconds>(now);
+        auto time = latest && latest->time >= nowInMilliseconds
+                        ? latest->time + std::chrono::milliseconds(1)
+                        : system_clock::time_point(nowInMilliseconds);
+        fs::path version = versionsFolder / pathFromUtf8(keptVersionName(fileName, time));
+        for (int taken = 0; fs::exists(version, error) && taken < 1000; ++taken) {
+            time += std::chrono::milliseconds(1);
+            version = versionsFolder / pathFromUtf8(keptVersionName(fileName, time));
+        }
         bool linked = false;
 #ifndef _WIN32
         // A rewrite moves a new file into place and leaves this one as it is. A link would keep

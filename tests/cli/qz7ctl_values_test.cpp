@@ -38,6 +38,7 @@ Kind kindOf(const std::string& name) {
         {"--output", Kind::Text},  {"--notify-file", Kind::Text}, {"--lines", Kind::Count},
         {"--igd", Kind::Rule},     {"--notify", Kind::Rule},      {"АДРЕС", Kind::Rule},
         {"ДЕЙСТВИЕ", Kind::Rule},  {"--timeout", Kind::Rule},     {"--query-port", Kind::Rule},
+        {"--forget", Kind::Text},  {"ВЕРСИЯ", Kind::Text},
     };
     if (isServeSetting(name) && name != "--command") return Kind::Rule;
     const auto found = kinds.find(name);
@@ -57,6 +58,7 @@ struct ValueOption {
     std::vector<std::string> command;  // "service", "install"
     std::string name;                  // "--stop-grace", or the argument's "ШАБЛОН"
     bool positional = false;
+    int earlierPositionals = 0;  // arguments before it, given a plain value
 };
 
 std::vector<std::string> words(const std::string& text) {
@@ -82,6 +84,7 @@ std::vector<ValueOption> valueOptions() {
     for (const CLI::App* command : all) {
         const std::vector<std::string> path =
             command == &app ? std::vector<std::string>{} : words(cli::commandPath(*command));
+        int positionals = 0;
         for (const CLI::Option* option : command->get_options()) {
             if (option->get_expected_max() == 0 || option == command->get_help_ptr() ||
                 option == command->get_version_ptr())
@@ -89,7 +92,7 @@ std::vector<ValueOption> valueOptions() {
             const bool positional = option->get_positional() && option->get_lnames().empty();
             found.push_back({path,
                              positional ? option->get_name() : "--" + option->get_lnames().front(),
-                             positional});
+                             positional, positional ? positionals++ : 0});
         }
     }
     return found;
@@ -113,9 +116,11 @@ TEST(Qz7ctlValues, EveryOptionThatTakesAValueRefusesWhatCannotWork) {
                 arguments = {"--game-dir", value, "list"};
             else
                 arguments.insert(arguments.end(), option.command.begin(), option.command.end());
-            if (option.positional)
-                arguments.insert(arguments.end(), {"--", value});
-            else if (option.name != "--game-dir")
+            if (option.positional) {
+                arguments.push_back("--");
+                arguments.insert(arguments.end(), std::size_t(option.earlierPositionals), "x");
+                arguments.push_back(value);
+            } else if (option.name != "--game-dir")
                 arguments.insert(arguments.end(), {option.name, value});
             SCOPED_TRACE(option.name + " " + value);
             const ProcessResult result = runQz7ctl(arguments, game.path());

@@ -97,12 +97,17 @@ TEST(KeptVersions, OnlyChangedContentIsKeptAndNamesStayInOrder) {
     keepVersionBeforeChange(file, FileChange::Rewrite, FileAccess::AsBefore, now + seconds(5));
     writeFileAtomically(file, "два\n");
     keepVersionBeforeChange(file, FileChange::Rewrite, FileAccess::AsBefore, now - hours(3));
+    // Within the millisecond of the newest name, later by less than one.
+    writeFileAtomically(file, "три\n");
+    keepVersionBeforeChange(file, FileChange::Rewrite, FileAccess::AsBefore,
+                            now + microseconds(1500));
     const std::vector<KeptVersion> kept = keptVersions(folder.path());
-    ASSERT_EQ(kept.size(), 2u);
+    ASSERT_EQ(kept.size(), 3u);
     EXPECT_EQ(kept[0].path.filename(), "qz7-serve.ini.20261208T120000000Z");
     EXPECT_EQ(kept[1].path.filename(), "qz7-serve.ini.20261208T120000001Z");
+    EXPECT_EQ(kept[2].path.filename(), "qz7-serve.ini.20261208T120000002Z");
     EXPECT_EQ(versionBytes(folder.path(), "qz7-serve.ini"),
-              (std::vector<std::string>{"один\n", "два\n"}));
+              (std::vector<std::string>{"один\n", "два\n", "три\n"}));
 }
 
 // Every writer of a host's settings keeps what it replaces, byte for byte.
@@ -151,11 +156,12 @@ TEST(KeptVersions, EveryWriterOfTheHostsFilesKeepsWhatItReplaces) {
         EXPECT_EQ(versionBytes(folder.path(), writer.file),
                   std::vector<std::string>{writer.before});
 #ifndef _WIN32
-        if (std::string(writer.file) == "qz7-serve.alerts")
+        if (std::string(writer.file) == "qz7-serve.alerts") {
             for (const KeptVersion& version : keptVersions(folder.path()))
                 EXPECT_EQ(fs::status(version.path).permissions() &
                               (fs::perms::group_all | fs::perms::others_all),
                           fs::perms::none);
+        }
 #endif
     }
 }
