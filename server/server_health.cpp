@@ -96,9 +96,11 @@ void ServerHealth::loop() {
         // The wait is the clock's, so that a test's clock drives it; a new run or the end wakes it.
         const int generation = generation_;
         lock.unlock();
-        clock_.sleepUntil(clock_.now() + options_.interval, wake_);
+        // A wake (a new run, the end) never checks, even one given before this sleep began for
+        // the run it already saw: only the interval's end does.
+        const bool woken = clock_.sleepUntil(clock_.now() + options_.interval, wake_);
         lock.lock();
-        if (ending_ || generation_ != generation || !run_) continue;
+        if (woken || ending_ || generation_ != generation || !run_) continue;
         lock.unlock();
         // Each check under the guard: what it did not expect ends serve in order.
         runGuarded(guard_, [this] { checkNow(); });
