@@ -431,22 +431,19 @@ void keepVersion(benchmark::State& state, FileChange change) {
         ->Repetitions(repetitions)             \
         ->ReportAggregatesOnly(true)
 
-BENCHMARK_CAPTURE(keepVersion, rewrite, FileChange::Rewrite)
-    ->Arg(1000)
-    ->Arg(100000)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Repetitions(7)
-    ->Iterations(1)
-    ->ReportAggregatesOnly(true);
-BENCHMARK_CAPTURE(keepVersion, append, FileChange::Append)
-    ->Arg(1000)
-    ->Arg(100000)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Repetitions(7)
-    ->Iterations(1)
-    ->ReportAggregatesOnly(true);
+// Each way of keeping, on a store of 1,000 and of 100,000 templates.
+#define QZ7_KEEP_VERSION_BENCHMARK(way, change) \
+    BENCHMARK_CAPTURE(keepVersion, way, change) \
+        ->Arg(1000)                             \
+        ->Arg(100000)                           \
+        ->Unit(benchmark::kMillisecond)         \
+        ->UseRealTime()                         \
+        ->Repetitions(7)                        \
+        ->Iterations(1)                         \
+        ->ReportAggregatesOnly(true)
+
+QZ7_KEEP_VERSION_BENCHMARK(rewrite, FileChange::Rewrite);
+QZ7_KEEP_VERSION_BENCHMARK(append, FileChange::Append);
 QZ7_FILE_BENCHMARK(BM_StoreLoad);
 QZ7_FILE_BENCHMARK(BM_RawRead);
 QZ7_FILE_BENCHMARK(BM_StoreFullWrite);
