@@ -1,13 +1,20 @@
 #include "platform/stop_signals.h"
 
 #include <atomic>
+#include <mutex>
+#include <utility>
 
 #ifdef _WIN32
 #include <windows.h>
 
 #include <string>
 #else
+#include <fcntl.h>
 #include <signal.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <thread>
 #endif
 
 namespace qz7 {
@@ -18,6 +25,15 @@ namespace {
 std::atomic<int> receivedSignal{0};
 std::atomic<bool> receivedFlag{false};
 std::atomic<bool> restartRequested{false};
+
+std::mutex wakeMutex;
+ClockWake* requestWake = nullptr;
+
+// Tells the sleeper of StopSignals::wakeOnRequest that a request came.
+void wakeSleeper() {
+    std::lock_guard lock(wakeMutex);
+    if (requestWake != nullptr) requestWake->wake();
+}
 
 #ifdef _WIN32
 
@@ -54,6 +70,7 @@ void note(int signal) {
     int none = 0;
     receivedSignal.compare_exchange_strong(none, signal + 1);
     receivedFlag.store(true);
+    wakeSleeper();
 }
 
 BOOL WINAPI noteConsoleEvent(DWORD event) {
@@ -66,7 +83,10 @@ BOOL WINAPI noteConsoleEvent(DWORD event) {
 
 VOID CALLBACK noteStopEvent(PVOID, BOOLEAN) { note(kStopEventSet); }
 
-VOID CALLBACK noteRestartEvent(PVOID, BOOLEAN) { restartRequested.store(true); }
+VOID CALLBACK noteRestartEvent(PVOID, BOOLEAN) {
+    restartRequested.store(true);
+    wakeSleeper();
+}
 
 #else
 
@@ -75,12 +95,39 @@ struct sigaction previousTerminate {};
 
 struct sigaction previousUser1 {};
 
+// A signal handler may not take a lock: it writes a byte to this pipe, and a thread that reads it
+// wakes the sleeper. The pipe's closing ends that thread.
+int signalPipe[2] = {-1, -1};
+std::thread signalReader;
+
+void tellReader() {
+    const int savedErrno = errno;
+    const char byte = 's';
+    if (signalPipe[1] >= 0) [[maybe_unused]]
+        auto ignored = ::write(signalPipe[1], &byte, 1);
+    errno = savedErrno;
+}
+
+void readSignals() {
+    char byte = 0;
+    while (true) {
+        const ssize_t got = ::read(signalPipe[0], &byte, 1);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return;
+        wakeSleeper();
+    }
+}
+
 void noteSignal(int signal) {
     receivedSignal.store(signal + 1);
     receivedFlag.store(true);
+    tellReader();
 }
 
-void noteRestartSignal(int) { restartRequested.store(true); }
+void noteRestartSignal(int) {
+    restartRequested.store(true);
+    tellReader();
+}
 
 #endif
 
@@ -104,6 +151,14 @@ StopSignals::StopSignals() {
                                     INFINITE, WT_EXECUTEDEFAULT);
     SetConsoleCtrlHandler(noteConsoleEvent, TRUE);
 #else
+    // Without the pipe the handlers only set their flags: a sleeper then hears of a request at
+    // its next look.
+    if (::pipe2(signalPipe, O_CLOEXEC) == 0) {
+        ::fcntl(signalPipe[1], F_SETFL, O_NONBLOCK);
+        signalReader = std::thread(readSignals);
+    } else {
+        signalPipe[0] = signalPipe[1] = -1;
+    }
     struct sigaction action {};
     action.sa_handler = noteSignal;
     sigemptyset(&action.sa_mask);
@@ -131,6 +186,10 @@ StopSignals::~StopSignals() {
     sigaction(SIGINT, &previousInterrupt, nullptr);
     sigaction(SIGTERM, &previousTerminate, nullptr);
     sigaction(SIGUSR1, &previousUser1, nullptr);
+    const int writeEnd = std::exchange(signalPipe[1], -1);
+    if (writeEnd >= 0) ::close(writeEnd);
+    if (signalReader.joinable()) signalReader.join();
+    if (signalPipe[0] >= 0) ::close(std::exchange(signalPipe[0], -1));
 #endif
 }
 
@@ -173,6 +232,11 @@ bool StopSignals::requestStopOf(int processId) {
 }
 
 bool StopSignals::takeRestartRequest() { return restartRequested.exchange(false); }
+
+void StopSignals::wakeOnRequest(ClockWake* wake) {
+    std::lock_guard lock(wakeMutex);
+    requestWake = wake;
+}
 
 bool StopSignals::requestRestartOf(int processId) {
 #ifdef _WIN32

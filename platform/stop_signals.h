@@ -2,6 +2,8 @@
 
 #include <atomic>
 
+#include "platform/wait_clock.h"
+
 namespace qz7 {
 
 // While an object of this class lives, the signals that ask a console program to stop (SIGINT
@@ -35,6 +37,11 @@ class StopSignals {
     // Asks the program with this process id, which holds a StopSignals, to restart what it runs.
     // False when there is no such program to ask.
     static bool requestRestartOf(int processId);
+
+    // While set (nullptr: none), every stop signal and restart request also wakes this wake, from
+    // a thread of the program's own (never from a signal handler), so that a program that sleeps
+    // on it hears of them at once instead of looking now and then.
+    static void wakeOnRequest(ClockWake* wake);
 };
 
 }  // namespace qz7

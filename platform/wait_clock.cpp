@@ -27,4 +27,21 @@ bool WaitClock::sleepInRealTime(TimePoint deadline, ClockWake& wake) {
     return std::exchange(wake.woken_, false);
 }
 
+namespace {
+
+class SteadyWaitClock final : public WaitClock {
+  public:
+    TimePoint now() override { return std::chrono::steady_clock::now(); }
+    bool sleepUntil(TimePoint deadline, ClockWake& wake) override {
+        return sleepInRealTime(deadline, wake);
+    }
+};
+
+}  // namespace
+
+WaitClock& steadyWaitClock() {
+    static SteadyWaitClock clock;
+    return clock;
+}
+
 }  // namespace qz7

@@ -54,4 +54,7 @@ class WaitClock {
     }
 };
 
+// The steady clock, its sleeps in real time.
+WaitClock& steadyWaitClock();
+
 }  // namespace qz7

@@ -6,7 +6,11 @@
 #include <optional>
 #include <string>
 
+#include "platform/wait_clock.h"
+
 namespace qz7 {
+
+class ProcessEndNotice;
 
 // How a watched program ended: its exit status, or the signal that ended it (POSIX only).
 struct ProcessEnd {
@@ -23,6 +27,14 @@ class RunningProgram {
     virtual int id() const = 0;
     // Waits at most timeout for the program's end; nothing while it is still running.
     virtual std::optional<ProcessEnd> waitFor(std::chrono::milliseconds timeout) = 0;
+    // Waits as waitFor does, and returns earlier, with nothing, once wake is woken: a waiter with
+    // other news than the program's end (a stop request, a hang) looks at it at once. A program
+    // whose end cannot wake anybody waits out the timeout before the wake is looked at.
+    virtual std::optional<ProcessEnd> waitOrWake(std::chrono::milliseconds timeout,
+                                                 ClockWake& wake) {
+        (void)wake;
+        return waitFor(timeout);
+    }
     // Asks the program to end.
     virtual void requestStop() = 0;
     // Ends the program at once.
@@ -59,6 +71,10 @@ class WatchedProcess final : public RunningProgram {
     int id() const override;
 
     std::optional<ProcessEnd> waitFor(std::chrono::milliseconds timeout) override;
+    // Sleeps until the program ends (told by the system, not looked for), wake is woken or the
+    // timeout passes.
+    std::optional<ProcessEnd> waitOrWake(std::chrono::milliseconds timeout,
+                                         ClockWake& wake) override;
 
     // Asks the program to end: SIGTERM to its process group; on Windows Ctrl+Break to its group
     // and a close message to its windows.
@@ -71,7 +87,13 @@ class WatchedProcess final : public RunningProgram {
 
   private:
     explicit WatchedProcess(std::unique_ptr<Handle> handle);
+    // The program's end as the system reports it: collected only when it has ended.
+    std::optional<ProcessEnd> collectEnd();
+    // Started at the first wait; joined before the program is collected for the last time.
+    void endNotice();
+
     std::unique_ptr<Handle> handle_;
+    std::unique_ptr<ProcessEndNotice> notice_;
     std::optional<ProcessEnd> end_;
 };
 

@@ -5,10 +5,10 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <thread>
 #include <vector>
 
 #include "platform/posix_launch_command.h"
+#include "platform/process_end_notice.h"
 #include "platform/watched_process.h"
 
 namespace qz7 {
@@ -18,9 +18,6 @@ struct WatchedProcess::Handle {
 };
 
 namespace {
-
-// How often waitFor looks whether the program has ended.
-constexpr std::chrono::milliseconds kPollInterval{10};
 
 // In the child: input, output and error from and to /dev/null; the errno of a failure goes to
 // the pipe, as a failed exec's does.
@@ -101,8 +98,11 @@ std::unique_ptr<WatchedProcess> WatchedProcess::start(const std::filesystem::pat
 WatchedProcess::WatchedProcess(std::unique_ptr<Handle> handle) : handle_(std::move(handle)) {}
 
 WatchedProcess::~WatchedProcess() {
+    if (!end_) kill();
+    // The notice's thread ends with the program; it is joined before the program is collected,
+    // so that it never waits for another program given the same id.
+    notice_.reset();
     if (end_) return;
-    kill();
     int status = 0;
     while (::waitpid(handle_->pid, &status, 0) < 0 && errno == EINTR) {
     }
@@ -110,23 +110,25 @@ WatchedProcess::~WatchedProcess() {
 
 int WatchedProcess::id() const { return handle_->pid; }
 
-std::optional<ProcessEnd> WatchedProcess::waitFor(std::chrono::milliseconds timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!end_) {
-        int status = 0;
-        const pid_t got = ::waitpid(handle_->pid, &status, WNOHANG);
-        if (got == handle_->pid) {
-            end_ = endFromStatus(status);
-        } else if (got < 0 && errno != EINTR) {
-            // Reaped elsewhere or never ours: nothing is left to wait for.
-            end_ = ProcessEnd{};
-        } else if (std::chrono::steady_clock::now() >= deadline) {
-            break;
-        } else {
-            std::this_thread::sleep_for(kPollInterval);
+void WatchedProcess::endNotice() {
+    if (notice_) return;
+    notice_ = std::make_unique<ProcessEndNotice>([pid = handle_->pid] {
+        // Waits for the end without collecting it (WNOWAIT): the program stays to be collected by
+        // collectEnd. Fails at once when it is no child of ours or was collected elsewhere.
+        siginfo_t info{};
+        while (::waitid(P_PID, id_t(pid), &info, WEXITED | WNOWAIT) < 0 && errno == EINTR) {
         }
+    });
+}
+
+std::optional<ProcessEnd> WatchedProcess::collectEnd() {
+    int status = 0;
+    pid_t got;
+    while ((got = ::waitpid(handle_->pid, &status, 0)) < 0 && errno == EINTR) {
     }
-    return end_;
+    // Collected elsewhere or never ours: nothing is left to wait for.
+    if (got != handle_->pid) return ProcessEnd{};
+    return endFromStatus(status);
 }
 
 void WatchedProcess::requestStop() {

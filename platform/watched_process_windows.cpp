@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "platform/process_end_notice.h"
 #include "platform/standard_handles_windows.h"
 #include "platform/watched_process.h"
 #include "platform/windows_text.h"
@@ -90,21 +91,23 @@ WatchedProcess::~WatchedProcess() {
         kill();
         WaitForSingleObject(handle_->info.hProcess, INFINITE);
     }
+    notice_.reset();
     CloseHandle(handle_->info.hProcess);
     CloseHandle(handle_->job);
 }
 
 int WatchedProcess::id() const { return int(handle_->info.dwProcessId); }
 
-std::optional<ProcessEnd> WatchedProcess::waitFor(std::chrono::milliseconds timeout) {
-    if (end_) return end_;
-    const DWORD milliseconds = timeout.count() <= 0 ? 0 : DWORD(timeout.count());
-    if (WaitForSingleObject(handle_->info.hProcess, milliseconds) != WAIT_OBJECT_0)
-        return std::nullopt;
+void WatchedProcess::endNotice() {
+    if (notice_) return;
+    notice_ = std::make_unique<ProcessEndNotice>(
+        [process = handle_->info.hProcess] { WaitForSingleObject(process, INFINITE); });
+}
+
+std::optional<ProcessEnd> WatchedProcess::collectEnd() {
     DWORD status = 0;
     GetExitCodeProcess(handle_->info.hProcess, &status);
-    end_ = ProcessEnd{int(status), 0};
-    return end_;
+    return ProcessEnd{int(status), 0};
 }
 
 void WatchedProcess::requestStop() {

@@ -32,8 +32,9 @@ RunEnd RunWatch::watch(std::optional<ProcessEnd>& end) {
                             .requested = requested});
             continue;
         }
-        end = process_.waitFor(waiting ? timing_.pollInterval
-                                       : schedule_.untilIntervalDue(timing_.pollInterval));
+        end = process_.waitOrWake(
+            waiting ? timing_.pollInterval : schedule_.untilIntervalDue(timing_.pollInterval),
+            wake_);
         if (end) return RunEnd::Ended;
     }
     return RunEnd::StopRequested;

@@ -18,8 +18,8 @@ enum class RunEnd { Ended, StopRequested, ScheduledRestart, Hung };
 class RunWatch {
   public:
     RunWatch(RunningProgram& process, const SupervisedServer& server,
-             const SupervisorTiming& timing, ScheduledRestarts& schedule)
-        : process_(process), server_(server), timing_(timing), schedule_(schedule) {}
+             const SupervisorTiming& timing, ScheduledRestarts& schedule, ClockWake& wake)
+        : process_(process), server_(server), timing_(timing), schedule_(schedule), wake_(wake) {}
 
     // Watches until the server ends (end is then set), a stop is requested, the server counts as
     // hung, or a restart is due (scheduled, or asked for) and its files are formed. A restart whose
@@ -39,6 +39,7 @@ class RunWatch {
     const SupervisedServer& server_;
     const SupervisorTiming& timing_;
     ScheduledRestarts& schedule_;
+    ClockWake& wake_;  // what the waits for the server's end also wake on
     bool requested_ = false;
     std::optional<std::chrono::steady_clock::time_point> waitingSince_;
     std::optional<std::chrono::steady_clock::time_point> playersAsked_;

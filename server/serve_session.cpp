@@ -174,9 +174,11 @@ std::string endReason(SupervisorOutcome outcome, bool portsForwarded, bool ports
 SupervisedServer supervisedServer(const std::filesystem::path& gameFolder,
                                   const ServeOptions& options, const std::string& parameters,
                                   ServeGuard& guard, ServeLog& log, ServerHealth& health,
-                                  ServeRecords& records, RestartFiles& restartFiles) {
+                                  ServeRecords& records, RestartFiles& restartFiles,
+                                  ClockWake& wake) {
     SupervisedServer server;
     server.clock = options.clock;
+    server.wake = &wake;
     server.hung = [&] { return health.hung(); };
     server.playersOnline = [&] {
         std::optional<int> players;
@@ -229,8 +231,14 @@ std::unique_ptr<PortMappingGateway> portGateway(const ServeOptions& options) {
 ServeEnd serve(const std::filesystem::path& gameFolder, const ServeOptions& options,
                std::ostream& err) {
     // Stop and restart requests are taken from the start: a request that comes before the
-    // supervision begins is kept for it, never the end of serve.
+    // supervision begins is kept for it, never the end of serve. They, a hang and a failure wake
+    // the supervisor, which otherwise sleeps until the server ends or the schedule is due.
+    ClockWake supervisorWake;
     StopSignals stopSignals;
+    StopSignals::wakeOnRequest(&supervisorWake);
+    struct ForgetWake {
+        ~ForgetWake() { StopSignals::wakeOnRequest(nullptr); }
+    } forgetWake;
     const std::vector<AlertTarget> alertTargetList = alertTargets(options.alerts);
     if (auto missing = missingLauncherError(gameFolder, kServerLauncherName))
         throw OperationError(*missing + inGameFolderText(gameFolder));
@@ -259,9 +267,10 @@ ServeEnd serve(const std::filesystem::path& gameFolder, const ServeOptions& opti
     if (options.boundedOutput) log.afterLine(BoundedOutput(serveOutputBound()));
     ServeRecords records(gameFolder, templateName, serveStarted, options.timing.stopGrace, log,
                          guard, *options.clock);
-    guard.onFailure([&log](const std::string& failure) {
+    guard.onFailure([&log, &supervisorWake](const std::string& failure) {
         log.note("internal-error", "serve завершается из-за внутренней ошибки: " + failure,
                  {{"error", failure}});
+        supervisorWake.wake();
     });
     // What rides along the server's runs.
     ServeCompanions companions(log, guard, parameters);
@@ -289,6 +298,7 @@ ServeEnd serve(const std::filesystem::path& gameFolder, const ServeOptions& opti
         },
         sayThroughRcon, *options.clock, guard.forPart("проверка сервера"));
     ServerHealth& healthChecks = *health;
+    healthChecks.wakeWhenHung(supervisorWake);
     companions.add("проверка сервера", std::move(health));
 
     std::optional<ForwardedPorts> ports;
@@ -304,9 +314,10 @@ ServeEnd serve(const std::filesystem::path& gameFolder, const ServeOptions& opti
         if (!portsForwarded) return;
         const std::unique_ptr<SleepBlock> awake = keepAwake(options, log);
         RestartFiles restartFiles(gameFolder, templateName, options, parameters);
-        outcome = superviseServer(supervisedServer(gameFolder, options, parameters, guard, log,
-                                                   healthChecks, records, restartFiles),
-                                  options.timing);
+        outcome =
+            superviseServer(supervisedServer(gameFolder, options, parameters, guard, log,
+                                             healthChecks, records, restartFiles, supervisorWake),
+                            options.timing);
     });
     bool portsRemoved = true;
     guard.run("serve", [&] { portsRemoved = !ports || ports->remove(); });

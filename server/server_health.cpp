@@ -210,6 +210,7 @@ void ServerHealth::take(const Run& asked, const LocalServerQuery& result) {
     run.hangSaid = true;
     if (options_.restartOnHang) {
         hung_ = true;
+        if (hungWake_ != nullptr) hungWake_->wake();
         return;
     }
     const int processId = run.processId;

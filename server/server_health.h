@@ -78,6 +78,9 @@ class ServerHealth final : public ServeCompanion {
 
     // True when the current run counts as hung and hung servers are restarted.
     bool hung() const { return hung_; }
+    // Woken when the run comes to count as hung: the supervisor sleeping on it stops the server
+    // at once. Set before the first run.
+    void wakeWhenHung(ClockWake& wake) { hungWake_ = &wake; }
     // How many people play now, asked at once; nothing when the server does not answer.
     std::optional<int> playersOnline();
     // Warns the players through the remote console that the server restarts in `left`. Says once
@@ -125,6 +128,7 @@ class ServerHealth final : public ServeCompanion {
     std::optional<Run> run_;
     int generation_ = 0;
     std::atomic<bool> hung_{false};
+    ClockWake* hungWake_ = nullptr;
     bool warningsStopped_ = false;
     bool saidCannotWarn_ = false;
     std::thread thread_;

@@ -34,15 +34,16 @@ enum class WaitEnd { Elapsed, RestartRequested, StopRequested };
 
 // Waits for delay, or until a restart is asked for or a stop requested.
 WaitEnd waitUnlessStopped(std::chrono::milliseconds delay, const SupervisedServer& server,
-                          const SupervisorTiming& timing) {
+                          const SupervisorTiming& timing, ClockWake& wake) {
     SupervisorClock& clock = *server.clock;
     const SteadyTime until = clock.now() + delay;
     while (!server.stopRequested()) {
         const SteadyTime now = clock.now();
         if (restartWasRequested(server)) return WaitEnd::RestartRequested;
         if (now >= until) return WaitEnd::Elapsed;
-        clock.sleepFor(std::min(std::chrono::ceil<std::chrono::milliseconds>(until - now),
-                                timing.pollInterval));
+        clock.sleepOrWake(std::min(std::chrono::ceil<std::chrono::milliseconds>(until - now),
+                                   timing.pollInterval),
+                          wake);
     }
     return WaitEnd::StopRequested;
 }
@@ -59,6 +60,8 @@ std::chrono::milliseconds restartDelay(int crashInSeries, const SupervisorTiming
 
 SupervisorOutcome superviseServer(const SupervisedServer& server, const SupervisorTiming& timing) {
     SupervisorClock& clock = *server.clock;
+    ClockWake ownWake;
+    ClockWake& wake = server.wake != nullptr ? *server.wake : ownWake;
     ScheduledRestarts schedule(timing.schedule, clock);
     // The ends that count toward the crash limit: crashes, failed starts, and clean ends that are
     // restarted.
@@ -83,7 +86,7 @@ SupervisorOutcome superviseServer(const SupervisedServer& server, const Supervis
         server.report({.kind = SupervisorEventKind::Restarting,
                        .crashesInWindow = endsInWindow,
                        .delay = delay});
-        switch (waitUnlessStopped(delay, server, timing)) {
+        switch (waitUnlessStopped(delay, server, timing, wake)) {
             case WaitEnd::StopRequested:
                 server.report({.kind = SupervisorEventKind::Stopped});
                 return SupervisorOutcome::Stopped;
@@ -120,7 +123,7 @@ SupervisorOutcome superviseServer(const SupervisedServer& server, const Supervis
                        .nextRestart = schedule.next()});
 
         std::optional<ProcessEnd> end;
-        RunWatch watch(*process, server, timing, schedule);
+        RunWatch watch(*process, server, timing, schedule, wake);
         const RunEnd runEnd = watch.watch(end);
         if (runEnd == RunEnd::StopRequested) {
             const ProcessEnd stopped = stopServer(*process, server, timing);

@@ -24,9 +24,10 @@ struct SupervisorTiming {
     std::chrono::milliseconds crashWindow{std::chrono::minutes(10)};
     // How long a server asked to stop may take before it is ended by force.
     std::chrono::milliseconds stopGrace{10000};
-    // How often a stop request and the schedule are looked at while the server runs or a restart
-    // waits.
-    std::chrono::milliseconds pollInterval{50};
+    // How often the schedule and the clocks are looked at while the server runs or a restart
+    // waits. The server's end, stop and restart requests and a hang need no look: they wake the
+    // supervisor (SupervisedServer::wake) as they come.
+    std::chrono::milliseconds pollInterval{1000};
     RestartSchedule schedule;
     // A clean end of the server (status 0) is followed by a restart instead of ending the
     // supervisor; it counts toward the crash limit and the back-off as a crash does, so a server
@@ -122,6 +123,10 @@ struct SupervisedServer {
     // left until it. May be empty.
     std::function<void(std::chrono::seconds left)> warn;
     SupervisorClock* clock = &systemSupervisorClock();
+    // Woken by whoever has news for the supervisor while it waits (a stop or restart request, a
+    // hang, a failure): it then looks at once, not at its next look. May be null: it then hears of
+    // them at its next look.
+    ClockWake* wake = nullptr;
 };
 
 // Starts the server and keeps it running by the timing rules until it ends cleanly (unless

@@ -8,11 +8,10 @@ namespace qz7 {
 
 namespace {
 
+// The steady clock's part is steadyWaitClock's.
 class SystemSupervisorClock final : public SupervisorClock {
   public:
-    std::chrono::steady_clock::time_point now() override {
-        return std::chrono::steady_clock::now();
-    }
+    TimePoint now() override { return steadyWaitClock().now(); }
     std::chrono::system_clock::time_point wallNow() override {
         return std::chrono::system_clock::now();
     }
@@ -22,8 +21,11 @@ class SystemSupervisorClock final : public SupervisorClock {
     void sleepFor(std::chrono::milliseconds duration) override {
         std::this_thread::sleep_for(duration);
     }
+    bool sleepOrWake(std::chrono::milliseconds duration, ClockWake& wake) override {
+        return sleepUntil(now() + duration, wake);
+    }
     bool sleepUntil(TimePoint deadline, ClockWake& wake) override {
-        return sleepInRealTime(deadline, wake);
+        return steadyWaitClock().sleepUntil(deadline, wake);
     }
 };
 

@@ -59,6 +59,9 @@ class FakeClock final : public SupervisorClock {
         return zone_(moment);
     }
     void sleepFor(std::chrono::milliseconds duration) override { advance(duration); }
+    bool sleepOrWake(std::chrono::milliseconds duration, ClockWake& wake) override {
+        return runFor(duration, wake);
+    }
 
     bool sleepUntil(TimePoint deadline, ClockWake& wake) override {
         {
@@ -91,6 +94,27 @@ class FakeClock final : public SupervisorClock {
         settle(lock);
     }
     void setWall(std::chrono::system_clock::time_point wall) { wall_ = wall; }
+
+    // Passes duration as a running machine does, sleeper by sleeper: each sleeper due within it
+    // wakes at its own moment and is done before time goes on (advance() jumps instead, as a
+    // machine that slept). Stops early, true, once wake (no sleeper of this clock) is woken.
+    bool runFor(std::chrono::steady_clock::duration duration, ClockWake& wake) {
+        std::unique_lock lock(mutex_);
+        const TimePoint until = steady_.load() + duration;
+        while (true) {
+            settle(lock);
+            {
+                std::lock_guard wakeLock(mutexOf(wake));
+                if (std::exchange(wokenOf(wake), false)) return true;
+            }
+            const TimePoint now = steady_.load();
+            if (now >= until) return false;
+            TimePoint next = until;
+            for (auto& [sleeping, sleeper] : sleepers_)
+                if (sleeper.deadline > now) next = std::min(next, sleeper.deadline);
+            moveOn(next - now);
+        }
+    }
 
     // Waits until `count` threads sleep on the clock with nothing due: a companion made by the
     // test has begun its first wait. False when they did not within the bound.
@@ -164,6 +188,16 @@ class FakeProgram final : public RunningProgram {
             return end_;
         }
         clock_.advance(timeout);
+        return std::nullopt;
+    }
+    std::optional<ProcessEnd> waitOrWake(std::chrono::milliseconds timeout,
+                                         ClockWake& wake) override {
+        const auto now = clock_.now();
+        const bool ends = endsAt_ && *endsAt_ <= now + timeout;
+        const auto span = ends ? std::max(*endsAt_ - now, std::chrono::steady_clock::duration(0))
+                               : std::chrono::steady_clock::duration(timeout);
+        const bool woken = clock_.runFor(span, wake);
+        if (ends && (!woken || clock_.now() >= *endsAt_)) return end_;
         return std::nullopt;
     }
     // Ends at once as a program ended by SIGTERM does.
