@@ -19,6 +19,7 @@
 #include "app/window_look.h"
 #include "server/folder_alerts.h"
 #include "server/serve_settings.h"
+#include "settings/kept_versions.h"
 
 namespace qz7 {
 
@@ -161,8 +162,13 @@ void TFmQZ7Prismotr::createSettingsControls() {
 
     RzBitBtnServeSave = commandButton(box, QStringLiteral("Сохранить настройки"),
                                       "RzBitBtnServeSave", {10, 270, kCaptionWidth, 28});
+    RzBitBtnServeRestore = commandButton(box, QStringLiteral("Вернуть настройки…"),
+                                         "RzBitBtnServeRestore", {kControlLeft, 270, 176, 28});
+    RzBitBtnServeRestore->setToolTip(
+        QStringLiteral("Сохранённые версии настроек и адресов оповещений (папка %1)")
+            .arg(QString::fromLatin1(kKeptVersionsFolder)));
     RzLabelSettingsState = named(new QLabel(box), "RzLabelSettingsState");
-    RzLabelSettingsState->setGeometry(kControlLeft, 270, controlWidth, 28);
+    RzLabelSettingsState->setGeometry(kControlLeft + 182, 270, controlWidth - 182, 28);
     RzLabelSettingsState->setWordWrap(true);
     RzLabelSettingsState->setTextFormat(Qt::PlainText);
 
@@ -179,11 +185,12 @@ void TFmQZ7Prismotr::createSettingsControls() {
                                        {kWidth - kMargin - 150, kHeight - 42, 150, 32});
 
     // Keyboard order: top to bottom, as the controls stand.
-    QWidget* order[] = {
-        RzBitBtnServeStart, RzBitBtnServeRestart, RzBitBtnServeStop,   RzMemoServeLog,
-        RzEditRestartAt,    RzEditRestartEvery,   RzComboBoxCleanExit, RzCheckBoxServePorts,
-        RzListBoxAlerts,    RzBitBtnAlertDel,     RzBitBtnAlertCheck,  RzEditAlert,
-        RzBitBtnAlertAdd,   RzBitBtnServeSave,    RzCheckBoxService,   RzBitBtnServeClose};
+    QWidget* order[] = {RzBitBtnServeStart,  RzBitBtnServeRestart, RzBitBtnServeStop,
+                        RzMemoServeLog,      RzEditRestartAt,      RzEditRestartEvery,
+                        RzComboBoxCleanExit, RzCheckBoxServePorts, RzListBoxAlerts,
+                        RzBitBtnAlertDel,    RzBitBtnAlertCheck,   RzEditAlert,
+                        RzBitBtnAlertAdd,    RzBitBtnServeSave,    RzBitBtnServeRestore,
+                        RzCheckBoxService,   RzBitBtnServeClose};
     for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 }
 

@@ -11,6 +11,7 @@
 #include "app/background_work.h"
 #include "app/message_boxes.h"
 #include "app/server_setup_window.h"
+#include "app/settings_restore_dialog.h"
 #include "app/supervised_server_window.h"
 #include "net/alert_address.h"
 #include "platform/readable_text.h"
@@ -136,6 +137,14 @@ bool TFmQZ7Prismotr::saveSettings(const std::string& templateName,
 }
 
 void TFmQZ7Prismotr::RzBitBtnServeSaveClick() { saveSettings({}, std::nullopt); }
+
+void TFmQZ7Prismotr::RzBitBtnServeRestoreClick() {
+    restoreDialog_ = std::make_unique<SettingsRestoreDialog>(gameFolder_, this);
+    // What was put back is shown at once; changes not saved give way to it, as the host chose.
+    connect(restoreDialog_.get(), &SettingsRestoreDialog::settingsChanged, this,
+            [this] { runWithDefaultErrorHandling([this] { loadSettings(); }); });
+    restoreDialog_->open();
+}
 
 void TFmQZ7Prismotr::RzBitBtnAlertAddClick() {
     const std::string address = RzEditAlert->text().trimmed().toStdString();

@@ -16,6 +16,7 @@
 #include "app/busy_ports_question.h"
 #include "app/message_boxes.h"
 #include "app/server_setup_window.h"
+#include "app/settings_restore_dialog.h"
 #include "platform/detached_program.h"
 #include "server/serve_requests.h"
 #include "server/serve_start.h"
@@ -70,6 +71,7 @@ void TFmQZ7Prismotr::connectEvents() {
     onClick(RzBitBtnAlertDel, &Self::RzBitBtnAlertDelClick);
     onClick(RzBitBtnAlertCheck, &Self::RzBitBtnAlertCheckClick);
     onClick(RzBitBtnServeSave, &Self::RzBitBtnServeSaveClick);
+    onClick(RzBitBtnServeRestore, &Self::RzBitBtnServeRestoreClick);
     onClick(RzCheckBoxService, &Self::RzCheckBoxServiceClick);
     connect(RzBitBtnServeClose, &QPushButton::clicked, this, &QWidget::close);
     // Enter in the address line adds it.

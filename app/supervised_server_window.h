@@ -27,6 +27,7 @@ namespace qz7 {
 
 class BackgroundWork;
 class DetachedProgram;
+class SettingsRestoreDialog;
 class TFmQZ7ServerSetup;
 
 // "Сервер под присмотром": the serve of the game folder (`qz7ctl serve`, a program of its own that
@@ -71,9 +72,10 @@ class TFmQZ7Prismotr : public QWidget {
     QPushButton* RzBitBtnAlertCheck;
     QLabel* RzLabelAlertCheck;
     QPushButton* RzBitBtnServeSave;
-    QLabel* RzLabelSettingsState;  // a bad settings file, what was saved
-    QCheckBox* RzCheckBoxService;  // the entry that starts serve with the system
-    QLabel* RzLabelServiceReport;  // what installing or removing it did
+    QPushButton* RzBitBtnServeRestore;  // "Вернуть настройки…": their kept versions
+    QLabel* RzLabelSettingsState;       // a bad settings file, what was saved
+    QCheckBox* RzCheckBoxService;       // the entry that starts serve with the system
+    QLabel* RzLabelServiceReport;       // what installing or removing it did
     QPushButton* RzBitBtnServeClose;
 
     // Events of the controls
@@ -84,6 +86,7 @@ class TFmQZ7Prismotr : public QWidget {
     void RzBitBtnAlertDelClick();
     void RzBitBtnAlertCheckClick();
     void RzBitBtnServeSaveClick();
+    void RzBitBtnServeRestoreClick();
     void RzCheckBoxServiceClick();
 
     // Reads the lock, the state file and the log's new lines, and shows them; the timer calls it
@@ -92,6 +95,9 @@ class TFmQZ7Prismotr : public QWidget {
 
     // The service manager the switch uses (not owned): a test puts its own.
     void setServiceHosts(const ServiceHosts& hosts) { serviceHosts_ = hosts; }
+
+    // The window "Вернуть настройки…" opened last, while it lives (tests).
+    SettingsRestoreDialog* settingsRestoreDialog() const { return restoreDialog_.get(); }
 
     // Whether the settings part holds changes not yet saved.
     bool settingsEdited() const { return settingsEdited_; }
@@ -152,6 +158,7 @@ class TFmQZ7Prismotr : public QWidget {
     // A start, restart or stop button had the keyboard focus and lost it to a disabled state.
     bool buttonFocusPending_ = false;
     std::unique_ptr<DetachedProgram> startedServe_;  // the serve this window started
+    std::unique_ptr<SettingsRestoreDialog> restoreDialog_;
     struct EndedServe {
         int processId = 0;
         int status = 0;

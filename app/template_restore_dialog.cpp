@@ -21,10 +21,12 @@ QString fromUtf8(const std::string& text) { return QString::fromStdString(text);
 }  // namespace
 
 TemplateRestoreDialog::TemplateRestoreDialog(std::filesystem::path gameFolder, QWidget* parent)
-    : QDialog(parent), gameFolder_(std::move(gameFolder)) {
+    : QDialog(parent),
+      versionList(new QListWidget(this)),
+      gameFolder_(std::move(gameFolder)),
+      versions_(versionList) {
     setObjectName(QStringLiteral("FmTemplateRestore"));
     setWindowTitle(QStringLiteral("Вернуть шаблон"));
-    versionList = new QListWidget(this);
     versionList->setObjectName(QStringLiteral("versionList"));
     templateList = new QListWidget(this);
     templateList->setObjectName(QStringLiteral("templateList"));
@@ -67,24 +69,18 @@ TemplateRestoreDialog::TemplateRestoreDialog(std::filesystem::path gameFolder, Q
 
 void TemplateRestoreDialog::readVersions() {
     const std::string store = utf8FromPath(templateStoreFile(gameFolder_).filename());
-    versions_.clear();
-    for (const KeptVersionSummary& version : keptVersionSummaries(gameFolder_))
-        if (version.fileName == store) versions_.push_back(version);
-    // The newest first: the one a host most likely wants.
-    std::reverse(versions_.begin(), versions_.end());
-    versionList->clear();
-    for (const KeptVersionSummary& version : versions_)
-        versionList->addItem(fromUtf8(localTimeText(version.time)) +
-                             QStringLiteral(" — шаблонов: %1").arg(version.templates.value_or(0)));
-    if (versions_.empty())
-        report->setText(QStringLiteral("Сохранённых версий списка шаблонов нет."));
-    versionList->setCurrentRow(versions_.empty() ? -1 : 0);
+    const bool any = versions_.read(
+        gameFolder_,
+        [&store](const KeptVersionSummary& version) { return version.fileName == store; },
+        [](const KeptVersionSummary& version) {
+            return QStringLiteral(" — шаблонов: %1").arg(version.templates.value_or(0));
+        });
+    if (!any) report->setText(QStringLiteral("Сохранённых версий списка шаблонов нет."));
     showVersion();
 }
 
 const KeptVersionSummary* TemplateRestoreDialog::chosenVersion() const {
-    const int row = versionList->currentRow();
-    return row >= 0 && row < int(versions_.size()) ? &versions_[std::size_t(row)] : nullptr;
+    return versions_.chosen();
 }
 
 void TemplateRestoreDialog::showVersion() {
@@ -93,10 +89,9 @@ void TemplateRestoreDialog::showVersion() {
     addButton->setEnabled(version != nullptr);
     wholeStoreButton->setEnabled(version != nullptr);
     if (!version) return;
-    forEachTemplateRecord(gameFolder_ / kKeptVersionsFolder / pathFromUtf8(version->version),
-                          [this](std::string_view record) {
-                              templateList->addItem(fromUtf8(templateRecordName(record)));
-                          });
+    forEachTemplateRecord(versions_.chosenPath(gameFolder_), [this](std::string_view record) {
+        templateList->addItem(fromUtf8(templateRecordName(record)));
+    });
     if (templateList->count() > 0) templateList->setCurrentRow(0);
 }
 

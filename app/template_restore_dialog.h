@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "app/kept_version_list.h"
 #include "server/kept_version_restore.h"
 
 class QLabel;
@@ -40,7 +41,7 @@ class TemplateRestoreDialog : public QDialog {
     const KeptVersionSummary* chosenVersion() const;
 
     std::filesystem::path gameFolder_;
-    std::vector<KeptVersionSummary> versions_;
+    KeptVersionList versions_;
 };
 
 }  // namespace qz7
