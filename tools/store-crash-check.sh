@@ -2,12 +2,13 @@
 # Kills `qz7ctl import` with SIGKILL at random moments while it adds a record to a large template
 # store, and checks after every kill that the store holds its old content, its new content, or
 # its old content and a partial record after it (which no reader counts), so that no record was
-# lost or changed; and that the next import puts its record on the record boundary and leaves no
-# temporary file behind.
+# lost or changed; that every earlier version kept in qz7-backups is the old store, whole; and
+# that the next import puts its record on the record boundary and leaves no temporary file behind.
 #
 #   tools/store-crash-check.sh QZ7CTL [KILLS] [RECORDS]
 #
-# Prints the counts; exits 1 when a store was none of these or a file besides the store stayed.
+# Prints the counts; exits 1 when a store or a kept version was none of these, or a file besides
+# the store and its kept versions stayed.
 set -euo pipefail
 
 qz7ctl=$(realpath "$1")
@@ -34,7 +35,7 @@ cp "$store" "$work/new"
 
 old_size=$(stat -c %s "$work/old")
 new_size=$(stat -c %s "$work/new")
-old=0 new=0 partial=0 broken=0 strays_seen=0
+old=0 new=0 partial=0 broken=0 strays_seen=0 versions_broken=0
 # Kill moments spread over the whole run and a little beyond it.
 window_ms=$((import_ms * 12 / 10 + 1))
 for ((i = 0; i < kills; i++)); do
@@ -56,7 +57,46 @@ for ((i = 0; i < kills; i++)); do
         broken=$((broken + 1))
     fi
     if compgen -G "$game/*.qz7-tmp" >/dev/null; then strays_seen=$((strays_seen + 1)); fi
+    # The only content a version can hold here is the old store: the import keeps it first.
+    for version in "$game"/qz7-backups/ServerSetup_QZ7.cfg.*Z; do
+        [[ -e $version ]] || continue
+        cmp -s "$version" "$work/old" || versions_broken=$((versions_broken + 1))
+    done
 done
+
+# Kills during rewrites: `qz7ctl restore` puts a kept version of the old store back in place of the
+# new one, keeping the new one as a version first. After each kill the store is the old or the new
+# one, whole, and every kept version is one of them, whole.
+old_version=$(basename "$(find "$game/qz7-backups" -name 'ServerSetup_QZ7.cfg.*Z' | sort | head -1)")
+cp "$work/new" "$store"
+start=$(date +%s%N)
+"$qz7ctl" --game-dir "$game" restore "$old_version" >/dev/null
+restore_ms=$((($(date +%s%N) - start) / 1000000))
+rewrite_old=0 rewrite_new=0 rewrite_broken=0
+window_ms=$((restore_ms * 12 / 10 + 1))
+for ((i = 0; i < kills; i++)); do
+    cp "$work/new" "$store"
+    "$qz7ctl" --game-dir "$game" restore "$old_version" >/dev/null 2>&1 &
+    pid=$!
+    delay=$((RANDOM * 32768 + RANDOM))
+    sleep "$(printf '%d.%03d' $(((delay % window_ms) / 1000)) $(((delay % window_ms) % 1000)))"
+    kill -KILL "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+    if cmp -s "$store" "$work/old"; then
+        rewrite_old=$((rewrite_old + 1))
+    elif cmp -s "$store" "$work/new"; then
+        rewrite_new=$((rewrite_new + 1))
+    else
+        rewrite_broken=$((rewrite_broken + 1))
+    fi
+    for version in "$game"/qz7-backups/ServerSetup_QZ7.cfg.*Z; do
+        cmp -s "$version" "$work/old" || cmp -s "$version" "$work/new" ||
+            versions_broken=$((versions_broken + 1))
+    done
+done
+# What the kills left beside the store goes before the last check.
+find "$game" -name '*.qz7-tmp' -delete
+rm -rf "$game/qz7-backups"
 
 # One more import into the old store with half a record after it, as a killed write could leave
 # it: the record goes to the record boundary, and nothing else stays beside the store.
@@ -64,9 +104,13 @@ done
 "$qz7ctl" --game-dir "$game" import "$work/template.txt" >/dev/null
 next_whole=yes
 cmp -s "$store" "$work/new" || next_whole=no
-others=$(find "$game" -mindepth 1 ! -name ServerSetup_QZ7.cfg | wc -l)
+others=$(find "$game" -mindepth 1 ! -name ServerSetup_QZ7.cfg ! -path "$game/qz7-backups" \
+    ! -path "$game/qz7-backups/ServerSetup_QZ7.cfg.*Z" | wc -l)
+versions=$(find "$game/qz7-backups" -name 'ServerSetup_QZ7.cfg.*Z' | wc -l)
 
 echo "store of $records records, uninterrupted import ${import_ms} ms"
 echo "kills: $kills; store old: $old, new: $new, old with a partial record after it: $partial, neither (records lost or changed): $broken"
-echo "runs that left a temporary file: $strays_seen; the next import over a partial record wrote the new store: $next_whole; files besides the store after it: $others"
-[[ $broken -eq 0 && $others -eq 0 && $next_whole == yes ]]
+echo "runs that left a temporary file: $strays_seen; the next import over a partial record wrote the new store: $next_whole; files besides the store and its kept versions after it: $others"
+echo "kills during a rewrite (restore, uninterrupted ${restore_ms} ms): $kills; store old: $rewrite_old, new: $rewrite_new, neither: $rewrite_broken"
+echo "kept versions: $versions; a kept version that was not the old store, whole, seen after a kill: $versions_broken times"
+[[ $broken -eq 0 && $rewrite_broken -eq 0 && $versions_broken -eq 0 && $others -eq 0 && $next_whole == yes ]]
