@@ -1,8 +1,10 @@
-// Renders the program's two windows to PNG files for a look at their appearance:
+// Renders the program's two windows, and the setup window's "Вернуть шаблон…" with the versions
+// the folder keeps, to PNG files for a look at their appearance:
 //   render_windows OUTPUT_FOLDER
 // Run it in a game folder (it becomes the program's game folder). With QT_QPA_PLATFORM=offscreen
 // the windows are drawn without a screen; under an X server they are real windows.
 #include <QDir>
+#include <QListWidget>
 #include <QPixmap>
 #include <QPushButton>
 #include <QTest>
@@ -12,6 +14,7 @@
 #include "app/program_start.h"
 #include "app/qz7_application.h"
 #include "app/server_setup_window.h"
+#include "app/template_restore_dialog.h"
 
 namespace {
 
@@ -45,5 +48,12 @@ int main(int argc, char** argv) {
     for (int wait = 0; wait < 100 && !manager.RzBtnClientRun->underMouse(); ++wait)
         QTest::qWait(10);
     saved = save(manager, output + QStringLiteral("/launch_manager_hover.png")) && saved;
+
+    // The way back: the kept versions of the store, the oldest chosen with its templates.
+    setup.N7Click();
+    qz7::TemplateRestoreDialog* restore = setup.templateRestoreDialog();
+    if (!restore || !QTest::qWaitForWindowExposed(restore)) return 1;
+    restore->versionList->setCurrentRow(restore->versionList->count() - 1);
+    saved = save(*restore, output + QStringLiteral("/template_restore.png")) && saved;
     return saved ? 0 : 1;
 }
