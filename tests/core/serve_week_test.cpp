@@ -231,8 +231,7 @@ TEST(ServeWeek, SevenDaysOfCrashesHangsAndScheduledRestartsGiveTheirExactCounts)
     constexpr int kAfterEmptyWait = 1;  // that one, made at 17:00 with the player still on
     // The first start and one after each crash, hang and scheduled restart.
     constexpr int kStarts = 1 + kCrashes + kHangs + kScheduled;
-    // The server ends by itself once, at the week's end; each warning 5 minutes before a
-    // scheduled restart is said once.
+    // Each scheduled restart is warned of once, 5 minutes before it.
     constexpr int kWarnings = kScheduled;
 
     // Restarts of each kind, by when the scripted server was started again (fake local times).
@@ -291,7 +290,8 @@ TEST(ServeWeek, SevenDaysOfCrashesHangsAndScheduledRestartsGiveTheirExactCounts)
     for (const nlohmann::json& event : events) {
         if (event["event"] != "crashed") continue;
         hungCrashes += event["hung"].get<bool>();
-        // 6 hours and more between crashes: never two in the crash window, far from the limit.
+        // Two hours and more between crashes (a hang's among them): never two in the crash
+        // window, far from the crash limit.
         EXPECT_EQ(event["crashesInWindow"], 1) << event.dump();
     }
     EXPECT_EQ(hungCrashes, kHangs);
