@@ -165,10 +165,13 @@ std::string nearlyFullLog() {
 
 // Where the game folder of the week goes. serve writes its state file at every answer of the
 // server, each write flushed to the disk: thousands in a week, whose pace on a busy disk would
-// set the test's. A memory file system, where the machine has one, flushes at once.
+// set the test's. A memory file system, where the machine has one, flushes at once (Windows, and
+// wine, write to the temporary folder).
 fs::path weekFolderBase() {
+#ifndef _WIN32
     std::error_code error;
     if (fs::is_directory("/dev/shm", error)) return "/dev/shm";
+#endif
     return fs::temp_directory_path();
 }
 
