@@ -67,7 +67,9 @@ class ScriptedServer {
         // serve's threads that wait on the clock (the health checks and the alert address's
         // sender) are made before the first start, but may not have begun their first wait yet:
         // the clock, which knows only its sleepers, would run on without them for hours.
-        if (startCount() == 0) EXPECT_TRUE(clock_.awaitSleepers(kClockThreads));
+        if (startCount() == 0) {
+            EXPECT_TRUE(clock_.awaitSleepers(kClockThreads));
+        }
         const WallTime now = clock_.wallNow();
         std::lock_guard lock(mutex_);
         const int id = 1000 + static_cast<int>(starts_.size());
