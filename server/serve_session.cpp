@@ -292,11 +292,13 @@ ServeEnd serve(const std::filesystem::path& gameFolder, const ServeOptions& opti
             if (answer.port > 0) records.queryPortAsked(answer.port);
             records.serverAnswered(answer.time, answer.map, answer.players, answer.maxPlayers);
         },
-        [&guard](const QueryPortInputs& inputs, const QueryTiming& timing) {
+        [&guard, ask = options.askServer ? options.askServer : queryLocalServer](
+            const QueryPortInputs& inputs, const QueryTiming& timing) {
             guard.step("health-check");
-            return queryLocalServer(inputs, timing);
+            return ask(inputs, timing);
         },
-        sayThroughRcon, *options.clock, guard.forPart("проверка сервера"));
+        options.sayToServer ? options.sayToServer : sayThroughRcon, *options.clock,
+        guard.forPart("проверка сервера"));
     ServerHealth& healthChecks = *health;
     healthChecks.wakeWhenHung(supervisorWake);
     companions.add("проверка сервера", std::move(health));

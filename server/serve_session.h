@@ -48,6 +48,11 @@ struct ServeOptions {
                                                   const std::string& parameters,
                                                   ProgramOutput output, std::string& error)>
         startServer;
+    // How the running server is asked its status (the health checks, who plays) and how its
+    // players are told through its remote console; empty: over the network (tests give a scripted
+    // server that answers, or falls silent, by their clock).
+    ServerHealth::Ask askServer;
+    ServerHealth::Say sayToServer;
     // Every wait of serve goes through this clock: the supervisor's back-offs, schedule, empty
     // server wait and warnings, the health checks and the pacing of alerts (tests drive a fake).
     SupervisorClock* clock = &systemSupervisorClock();

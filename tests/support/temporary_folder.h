@@ -9,10 +9,11 @@ namespace qz7::testing {
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class TemporaryFolder {
   public:
-    TemporaryFolder() {
+    TemporaryFolder() : TemporaryFolder(std::filesystem::temp_directory_path()) {}
+    // In another folder than the system's temporary one.
+    explicit TemporaryFolder(const std::filesystem::path& base) {
         std::random_device random;
-        path_ = std::filesystem::temp_directory_path() /
-                ("qz7-test-" + std::to_string(random()) + "-" + std::to_string(random()));
+        path_ = base / ("qz7-test-" + std::to_string(random()) + "-" + std::to_string(random()));
         std::filesystem::create_directories(path_);
     }
     ~TemporaryFolder() {
