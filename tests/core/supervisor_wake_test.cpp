@@ -105,7 +105,9 @@ TEST(SupervisorWake, SignalsRequestsAndAProgramsEndWakeTheSleeperAtOnce) {
         const std::optional<ProcessEnd> end = program->waitOrWake(1h, wake);
         if (other.joinable()) other.join();
         EXPECT_EQ(end.has_value(), c.status.has_value());
-        if (end && c.status) EXPECT_EQ(end->exitStatus, *c.status);
+        if (end && c.status) {
+            EXPECT_EQ(end->exitStatus, *c.status);
+        }
         std::filesystem::remove(folder.path() / "stand-in-starts");
     }
     ::unsetenv("QZ7_STAND_IN");
