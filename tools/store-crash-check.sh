@@ -33,6 +33,19 @@ start=$(date +%s%N)
 import_ms=$((($(date +%s%N) - start) / 1000000))
 cp "$store" "$work/new"
 
+# Runs qz7ctl with the arguments after the first and kills it with SIGKILL at a random moment
+# within the first argument's milliseconds (if it has not ended by then).
+run_and_kill() {
+    local window_ms=$1
+    shift
+    "$qz7ctl" --game-dir "$game" "$@" >/dev/null 2>&1 &
+    local pid=$!
+    local delay=$(((RANDOM * 32768 + RANDOM) % window_ms))
+    sleep "$(printf '%d.%03d' $((delay / 1000)) $((delay % 1000)))"
+    kill -KILL "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+}
+
 old_size=$(stat -c %s "$work/old")
 new_size=$(stat -c %s "$work/new")
 old=0 new=0 partial=0 broken=0 strays_seen=0 versions_broken=0
@@ -40,12 +53,7 @@ old=0 new=0 partial=0 broken=0 strays_seen=0 versions_broken=0
 window_ms=$((import_ms * 12 / 10 + 1))
 for ((i = 0; i < kills; i++)); do
     cp "$work/old" "$store"
-    "$qz7ctl" --game-dir "$game" import "$work/template.txt" >/dev/null 2>&1 &
-    pid=$!
-    delay=$((RANDOM * 32768 + RANDOM))
-    sleep "$(printf '%d.%03d' $(((delay % window_ms) / 1000)) $(((delay % window_ms) % 1000)))"
-    kill -KILL "$pid" 2>/dev/null || true
-    wait "$pid" 2>/dev/null || true
+    run_and_kill "$window_ms" import "$work/template.txt"
     if cmp -s "$store" "$work/old"; then
         old=$((old + 1))
     elif cmp -s "$store" "$work/new"; then
@@ -76,12 +84,7 @@ rewrite_old=0 rewrite_new=0 rewrite_broken=0
 window_ms=$((restore_ms * 12 / 10 + 1))
 for ((i = 0; i < kills; i++)); do
     cp "$work/new" "$store"
-    "$qz7ctl" --game-dir "$game" restore "$old_version" >/dev/null 2>&1 &
-    pid=$!
-    delay=$((RANDOM * 32768 + RANDOM))
-    sleep "$(printf '%d.%03d' $(((delay % window_ms) / 1000)) $(((delay % window_ms) % 1000)))"
-    kill -KILL "$pid" 2>/dev/null || true
-    wait "$pid" 2>/dev/null || true
+    run_and_kill "$window_ms" restore "$old_version"
     if cmp -s "$store" "$work/old"; then
         rewrite_old=$((rewrite_old + 1))
     elif cmp -s "$store" "$work/new"; then
