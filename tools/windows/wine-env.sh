@@ -149,13 +149,7 @@ start_wine() {
         echo "wineboot failed; see $boot_log" >&2
         return 1
     fi
-    configure_wine_prefix || return 1
-    # The first wine session of a new prefix makes every program start wait about 20 s (measured:
-    # WindowsStartProgram.* took 21 s each in it, 0.3 s in the next session). Its work done, the
-    # tests run in a second session.
-    wineserver -k >/dev/null 2>&1 || true
-    timeout 60 wineserver -w >/dev/null 2>&1 || true
-    wineserver -p
+    configure_wine_prefix
 }
 
 stop_wine() {
